@@ -1,0 +1,12 @@
+# Every dependency comes from Debian packages installed by scripts/install-deps.
+find_package(Threads REQUIRED)
+find_package(ZLIB REQUIRED)
+find_package(PkgConfig REQUIRED)
+if(KAVREN_TESTS)
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+endif()
+if(KAVREN_BENCH)
+  find_package(benchmark REQUIRED)
+endif()
+pkg_check_modules(SNDFILE IMPORTED_TARGET sndfile)
