@@ -1,0 +1,64 @@
+#include "core/DirectoryIterator.h"
+
+#include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+
+namespace Core {
+
+DirectoryIterator::DirectoryIterator(std::string pattern, std::uint32_t flags) : flags_(flags) {
+    const auto slash = pattern.find_last_of('/');
+    if (slash == std::string::npos) {
+        folder_ = ".";
+        filePattern_ = pattern;
+    } else {
+        folder_ = slash == 0 ? "/" : pattern.substr(0, slash);
+        filePattern_ = pattern.substr(slash + 1);
+    }
+    if (filePattern_.empty()) filePattern_ = "*";
+}
+
+DirectoryIterator::~DirectoryIterator() {
+    close();
+}
+
+bool DirectoryIterator::next(std::string& name) {
+    if (finished_) return false;
+    if (!handle_) {
+        handle_ = opendir(folder_.c_str());
+        if (!handle_) {
+            finished_ = true;
+            return false;
+        }
+    }
+    for (;;) {
+        const dirent* entry = readdir(static_cast<DIR*>(handle_));
+        if (!entry) {
+            finished_ = true;
+            return false;
+        }
+        const std::string entryName = entry->d_name;
+        if (fnmatch(filePattern_.c_str(), entryName.c_str(), 0) != 0) continue;
+        const bool pseudo = entryName == "." || entryName == "..";
+        if (!pseudo && entryName[0] == '.' && !(flags_ & kListHidden)) {
+            name.clear();
+            return true;
+        }
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat info {};
+            isFolder = stat((folder_ + "/" + entryName).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        }
+        name = isFolder ? "/" + entryName : entryName;
+        if (name.size() > kMaxNameLength) name.resize(kMaxNameLength);
+        return true;
+    }
+}
+
+void DirectoryIterator::close() {
+    if (handle_) closedir(static_cast<DIR*>(handle_));
+    handle_ = nullptr;
+    finished_ = true;
+}
+
+} // namespace Core

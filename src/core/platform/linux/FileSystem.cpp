@@ -1,0 +1,118 @@
+#include "core/FileSystem.h"
+
+#include "core/Paths.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Core {
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+template <typename Container>
+bool readBounded(const std::string& path, std::size_t maxBytes, Container& contents) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat info {};
+    if (file.get() < 0 || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    // The size may change while reading; never read past maxBytes whatever stat said.
+    Container buffer;
+    buffer.resize(maxBytes < 65536 ? maxBytes + 1 : 65536);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == buffer.size()) {
+            if (buffer.size() > maxBytes) return false;
+            buffer.resize(std::min(buffer.size() * 2, maxBytes + 1));
+        }
+        const ssize_t got = ::read(file.get(), buffer.data() + used, buffer.size() - used);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) break;
+        used += static_cast<std::size_t>(got);
+    }
+    if (used > maxBytes) return false;
+    buffer.resize(used);
+    contents = std::move(buffer);
+    return true;
+}
+
+} // namespace
+
+bool createFolders(const std::string& folder) {
+    if (folder.empty()) return false;
+    std::string partial;
+    size_t position = 0;
+    while (position != std::string::npos) {
+        position = folder.find('/', position + 1);
+        partial = folder.substr(0, position);
+        if (!partial.empty()) ::mkdir(partial.c_str(), 0755);
+    }
+    struct stat info {};
+    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool fileExists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool removeFile(const std::string& path) {
+    return !path.empty() && ::unlink(path.c_str()) == 0;
+}
+
+bool readFileBounded(const std::string& path, std::size_t maxBytes, std::string& contents) {
+    return readBounded(path, maxBytes, contents);
+}
+
+bool readFileBounded(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& contents) {
+    return readBounded(path, maxBytes, contents);
+}
+
+bool writeFileAtomically(const std::string& path, const void* data, std::size_t size) {
+    if (path.empty() || path.back() == '/' || (!data && size > 0)) return false;
+    std::string temporary = path + ".tmp-XXXXXX";
+    FileDescriptor file(mkostemp(temporary.data(), O_CLOEXEC));
+    if (file.get() < 0) return false;
+    const bool written = fchmod(file.get(), 0644) == 0 &&
+                         writeAll(file.get(), static_cast<const std::uint8_t*>(data), size) &&
+                         fsync(file.get()) == 0;
+    if (!file.close() || !written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace Core

@@ -1,0 +1,114 @@
+#include "TempFolder.h"
+#include "core/DirectoryIterator.h"
+#include "core/FileSystem.h"
+#include "core/SpecialFolders.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <set>
+
+using KavrenTest::ScopedEnvironment;
+using KavrenTest::TempFolder;
+
+class SpecialFolders : public ::testing::Test {
+protected:
+    TempFolder home;
+    ScopedEnvironment homeVariable{"HOME", home.path()};
+    ScopedEnvironment configHome{"XDG_CONFIG_HOME", std::nullopt};
+    ScopedEnvironment dataHome{"XDG_DATA_HOME", std::nullopt};
+};
+
+TEST_F(SpecialFolders, UserDirsDecideDesktopAndDocuments) {
+    KavrenTest::writeTextFile(home / ".config/user-dirs.dirs", "# written by xdg-user-dirs-update\n"
+                                                               "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
+                                                               "  XDG_DOCUMENTS_DIR=\"/srv/docs\"\n");
+    EXPECT_EQ(Core::specialFolderPath(Core::kFolderDesktop), home / "Schreibtisch/");
+    EXPECT_EQ(Core::specialFolderPath(Core::kFolderSharedDocuments, "Quillmark"), "/srv/docs/Quillmark");
+}
+
+TEST_F(SpecialFolders, FallbacksWithoutUserDirs) {
+    EXPECT_EQ(Core::specialFolderPath(Core::kFolderDesktop), home.path() + "/");
+    std::filesystem::create_directory(home / "Desktop");
+    EXPECT_EQ(Core::specialFolderPath(Core::kFolderDesktop), home / "Desktop/");
+    EXPECT_EQ(Core::specialFolderPath(Core::kFolderSharedDocuments), home / "Documents/");
+    EXPECT_EQ(Core::specialFolderPath(Core::kFolderUserData), home / ".local/share/");
+    EXPECT_EQ(Core::specialFolderPath(Core::kFolderSharedData, "x"), home / ".local/share/x");
+    EXPECT_EQ(Core::specialFolderPath(7, "x"), "");
+}
+
+TEST_F(SpecialFolders, DisabledUserDirFallsBackAndXdgVariablesCount) {
+    TempFolder config;
+    ScopedEnvironment configVariable{"XDG_CONFIG_HOME", config.path()};
+    ScopedEnvironment dataVariable{"XDG_DATA_HOME", "/var/data"};
+    KavrenTest::writeTextFile(config / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/\"\n");
+    EXPECT_EQ(Core::specialFolderPath(Core::kFolderSharedDocuments), home / "Documents/");
+    EXPECT_EQ(Core::specialFolderPath(Core::kFolderUserData), "/var/data/");
+}
+
+namespace {
+std::multiset<std::string> listAll(const std::string& pattern, std::uint32_t flags, int* skipped = nullptr) {
+    Core::DirectoryIterator iterator(pattern, flags);
+    std::multiset<std::string> names;
+    std::string name;
+    while (iterator.next(name)) {
+        if (name.empty()) {
+            if (skipped) ++*skipped;
+            continue;
+        }
+        names.insert(name);
+    }
+    EXPECT_FALSE(iterator.next(name));
+    iterator.close();
+    iterator.close();
+    return names;
+}
+} // namespace
+
+TEST(DirectoryIterator, NamesFoldersWithSlashAndHidesDotFiles) {
+    TempFolder folder;
+    KavrenTest::writeTextFile(folder / "A.fxp", "a");
+    KavrenTest::writeTextFile(folder / "notes.txt", "n");
+    KavrenTest::writeTextFile(folder / ".hidden.fxp", "h");
+    KavrenTest::writeTextFile(folder / "Filter/B.fxp", "b");
+    std::filesystem::create_directory_symlink(folder / "Filter", folder / "Linked");
+
+    int skipped = 0;
+    EXPECT_EQ(listAll(folder / "*", 0, &skipped),
+              (std::multiset<std::string>{"/.", "/..", "A.fxp", "notes.txt", "/Filter", "/Linked"}));
+    EXPECT_EQ(skipped, 1);
+    EXPECT_EQ(listAll(folder / "*.fxp", 0), (std::multiset<std::string>{"A.fxp"}));
+    EXPECT_EQ(listAll(folder / "*.fxp", Core::DirectoryIterator::kListHidden),
+              (std::multiset<std::string>{"A.fxp", ".hidden.fxp"}));
+    EXPECT_TRUE(listAll(folder / "missing/*", 0).empty());
+}
+
+TEST(FileSystem, CreatesParentsAndWritesAtomically) {
+    TempFolder folder;
+    const std::string nested = folder / "a/b/c";
+    EXPECT_TRUE(Core::createFolders(nested));
+    EXPECT_TRUE(Core::createFolders(nested + "/"));
+    const std::string file = nested + "/data.bin";
+    EXPECT_TRUE(Core::writeFileAtomically(file, "first", 5));
+    EXPECT_TRUE(Core::writeFileAtomically(file, "second!", 7));
+    EXPECT_EQ(KavrenTest::readTextFile(file), "second!");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(nested), {}), 1) << "no temporary file left";
+    EXPECT_FALSE(Core::writeFileAtomically(folder / "missing/x.bin", "x", 1));
+    EXPECT_TRUE(Core::fileExists(file));
+    EXPECT_FALSE(Core::fileExists(nested));
+    EXPECT_TRUE(Core::removeFile(file));
+    EXPECT_FALSE(Core::removeFile(file));
+}
+
+TEST(FileSystem, BoundedReadRefusesLargerFiles) {
+    TempFolder folder;
+    KavrenTest::writeTextFile(folder / "ten", "0123456789");
+    std::string text = "untouched";
+    EXPECT_FALSE(Core::readFileBounded(folder / "ten", 9, text));
+    EXPECT_EQ(text, "untouched");
+    EXPECT_TRUE(Core::readFileBounded(folder / "ten", 10, text));
+    EXPECT_EQ(text, "0123456789");
+    std::vector<std::uint8_t> bytes;
+    EXPECT_FALSE(Core::readFileBounded(folder.path(), 100, bytes)) << "a folder is not a file";
+    EXPECT_FALSE(Core::readFileBounded("/proc/self/status", 1, bytes));
+}

@@ -1,0 +1,115 @@
+#include "core/Settings.h"
+#include "TempFolder.h"
+#include "core/SettingsFile.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using KavrenTest::ScopedEnvironment;
+using KavrenTest::TempFolder;
+
+TEST(SettingsFile, ParsesNameValueLinesIgnoringCaseOfNames) {
+    Core::SettingsFile file;
+    file.parse(
+        "# comment\r\n[section]\nPresetFolder=/a/b=c\r\nno equals sign\n\npresetfolder=second\nEmpty=\n");
+    ASSERT_NE(file.find("PRESETFOLDER"), nullptr);
+    EXPECT_EQ(*file.find("presetFolder"), "/a/b=c");
+    ASSERT_NE(file.find("empty"), nullptr);
+    EXPECT_EQ(*file.find("empty"), "");
+    EXPECT_EQ(file.size(), 2u);
+    EXPECT_EQ(file.find("missing"), nullptr);
+
+    EXPECT_TRUE(file.set("presetfolder", "/new"));
+    EXPECT_TRUE(file.set("LastUpdateCheck", "1700000000"));
+    EXPECT_EQ(file.serialize(), "PresetFolder=/new\nEmpty=\nLastUpdateCheck=1700000000\n");
+}
+
+TEST(SettingsFile, RefusesWhatCouldNotBeReadBack) {
+    Core::SettingsFile file;
+    EXPECT_FALSE(file.set("", "x"));
+    EXPECT_FALSE(file.set("a=b", "x"));
+    EXPECT_FALSE(file.set("#name", "x"));
+    EXPECT_FALSE(file.set("name", "two\nlines"));
+    EXPECT_FALSE(file.set("name", std::string_view("nul\0byte", 8)));
+    EXPECT_EQ(file.size(), 0u);
+}
+
+class Settings : public ::testing::Test {
+protected:
+    TempFolder user;
+    TempFolder system;
+    ScopedEnvironment configHome{"XDG_CONFIG_HOME", user.path()};
+    ScopedEnvironment configDirs{"XDG_CONFIG_DIRS", "relative/ignored:" + system.path()};
+    const std::string key = Core::settingsKey(Core::kCompanyKey, Core::kProductKey);
+    const std::string userFile = user / "Quillmark/kavrenxl/settings.ini";
+    const std::string systemFile = system / "Quillmark/kavrenxl/settings.ini";
+};
+
+TEST_F(Settings, KeyAndFileLocation) {
+    EXPECT_EQ(key, "Software\\QUILLMARK\\kavrenXL\\");
+    EXPECT_EQ(Core::userSettingsPath(key), userFile);
+    EXPECT_EQ(Core::userSettingsPath("Software\\QUILLMARK\\KavrenXL\\"), userFile) << "key names ignore case";
+    EXPECT_EQ(Core::userSettingsPath("Software\\QUILLMARK\\"), "");
+    EXPECT_EQ(Core::userSettingsPath("Software\\..\\x\\"), "");
+}
+
+TEST_F(Settings, WriteThenReadBack) {
+    EXPECT_TRUE(Core::writeSetting(key, "PresetFolder", "/home/me/Presets/"));
+    EXPECT_TRUE(Core::writeSetting("Software\\QUILLMARK\\KavrenXL\\", "LastUpdateCheck", "1700000000"));
+    EXPECT_TRUE(Core::writeSetting(key, "presetfolder", "/other/"));
+    std::string value;
+    EXPECT_TRUE(Core::readSetting(key, "PresetFolder", value, "default"));
+    EXPECT_EQ(value, "/other/");
+    EXPECT_TRUE(Core::readSetting(key, "LastUpdateCheck", value, nullptr));
+    EXPECT_EQ(value, "1700000000");
+    EXPECT_EQ(KavrenTest::readTextFile(userFile), "PresetFolder=/other/\nLastUpdateCheck=1700000000\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(user / "Quillmark/kavrenxl"), {}), 1);
+}
+
+TEST_F(Settings, EmptyOrUnstorableValueWritesNothing) {
+    EXPECT_FALSE(Core::writeSetting(key, "PresetFolder", ""));
+    EXPECT_FALSE(Core::writeSetting(key, "PresetFolder", nullptr));
+    EXPECT_FALSE(std::filesystem::exists(userFile));
+    EXPECT_TRUE(Core::writeSetting(key, "PresetFolder", "/a/"));
+    EXPECT_FALSE(Core::writeSetting(key, "PresetFolder", "line\nbreak"));
+    EXPECT_EQ(KavrenTest::readTextFile(userFile), "PresetFolder=/a/\n");
+}
+
+TEST_F(Settings, MissingValueStoresTheDefault) {
+    std::string value = "stale";
+    EXPECT_FALSE(Core::readSetting(key, "LastUpdateCheck", value, "0"));
+    EXPECT_EQ(value, "0");
+    EXPECT_EQ(KavrenTest::readTextFile(userFile), "LastUpdateCheck=0\n");
+
+    EXPECT_FALSE(Core::readSetting(key, "PresetFolder", value, ""));
+    EXPECT_EQ(value, "");
+    EXPECT_EQ(KavrenTest::readTextFile(userFile), "LastUpdateCheck=0\n");
+}
+
+TEST_F(Settings, SystemValueIsCopiedToTheUser) {
+    KavrenTest::writeTextFile(systemFile, "PresetFolder=/opt/presets/\n");
+    std::string value;
+    EXPECT_TRUE(Core::readSetting(key, "PresetFolder", value, "default"));
+    EXPECT_EQ(value, "/opt/presets/");
+    EXPECT_EQ(KavrenTest::readTextFile(userFile), "PresetFolder=/opt/presets/\n");
+
+    // The user's value now wins over a changed system value.
+    KavrenTest::writeTextFile(systemFile, "PresetFolder=/changed/\n");
+    EXPECT_TRUE(Core::readSetting(key, "PresetFolder", value, "default"));
+    EXPECT_EQ(value, "/opt/presets/");
+}
+
+TEST_F(Settings, LongValuesAreCutWhenRead) {
+    const std::string longValue(300, 'v');
+    EXPECT_TRUE(Core::writeSetting(key, "PresetFolder", longValue.c_str()));
+    std::string value;
+    EXPECT_TRUE(Core::readSetting(key, "PresetFolder", value, nullptr));
+    EXPECT_EQ(value, std::string(Core::kMaxSettingLength, 'v'));
+}
+
+TEST_F(Settings, OversizedUserFileIsNeitherReadNorReplaced) {
+    const std::string huge = "PresetFolder=/x/\n" + std::string(Core::SettingsFile::kMaxFileSize, '#');
+    KavrenTest::writeTextFile(userFile, huge);
+    EXPECT_FALSE(Core::writeSetting(key, "LastUpdateCheck", "5"));
+    EXPECT_EQ(KavrenTest::readTextFile(userFile).size(), huge.size());
+}
