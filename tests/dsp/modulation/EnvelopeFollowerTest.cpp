@@ -1,0 +1,107 @@
+#include "dsp/modulation/EnvelopeFollower.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <vector>
+
+using DSP::CEnvelopeFollower;
+
+namespace {
+
+struct Stereo {
+    std::vector<float> left, right;
+};
+
+Stereo sine(double hz, double amplitude, int n, double rate = 44100.0) {
+    Stereo s{std::vector<float>(n), std::vector<float>(n)};
+    for (int i = 0; i < n; ++i) {
+        s.left[i] = s.right[i] =
+            static_cast<float>(amplitude * std::sin(2.0 * std::numbers::pi * hz * i / rate));
+    }
+    return s;
+}
+
+// The level of the last 88-sample block of a sine run through the follower block by block, so a
+// measure-point filter has settled.
+float settledLevel(CEnvelopeFollower& follower, double hz, double amplitude) {
+    const int block = 88;
+    const Stereo s = sine(hz, amplitude, block * 200);
+    float e = 0.0f;
+    for (int b = 0; b < 200; ++b) e = follower.measure(&s.left[b * block], &s.right[b * block], block);
+    return e;
+}
+
+} // namespace
+
+TEST(EnvelopeFollower, BroadbandLevelOfFullScaleSineAtEachBoost) {
+    CEnvelopeFollower follower;
+    follower.setMeasurePoint(100.0f); // 100 Hz and below measure the whole band
+    ASSERT_FALSE(follower.isMeasuringInBand());
+
+    follower.setBoostDb(0.0f); // -8 dB analysis gain: 1 - 8/24
+    EXPECT_NEAR(settledLevel(follower, 1000.0, 1.0), 1.0 - 8.0 / 24.0, 2e-3);
+    follower.setBoostDb(-12.0f); // -20 dB
+    EXPECT_NEAR(settledLevel(follower, 1000.0, 1.0), 1.0 - 20.0 / 24.0, 2e-3);
+    follower.setBoostDb(12.0f); // +4 dB clamps to full scale
+    EXPECT_FLOAT_EQ(settledLevel(follower, 1000.0, 1.0), 1.0f);
+    follower.setBoostDb(0.0f); // -24 dB and below read as 0
+    EXPECT_FLOAT_EQ(settledLevel(follower, 1000.0, 0.05), 0.0f);
+}
+
+TEST(EnvelopeFollower, MeasurePointHearsOnlyItsBand) {
+    CEnvelopeFollower follower;
+    follower.setMeasurePoint(1000.0f);
+    ASSERT_TRUE(follower.isMeasuringInBand());
+
+    follower.setBoostDb(-12.0f); // +11 - 12 = -1 dB at the band centre
+    EXPECT_NEAR(settledLevel(follower, 1000.0, 1.0), 1.0 - 1.0 / 24.0, 5e-3);
+    follower.setBoostDb(0.0f);
+    EXPECT_FLOAT_EQ(settledLevel(follower, 1000.0, 1.0), 1.0f);
+    // Two octaves away the 0.1-octave band-pass leaves far less than -24 dB.
+    EXPECT_LT(settledLevel(follower, 250.0, 1.0), 0.1f);
+}
+
+TEST(EnvelopeFollower, SmoothersStepOncePerBlockAtTheirCoefficients) {
+    CEnvelopeFollower follower;
+    follower.setMeasurePoint(0.0f);
+    follower.setBoostDb(8.0f);                                     // full-scale input reads exactly 1
+    follower.setAttackTime(CEnvelopeFollower::kLowPass, 8.0f);     // coefficient 1: one block
+    follower.setAttackTime(CEnvelopeFollower::kHighPass, 80.0f);   // coefficient 0.1
+    follower.setReleaseTime(CEnvelopeFollower::kLowPass, 1000.0f); // 8 / 1000
+    follower.setReleaseTime(CEnvelopeFollower::kHighPass, 10.0f);  // 8 / (1000 * 19 * 0.01 / 1.18)
+    EXPECT_FLOAT_EQ(follower.smoother(CEnvelopeFollower::kLowPass).releaseCoefficient(), 0.008f);
+    EXPECT_NEAR(follower.smoother(CEnvelopeFollower::kHighPass).releaseCoefficient(), 8.0 / (190.0 / 1.18),
+                1e-6);
+
+    const std::vector<float> loud(64, 1.0f), silent(64, 0.0f);
+    follower.process(loud.data(), loud.data(), 64);
+    EXPECT_FLOAT_EQ(follower.value(CEnvelopeFollower::kLowPass), 1.0f);
+    EXPECT_NEAR(follower.value(CEnvelopeFollower::kHighPass), 0.1, 1e-6);
+    for (int b = 1; b < 10; ++b) follower.process(loud.data(), loud.data(), 64);
+    EXPECT_NEAR(follower.value(CEnvelopeFollower::kHighPass), 1.0 - std::pow(0.9, 10), 1e-5);
+
+    for (int b = 0; b < 100; ++b) follower.process(silent.data(), silent.data(), 64);
+    EXPECT_NEAR(follower.value(CEnvelopeFollower::kLowPass), std::pow(1.0 - 0.008, 100), 1e-4);
+
+    follower.reset();
+    EXPECT_FLOAT_EQ(follower.value(CEnvelopeFollower::kLowPass), 0.0f);
+    EXPECT_FLOAT_EQ(follower.value(CEnvelopeFollower::kHighPass), 0.0f);
+}
+
+TEST(EnvelopeFollower, RecoversInOneBlockAfterNonFiniteInput) {
+    for (float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+        CEnvelopeFollower follower;
+        follower.setMeasurePoint(1000.0f);
+        Stereo s = sine(1000.0, 1.0, 88);
+        s.left[10] = bad;
+        const float hit = follower.measure(s.left.data(), s.right.data(), 88);
+        EXPECT_TRUE(std::isfinite(hit));
+
+        const float after = follower.measure(s.right.data(), s.right.data(), 88);
+        EXPECT_TRUE(std::isfinite(after));
+        EXPECT_GT(after, 0.5f) << "measure-point filter left broken by " << bad;
+    }
+}
