@@ -1,0 +1,35 @@
+// Host services as the effect sees them, whatever the plug-in format. A format adapter implements it;
+// the defaults describe "no host".
+#pragma once
+
+#include <cstdint>
+
+namespace Tessu {
+
+enum WrapperType : int32_t { kWrapperNone = 0, kWrapperVst2 = 1 };
+
+class TessuCallback {
+public:
+    virtual ~TessuCallback() = default;
+    virtual void idle() {}
+    virtual int32_t reservedQuery(int32_t) { return 0; }
+    virtual bool getHostVendorString(char* text) { return text[0] = 0, false; }
+    virtual bool getHostProductString(char* text) { return text[0] = 0, false; }
+    virtual int32_t getHostVendorVersion() { return -1; }
+    virtual void updateDisplay() {}
+    virtual void ioChanged() {}
+    virtual void setNumInputs(int32_t) {}
+    virtual void setNumOutputs(int32_t) {}
+    virtual void setLatency(int32_t) {}
+    virtual int32_t beginEdit(int32_t) { return 0; }
+    virtual int32_t endEdit(int32_t) { return 0; }
+    virtual void automate(int32_t, float) {}
+    virtual float getTempo() { return 10.0f; }
+    virtual int32_t getWrapperType() { return kWrapperNone; }
+    virtual void refreshHost() {
+        updateDisplay();
+        ioChanged();
+    }
+};
+
+} // namespace Tessu

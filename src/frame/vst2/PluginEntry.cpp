@@ -1,0 +1,47 @@
+// The library's exported entry points. Everything else in the library is hidden.
+#include "dsp/CKavren.h"
+#include "frame/PluginDescriptor.h"
+#include "frame/vst2/TessuVST.h"
+
+#include <cstdint>
+#include <new>
+
+#define KAVREN_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+// Hosts pass a function pointer; a program started with this entry as its main passes argc.
+bool looksLikeHostCallback(vst2::AudioMasterCallback audioMaster) {
+    return reinterpret_cast<uintptr_t>(audioMaster) > 0xFFFF;
+}
+
+vst2::AEffect* createPlugin(vst2::AudioMasterCallback audioMaster) {
+    if (!looksLikeHostCallback(audioMaster)) return nullptr;
+    if (audioMaster(nullptr, vst2::audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
+    auto* adapter = new (std::nothrow) Tessu::TessuVST(audioMaster);
+    return adapter ? adapter->getAeffect() : nullptr;
+}
+
+} // namespace
+
+KAVREN_EXPORT vst2::AEffect* VSTPluginMain(vst2::AudioMasterCallback audioMaster) {
+    return createPlugin(audioMaster);
+}
+
+// Older hosts look the entry up as "main"; the C++ name main is reserved for programs.
+KAVREN_EXPORT vst2::AEffect* legacyMain(vst2::AudioMasterCallback audioMaster) __asm__("main");
+KAVREN_EXPORT vst2::AEffect* legacyMain(vst2::AudioMasterCallback audioMaster) {
+    return createPlugin(audioMaster);
+}
+
+KAVREN_EXPORT Tessu::PluginList* getTessuPluginListPTR() {
+    return Tessu::rebuildSharedPluginList();
+}
+
+KAVREN_EXPORT Tessu::TessuOS* createTessuInstance(Tessu::TessuCallback* callback, int32_t /*uniqueID*/) {
+    return new (std::nothrow) CKavren(callback);
+}
+
+KAVREN_EXPORT ISamplerEffect* getSamplerInterface(Tessu::TessuOS* instance) {
+    return dynamic_cast<ISamplerEffect*>(instance);
+}

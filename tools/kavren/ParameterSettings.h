@@ -1,0 +1,28 @@
+// Turns KEY=VALUE settings typed by a user into host parameter values. The tool knows the effect's
+// parameter table (keys, ranges, curves, value names), as a host knows the plug-ins it supports; values
+// still reach the plug-in only through setParameter.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kavren {
+
+struct HostSetting {
+    int hostIndex;
+    float normalizedValue;
+};
+
+struct ParameterRow {
+    int hostIndex;
+    std::string key;
+};
+
+// Throws std::invalid_argument with a message for the user: unknown key (listing the valid keys),
+// a value that cannot be read for that parameter, or a parameter the host cannot set.
+HostSetting resolveSetting(const std::string& assignment);
+
+// Host index and key of every host-visible parameter, in host order.
+std::vector<ParameterRow> hostParameterKeys();
+
+} // namespace kavren
