@@ -1,0 +1,43 @@
+#pragma once
+
+#include "dsp/filter/StereoBiquad.h"
+#include "dsp/filter/StereoFilter.h"
+
+namespace DSP {
+
+// Once-per-block control of one filter and its resonance peak: glides the cut-off toward the block's
+// target with the inertia rule and places the peak at the target.
+//
+// Glide: when the target is more than 1 Hz away, the smoothed cut-off moves by a fraction k of the
+// distance, but never by more than a factor r up or down (measured from max(10 Hz, smoothed)).
+// k = 0.505 and r = 8.05 at 12 and 24 dB; at 48 and 96 dB both shrink with the inertia value
+// (k = 0.105, r ≈ 1.0405 at inertia 1), so steep filters sweep slowly enough not to zip.
+//
+// Peak: the resonance amount is smoothed by 0.105 per block; gain = amount × 24 dB, tapered to 0 below
+// 100 Hz and eased above 15 kHz together with the bandwidth; bandwidth in octaves = width × taper.
+class CFilterControl {
+public:
+    // inertia = clamp(1 − (1 − v)³, 0.001, 1) for the inertia parameter v in [0, 1].
+    static float inertiaFromParameter(float v);
+
+    // targetHz: the block's modulated cut-off; resonanceAmount 0..1; resonanceWidth 0.54..1.5 octaves.
+    // Non-finite inputs leave everything unchanged.
+    void update(double targetHz, float resonanceAmount, float resonanceWidth, float inertia,
+                CStereoFilter& filter, CStereoBiquad& peak);
+
+    // Starts without a glide: the smoothed values become the parameter values and the filter and the
+    // peak frequency jump to the cut-off.
+    void reset(double cutoffHz, float resonanceAmount, CStereoFilter& filter, CStereoBiquad& peak);
+
+    double smoothedCutoff() const { return smoothedHz; }
+    float smoothedResonance() const { return smoothedAmount; }
+
+private:
+    void glide(double targetHz, float inertia, CStereoFilter& filter, CStereoBiquad& peak);
+    void placePeak(double targetHz, float resonanceAmount, float resonanceWidth, CStereoBiquad& peak);
+
+    double smoothedHz = 1000.0;
+    float smoothedAmount = 0.0f;
+};
+
+} // namespace DSP

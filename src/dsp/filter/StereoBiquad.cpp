@@ -1,0 +1,153 @@
+#include "dsp/filter/StereoBiquad.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace DSP {
+
+namespace {
+constexpr double denormalOffset = 1e-18;
+}
+
+CStereoBiquad::CStereoBiquad() {
+    redesign();
+}
+
+void CStereoBiquad::setSampleRate(double newRate) {
+    if (!(newRate > 0.0) || newRate == rate) return;
+    rate = newRate;
+    redesign();
+}
+
+void CStereoBiquad::setFrequency(float hz) {
+    setPeak(hz, gainDb, width);
+}
+
+void CStereoBiquad::setType(int newType) {
+    if (newType == type) return;
+    type = newType;
+    redesign();
+}
+
+void CStereoBiquad::setBandwidth(float bandwidthOrQ) {
+    setPeak(centreHz, gainDb, bandwidthOrQ);
+}
+
+void CStereoBiquad::setBandwidthInOctaves(bool on) {
+    if (on == bandwidthInOctaves) return;
+    bandwidthInOctaves = on;
+    redesign();
+}
+
+void CStereoBiquad::setGain(float dB) {
+    setPeak(centreHz, dB, width);
+}
+
+void CStereoBiquad::setPeak(float hz, float dB, float bandwidthOrQ) {
+    if (!std::isfinite(hz) || !std::isfinite(dB) || !std::isfinite(bandwidthOrQ)) return;
+    hz = std::clamp(hz, 1.0f, static_cast<float>(rate * 0.5));
+    if (hz == centreHz && dB == gainDb && bandwidthOrQ == width) return;
+    centreHz = hz;
+    gainDb = dB;
+    width = bandwidthOrQ;
+    redesign();
+}
+
+void CStereoBiquad::redesign() {
+    // Below Nyquist too: at w0 = π the bandwidth term w0 / sin(w0) has no value.
+    const double f = std::min(std::clamp(static_cast<double>(centreHz), 5.0, 20000.0), 0.49 * rate);
+    const double w0 = 2.0 * std::numbers::pi * f / rate;
+    const double sinW = std::sin(w0), cosW = std::cos(w0);
+    const double alpha = bandwidthInOctaves ? sinW * std::sinh(std::numbers::ln2 / 2.0 * width * w0 / sinW)
+                                            : sinW / (2.0 * width);
+    const double a = std::pow(10.0, gainDb / 40.0);
+    const double rootA2Alpha = 2.0 * std::sqrt(a) * alpha;
+
+    double b0 = 0, b1 = 0, b2 = 0, a0 = 1, a1 = 0, a2 = 0;
+    switch (type) {
+    case LowPass:
+        b1 = 1.0 - cosW, b0 = b1 / 2.0, b2 = b0;
+        a0 = 1.0 + alpha, a1 = -2.0 * cosW, a2 = 1.0 - alpha;
+        break;
+    case HighPass:
+        b1 = -(1.0 + cosW), b0 = -b1 / 2.0, b2 = b0;
+        a0 = 1.0 + alpha, a1 = -2.0 * cosW, a2 = 1.0 - alpha;
+        break;
+    case BandPassSkirt:
+        b0 = sinW / 2.0, b1 = 0.0, b2 = -b0;
+        a0 = 1.0 + alpha, a1 = -2.0 * cosW, a2 = 1.0 - alpha;
+        break;
+    case BandPass:
+        b0 = alpha, b1 = 0.0, b2 = -alpha;
+        a0 = 1.0 + alpha, a1 = -2.0 * cosW, a2 = 1.0 - alpha;
+        break;
+    case Notch:
+        b0 = 1.0, b1 = -2.0 * cosW, b2 = 1.0;
+        a0 = 1.0 + alpha, a1 = -2.0 * cosW, a2 = 1.0 - alpha;
+        break;
+    case AllPass:
+        b0 = 1.0 - alpha, b1 = -2.0 * cosW, b2 = 1.0 + alpha;
+        a0 = 1.0 + alpha, a1 = -2.0 * cosW, a2 = 1.0 - alpha;
+        break;
+    case Peaking:
+        b0 = 1.0 + alpha * a, b1 = -2.0 * cosW, b2 = 1.0 - alpha * a;
+        a0 = 1.0 + alpha / a, a1 = -2.0 * cosW, a2 = 1.0 - alpha / a;
+        break;
+    case LowShelf:
+        b0 = a * ((a + 1.0) - (a - 1.0) * cosW + rootA2Alpha);
+        b1 = 2.0 * a * ((a - 1.0) - (a + 1.0) * cosW);
+        b2 = a * ((a + 1.0) - (a - 1.0) * cosW - rootA2Alpha);
+        a0 = (a + 1.0) + (a - 1.0) * cosW + rootA2Alpha;
+        a1 = -2.0 * ((a - 1.0) + (a + 1.0) * cosW);
+        a2 = (a + 1.0) + (a - 1.0) * cosW - rootA2Alpha;
+        break;
+    case HighShelf:
+        b0 = a * ((a + 1.0) + (a - 1.0) * cosW + rootA2Alpha);
+        b1 = -2.0 * a * ((a - 1.0) + (a + 1.0) * cosW);
+        b2 = a * ((a + 1.0) + (a - 1.0) * cosW - rootA2Alpha);
+        a0 = (a + 1.0) - (a - 1.0) * cosW + rootA2Alpha;
+        a1 = 2.0 * ((a - 1.0) - (a + 1.0) * cosW);
+        a2 = (a + 1.0) - (a - 1.0) * cosW - rootA2Alpha;
+        break;
+    default:
+        break;
+    }
+    coeffs = {b0 / a0, b1 / a0, b2 / a0, a1 / a0, a2 / a0};
+}
+
+void CStereoBiquad::process(float& left, float& right) {
+    const StereoDouble x{left, right};
+    const StereoDouble y =
+        coeffs.b0 * x + coeffs.b1 * x1 + coeffs.b2 * x2 - coeffs.a1 * y1 - coeffs.a2 * y2 + denormalOffset;
+    x2 = x1, x1 = x, y2 = y1, y1 = y;
+    left = static_cast<float>(y[0]);
+    right = static_cast<float>(y[1]);
+}
+
+void CStereoBiquad::process(float* left, float* right, int n) {
+    const double b0 = coeffs.b0, b1 = coeffs.b1, b2 = coeffs.b2, a1 = coeffs.a1, a2 = coeffs.a2;
+    StereoDouble sx1 = x1, sx2 = x2, sy1 = y1, sy2 = y2;
+    for (int i = 0; i < n; ++i) {
+        const StereoDouble x{left[i], right[i]};
+        const StereoDouble y = b0 * x + b1 * sx1 + b2 * sx2 - a1 * sy1 - a2 * sy2 + denormalOffset;
+        sx2 = sx1, sx1 = x, sy2 = sy1, sy1 = y;
+        left[i] = static_cast<float>(y[0]);
+        right[i] = static_cast<float>(y[1]);
+    }
+    x1 = sx1, x2 = sx2, y1 = sy1, y2 = sy2;
+    sanitize();
+}
+
+void CStereoBiquad::clearState() {
+    x1 = x2 = y1 = y2 = StereoDouble{};
+}
+
+bool CStereoBiquad::sanitize() {
+    const StereoDouble probe = x1 * 0.0 + x2 * 0.0 + y1 * 0.0 + y2 * 0.0;
+    if (probe[0] == 0.0 && probe[1] == 0.0) return false;
+    clearState();
+    return true;
+}
+
+} // namespace DSP

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "dsp/filter/Cascade.h"
+
+namespace DSP {
+
+// Stereo second-order filter of the equaliser cookbook family, in double precision:
+// y = b0·x + b1·x1 + b2·x2 − a1·y1 − a2·y2 + 1e-18 on each channel.
+// The effect uses it as the resonance peak after each filter (peaking type, bandwidth in octaves)
+// and as the envelope follower's measure-point filter. Setters redesign only when a value changes;
+// none of them allocates.
+class CStereoBiquad {
+public:
+    enum Type {
+        LowPass = 0,
+        HighPass = 1,
+        BandPassSkirt = 2, // constant skirt gain, peak gain Q
+        BandPass = 3,      // constant 0 dB peak
+        Notch = 4,
+        AllPass = 5,
+        Peaking = 6,
+        LowShelf = 7,
+        HighShelf = 8,
+    };
+
+    CStereoBiquad();
+
+    void setSampleRate(double rate);
+    // Clamped to [1, sampleRate / 2].
+    void setFrequency(float hz);
+    // Any type outside 0..8 gives all-zero coefficients (silence).
+    void setType(int type);
+    // Bandwidth in octaves when the bandwidth-in-octaves flag is set, else Q.
+    void setBandwidth(float bandwidthOrQ);
+    void setBandwidthInOctaves(bool on);
+    void setGain(float dB);
+    // Frequency, gain and bandwidth at once with a single redesign.
+    void setPeak(float hz, float gainDb, float bandwidthOrQ);
+
+    void process(float& left, float& right);
+    // In place on n frames.
+    void process(float* left, float* right, int n);
+    void clearState();
+    // Clears the state when it holds a NaN or infinity; returns whether it did. process(…, n) calls it.
+    bool sanitize();
+
+    float frequency() const { return centreHz; }
+    float gain() const { return gainDb; }
+    float bandwidth() const { return width; }
+    const BiquadCoefficients& coefficients() const { return coeffs; }
+
+private:
+    void redesign();
+
+    double rate = 44100.0;
+    int type = Peaking;
+    float centreHz = 1000.0f;
+    float width = 0.2f;
+    float gainDb = 0.0f;
+    bool bandwidthInOctaves = true;
+    BiquadCoefficients coeffs;
+    StereoDouble x1{}, x2{}, y1{}, y2{};
+};
+
+} // namespace DSP
