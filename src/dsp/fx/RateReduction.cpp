@@ -1,0 +1,51 @@
+#include "dsp/fx/RateReduction.h"
+
+#include <cmath>
+
+namespace DSP::FX {
+
+void CRateReduction::setDepth(float a) {
+    depth = a;
+    const float u = -(1.0f - a) * 501.0f / (500.0f * (1.0f - a) + 1.0f);
+    steps = (u + 1.0f) * 16000.0f + 2.0f;
+    inverseSteps = 1.0f / steps;
+}
+
+void CRateReduction::setRate(float v) {
+    const float w = 1.0f - (0.97f * v + 0.03f);
+    increment = (1.0f - 15.0f * w / (14.0f * w + 1.0f)) * 0.99f + 0.01f;
+}
+
+void CRateReduction::reset() {
+    heldLeft = heldRight = 0.0f;
+    phase = 0.0f;
+}
+
+template <bool Quantise> void CRateReduction::run(StereoView bus, int n) {
+    for (int i = 0; i < n; ++i) {
+        float l = bus.left[i];
+        float r = bus.right[i];
+        if constexpr (Quantise) {
+            l = std::trunc(l * steps) * inverseSteps;
+            r = std::trunc(r * steps) * inverseSteps;
+        }
+        phase += increment;
+        if (phase >= 1.0f) {
+            phase -= std::floor(phase);
+            heldLeft = l;
+            heldRight = r;
+        }
+        bus.left[i] = heldLeft;
+        bus.right[i] = heldRight;
+    }
+}
+
+void CRateReduction::process(StereoView bus, int n) {
+    if (depth < 1.0f)
+        run<true>(bus, n);
+    else
+        run<false>(bus, n);
+    if (!std::isfinite(heldLeft + heldRight)) heldLeft = heldRight = 0.0f;
+}
+
+} // namespace DSP::FX

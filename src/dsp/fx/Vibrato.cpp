@@ -1,0 +1,109 @@
+#include "dsp/fx/Vibrato.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace DSP::FX {
+
+namespace {
+
+// Largest delay the read can take: with a write index of 1 the read interpolates from index 1 - 1.
+constexpr float kMaximumReadDelay = CVibrato::kBufferLength - 2;
+
+} // namespace
+
+CVibrato::CVibrato() : left(kBufferLength + 1), right(kBufferLength + 1) {
+    for (Generators::CLFOOscillator* lfo : {&first, &second}) {
+        lfo->setShape(Generators::CLFOOscillator::kSine);
+        lfo->setRate(6.0);
+    }
+    second.setShift(0.1);
+}
+
+void CVibrato::setSampleRate(float rate) {
+    if (!(rate > 0.0f) || !std::isfinite(rate)) return;
+    sampleRate = rate;
+    first.setSampleRate(rate);
+    second.setSampleRate(rate);
+    setParameter(kMix, mix);
+}
+
+void CVibrato::setParameter(int index, float value) {
+    if (!std::isfinite(value)) return;
+    switch (index) {
+    case kShift: {
+        first.setShift(value);
+        const float ahead = value + 0.1f;
+        second.setShift(ahead > 1.0f ? ahead - 1.0f : ahead);
+        break;
+    }
+    case kRate:
+        first.setRate(value);
+        second.setRate(value);
+        enableTarget = value > 0.0101f ? 1.0f : 0.0f;
+        break;
+    case kMix: {
+        mix = std::clamp(value, 0.0f, 1.0f);
+        depthTarget = std::min(65526.0f, std::trunc(0.05f * sampleRate * mix * mix) * 0.5f);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CVibrato::clearBuffers() {
+    left.clear();
+    right.clear();
+}
+
+void CVibrato::reset() {
+    clearBuffers();
+    writeIndex = 1;
+    delay = 0.0f;
+    first.restart();
+    second.restart();
+}
+
+void CVibrato::processSample(float inL, float inR, float& outL, float& outR) {
+    enable += (enableTarget - enable) * 0.00011f + 1e-19f;
+    enable += (enableTarget - enable) * 0.00011f + 1e-19f;
+    depth = depth + 1e-19f + (depthTarget - depth) * 0.01f;
+
+    const float o = static_cast<float>(first.tick());
+    secondValue = second.tick();
+    delay = std::clamp(delay + 1e-19f + (depth * (o + 1.0f) * enable - delay) * 0.01f, 0.0f, 65536.0f);
+
+    // Output = the input (delay + 1) samples back: interpolate between the samples stored at
+    // trunc(position) - 1 and trunc(position), position = write index - delay on the ring 1..65535.
+    double position = writeIndex - static_cast<double>(std::min(delay, kMaximumReadDelay));
+    if (position < 1.0) position += kBufferLength - 1;
+    const int index = static_cast<int>(position);
+    const float fraction = static_cast<float>(position - index);
+    float* l = left.data();
+    float* r = right.data();
+    outL = l[index - 1] + (l[index] - l[index - 1]) * fraction;
+    outR = r[index - 1] + (r[index] - r[index - 1]) * fraction;
+
+    // Index 0 mirrors the last slot, so reads across the wrap need no second case.
+    l[writeIndex] = inL;
+    r[writeIndex] = inR;
+    if (++writeIndex > kBufferLength - 1) {
+        l[0] = inL;
+        r[0] = inR;
+        writeIndex = 1;
+    }
+}
+
+void CVibrato::processBlock(StereoView bus, int n) {
+    float finiteCheck = 0.0f;
+    for (int i = 0; i < n; ++i) {
+        const float inL = bus.left[i];
+        const float inR = bus.right[i];
+        finiteCheck += (inL - inL) + (inR - inR); // stays 0 unless an input is NaN or infinite
+        processSample(inL, inR, bus.left[i], bus.right[i]);
+    }
+    if (finiteCheck != 0.0f) clearBuffers();
+}
+
+} // namespace DSP::FX

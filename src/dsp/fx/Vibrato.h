@@ -1,0 +1,58 @@
+#pragma once
+
+#include "dsp/lib/DspBaseObject.h"
+#include "dsp/lib/FloatBuffer.h"
+#include "dsp/modulation/LfoOscillator.h"
+
+namespace DSP::FX {
+
+// Frequency modulation as a vibrato: a delay of 1 + depth (o + 1) samples swept by a sine LFO o, read
+// with linear interpolation. The output is the delayed signal only. Depth, delay and on/off are smoothed
+// per sample so that no setting change clicks. The second oscillator runs at the same rate 0.1 cycle
+// ahead of the first (its value is available for displays).
+//
+// Buffers are allocated in the constructor; everything else is real-time safe.
+// Per block: processBlock(bus, n) in place (or processSample per frame).
+class CVibrato {
+public:
+    enum Parameter { kShift = 0, kRate = 2, kMix = 3 };
+    static constexpr int kBufferLength = 65536;
+
+    CVibrato();
+
+    void setSampleRate(float rate);
+    // kShift: phase of the first oscillator (0..1); kRate: Hz of both oscillators, on above 0.0101 Hz;
+    // kMix: 0..1, depth = min(65526, trunc(0.05 sampleRate mix^2) / 2) samples.
+    void setParameter(int index, float value);
+    // Buffers cleared, write index 1, delay 0, oscillators restarted.
+    void reset();
+
+    void processSample(float inL, float inR, float& outL, float& outR);
+    // In place. A block with non-finite input clears the delay buffers at its end, so the next finite
+    // block comes out clean.
+    void processBlock(StereoView bus, int n);
+
+    float getDelay() const { return delay; }
+    float getDepthTarget() const { return depthTarget; }
+    double getSecondOscillatorValue() const { return secondValue; }
+    const Generators::CLFOOscillator& oscillator(int which) const { return which == 0 ? first : second; }
+
+private:
+    void clearBuffers();
+
+    Generators::CLFOOscillator first;
+    Generators::CLFOOscillator second;
+    MEMORY::CFloatBuffer left;
+    MEMORY::CFloatBuffer right;
+    int writeIndex = 1;
+    float delay = 0.0f;
+    float depthTarget = 0.0f;
+    float depth = 0.0f;
+    float enableTarget = 1.0f;
+    float enable = 1.0f;
+    float mix = 0.0f;
+    float sampleRate = 44100.0f;
+    double secondValue = 0.0;
+};
+
+} // namespace DSP::FX
