@@ -2,12 +2,16 @@
 
 #include "editor/CKavrenEditor.h"
 #include "frame/VectorOps.h"
+#include "params/KavrenParameters.h"
 
 #include <algorithm>
 
 CKavren::CKavren(Tessu::TessuCallback* hostCallback) : TessuOS(hostCallback) {
     latency = kLatency;
     dryHistory_.resize(kLatency, 2);
+    createKavrenParameters(parameters_, this);
+    initPresetNameParameter(presetNameParameter_, presetName_, kPresetNameCapacity);
+    initGlobalLimiterParameter(globalLimiterParameter_);
     editor = new CKavrenEditor(this);
 }
 
@@ -21,6 +25,32 @@ void CKavren::setSampleRate(float rate) {
     TessuOS::setSampleRate(rate);
     reset();
 }
+
+Tessu::ParameterProperty* CKavren::findParameterByKey(const char* key) {
+    return parameters_.findParameterByKey(key);
+}
+
+Tessu::ParameterProperty* CKavren::getParameterAt(int32_t index) {
+    return parameters_.getParameterAt(index);
+}
+
+Tessu::ParameterProperty* CKavren::findParameterById(int32_t id) {
+    return parameters_.findParameterById(id);
+}
+
+Tessu::ParameterProperty* CKavren::getHostParameter(int32_t index) {
+    return parameters_.getHostParameter(index);
+}
+
+int32_t CKavren::getParameterCount() {
+    return parameters_.getParameterCount();
+}
+
+int32_t CKavren::getHostParameterCount() {
+    return parameters_.getHostParameterCount();
+}
+
+void CKavren::parameterChanged(Tessu::IPluginParameter*) {}
 
 void CKavren::setBlockSize(int32_t frames) {
     TessuOS::setBlockSize(frames);

@@ -1,0 +1,119 @@
+// kavren info / render end to end, and the reading of KEY=VALUE settings.
+#include "kavren/ParameterSettings.h"
+#include "params/CPropertyManager.h"
+#include "params/KavrenParameters.h"
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string output;
+};
+
+CliRun runCli(const std::string& arguments) {
+    std::string command = std::string(KAVREN_CLI_PATH) + " " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string output;
+    std::array<char, 4096> chunk;
+    while (size_t n = fread(chunk.data(), 1, chunk.size(), pipe)) output.append(chunk.data(), n);
+    int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+float plainOf(const std::string& assignment) {
+    kavren::HostSetting s = kavren::resolveSetting(assignment);
+    static Tessu::CPropertyManager manager;
+    if (manager.getParameterCount() == 0) createKavrenParameters(manager, nullptr);
+    return manager.getHostParameter(s.hostIndex)->toPlain(s.normalizedValue);
+}
+
+std::filesystem::path scratch(const char* name) {
+    return std::filesystem::temp_directory_path() / name;
+}
+
+} // namespace
+
+TEST(Settings, ValuesAsUsersTypeThem) {
+    EXPECT_NEAR(plainOf("LOWPASSFREQ=800"), 800.0f, 0.05f);
+    EXPECT_NEAR(plainOf("LOWPASSFREQ=1.2kHz"), 1200.0f, 0.1f);
+    EXPECT_NEAR(plainOf("INPUTGAIN=-6dB"), 0.501187f, 1e-4f);
+    EXPECT_NEAR(plainOf("LOWPASSQ=50%"), 0.5f, 1e-5f);
+    EXPECT_FLOAT_EQ(plainOf("LOWPASSSLOPE=4"), 4.0f);
+    EXPECT_FLOAT_EQ(plainOf("LimiterBypass=On"), 1.0f);
+    EXPECT_FLOAT_EQ(plainOf("LINKFILTERS = off"), 0.0f);
+    EXPECT_NEAR(plainOf("LP Attack=20ms"), 20.0f, 0.01f);
+    EXPECT_EQ(kavren::resolveSetting("LimitRelease=100").hostIndex, 33);
+}
+
+TEST(Settings, NamedStepsMatchTheirDisplayText) {
+    float saw = plainOf("LFO Shape=Saw");
+    EXPECT_EQ(saw, std::round(saw));
+    EXPECT_GT(saw, 0.0f);
+    EXPECT_FLOAT_EQ(plainOf("LFO Shape=sine"), 0.0f);
+}
+
+TEST(Settings, RejectionsExplainThemselves) {
+    auto messageOf = [](const std::string& assignment) {
+        try {
+            kavren::resolveSetting(assignment);
+        } catch (const std::invalid_argument& e) {
+            return std::string(e.what());
+        }
+        return std::string("accepted");
+    };
+    EXPECT_NE(messageOf("LOWPASFREQ=800").find("valid keys: INPUTGAIN, LOWPASSFREQ"), std::string::npos);
+    EXPECT_NE(messageOf("LOWPASSFREQ=fast").find("cannot read 'fast'"), std::string::npos);
+    EXPECT_NE(messageOf("LOWPASSFREQ").find("KEY=VALUE"), std::string::npos);
+    EXPECT_NE(messageOf("RATE_FLIP=On").find("cannot be set by a host"), std::string::npos);
+    EXPECT_NE(messageOf("LOWPASSFREQ=nan").find("cannot read"), std::string::npos);
+}
+
+TEST(Cli, InfoListsTheEffectAndItsParameters) {
+    CliRun run = runCli("info");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("QMX Kavren XL"), std::string::npos);
+    EXPECT_NE(run.output.find("Latency      221 samples"), std::string::npos);
+    EXPECT_NE(run.output.find("   47  FilterInteria"), std::string::npos);
+    EXPECT_EQ(run.output.find("   48  "), std::string::npos);
+}
+
+TEST(Cli, DemoRenderWritesEightSecondsOfStereo) {
+    auto out = scratch("kavren-cli-demo.wav");
+    CliRun run = runCli("render --demo " + out.string() + " --set LOWPASSFREQ=800 --block 100");
+    ASSERT_EQ(run.status, 0) << run.output;
+    SF_INFO info{};
+    SNDFILE* file = sf_open(out.c_str(), SFM_READ, &info);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(info.channels, 2);
+    EXPECT_EQ(info.samplerate, 44100);
+    EXPECT_EQ(info.frames, 8 * 44100);
+    std::vector<float> samples(size_t(info.frames * 2));
+    sf_readf_float(file, samples.data(), info.frames);
+    sf_close(file);
+    double energy = 0.0;
+    for (float x : samples) energy += double(x) * x;
+    EXPECT_GT(energy, 1.0);
+    std::filesystem::remove(out);
+}
+
+TEST(Cli, MistakesEndWithOneLineAndStatusTwo) {
+    for (const char* arguments : {"", "frobnicate", "render", "render /nonexistent/in.wav /tmp/out.wav",
+                                  "render --demo x.wav --block 0", "render --demo x.wav --set NOPE=1",
+                                  "info --plugin /nonexistent/kavren-xl.so", "render --demo", "info --bogus",
+                                  "render --demo x.wav --tempo fast"}) {
+        CliRun run = runCli(arguments);
+        EXPECT_EQ(run.status, 2) << arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find("kavren"), std::string::npos) << arguments;
+    }
+}
