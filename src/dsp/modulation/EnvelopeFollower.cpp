@@ -4,53 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace DSP {
-
-CMeasurePointFilter::CMeasurePointFilter() {
-    design();
-}
-
-void CMeasurePointFilter::setSampleRate(double rate) {
-    sampleRate = rate;
-    design();
-}
-
-void CMeasurePointFilter::setFrequency(double hz) {
-    frequency = std::clamp(hz, 1.0, sampleRate * 0.5);
-    design();
-}
-
-void CMeasurePointFilter::setBandwidthOctaves(double octaves) {
-    bandwidth = octaves;
-    design();
-}
-
-void CMeasurePointFilter::clearState() {
-    state[0] = ChannelState{};
-    state[1] = ChannelState{};
-}
-
-void CMeasurePointFilter::recoverIfBroken() {
-    const double sum = state[0].y1 + state[0].y2 + state[1].y1 + state[1].y2 + state[0].x1 + state[0].x2 +
-                       state[1].x1 + state[1].x2;
-    if (!std::isfinite(sum)) clearState();
-}
-
-// Band-pass with constant 0 dB peak: b = (alpha, 0, -alpha), a = (1 + alpha, -2 cos w0, 1 - alpha),
-// alpha = sin(w0) sinh(ln2 / 2 * BW * w0 / sin(w0)), all divided by a0.
-void CMeasurePointFilter::design() {
-    const double f = std::clamp(frequency, 5.0, 20000.0);
-    const double w0 = 2.0 * std::numbers::pi * f / sampleRate;
-    const double sinW0 = std::sin(w0);
-    const double alpha = sinW0 * std::sinh(std::numbers::ln2 / 2.0 * bandwidth * w0 / sinW0);
-    const double a0 = 1.0 + alpha;
-    b0 = alpha / a0;
-    b2 = -alpha / a0;
-    a1 = -2.0 * std::cos(w0) / a0;
-    a2 = (1.0 - alpha) / a0;
-}
 
 void CEnvelopeSmoother::setAttackTime(float ms) {
     attack.store(std::min(1.0f, 8.0f / ms), std::memory_order_relaxed);
@@ -62,7 +17,9 @@ void CEnvelopeSmoother::setReleaseTime(float ms) {
 }
 
 CEnvelopeFollower::CEnvelopeFollower() {
-    bandPass.setBandwidthOctaves(0.1);
+    bandPass.setType(CStereoBiquad::BandPass);
+    bandPass.setBandwidthInOctaves(true);
+    bandPass.setBandwidth(0.1f);
     bandPass.setFrequency(designedMeasurePoint);
 }
 
@@ -110,7 +67,7 @@ float CEnvelopeFollower::measure(const float* left, const float* right, int n) {
             const float p = std::max(l * l, r * r);
             peak = p > peak ? p : peak; // a NaN sample never replaces the peak
         }
-        bandPass.recoverIfBroken();
+        bandPass.sanitize();
     } else {
         for (int i = 0; i < n; ++i) {
             const float l = left[i] * g;

@@ -1,50 +1,10 @@
 #pragma once
 
+#include "dsp/filter/StereoBiquad.h"
+
 #include <atomic>
 
 namespace DSP {
-
-// Stereo band-pass with a constant 0 dB peak and its bandwidth in octaves (second-order equaliser
-// formulas), the measure point of the envelope follower. Runs in double with a 1e-18 offset per output
-// against denormals.
-class CMeasurePointFilter {
-public:
-    CMeasurePointFilter();
-
-    void setSampleRate(double rate);
-    // Centre frequency in Hz, clamped to [1, sampleRate / 2].
-    void setFrequency(double hz);
-    void setBandwidthOctaves(double octaves);
-    void clearState();
-    // Clears the state once it holds a non-finite value (after non-finite input); call once per block.
-    void recoverIfBroken();
-
-    void process(float& left, float& right) {
-        left = static_cast<float>(tick(left, state[0]));
-        right = static_cast<float>(tick(right, state[1]));
-    }
-
-private:
-    struct ChannelState {
-        double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
-    };
-
-    double tick(double x, ChannelState& s) const {
-        const double y = b0 * x + b2 * s.x2 - a1 * s.y1 - a2 * s.y2 + 1e-18; // b1 = 0 for a band-pass
-        s.x2 = s.x1;
-        s.x1 = x;
-        s.y2 = s.y1;
-        s.y1 = y;
-        return y;
-    }
-    void design();
-
-    double sampleRate = 44100.0;
-    double frequency = 500.0;
-    double bandwidth = 0.1;
-    double b0 = 0.0, b2 = 0.0, a1 = 0.0, a2 = 0.0;
-    ChannelState state[2];
-};
 
 // One-pole attack/release follower stepped once per block. Coefficients are per step, so the time scale
 // follows the block length.
@@ -103,7 +63,7 @@ public:
 private:
     float analysisGain() const;
 
-    CMeasurePointFilter bandPass;
+    CStereoBiquad bandPass; // band-pass, constant 0 dB peak, 0.1 octave
     CEnvelopeSmoother smoothers[2];
     std::atomic<float> boost{1.0f};
     std::atomic<float> measurePoint{500.0f};
