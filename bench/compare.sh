@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs the effect benchmarks and the yardstick (a common open-source stereo filter, timed by lv2bench
+# over the same 441000 frames in 512-frame blocks) in one run, and prints the cost ratios.
+#   bench/compare.sh [build-dir]     (default: build-bench, configured Release)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$root/build-bench}"
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKAVREN_TESTS=OFF >/dev/null
+fi
+cmake --build "$build" -j2 --target kavren_effect_bench kavren_instance_memory >/dev/null
+bench="$(find "$build" -name kavren_effect_bench -type f | head -n1)"
+memory="$(find "$build" -name kavren_instance_memory -type f | head -n1)"
+
+yardstick="http://calf.sourceforge.net/plugins/Filter"
+# lv2bench prints the seconds spent on -n frames; take the best of five runs.
+best=""
+for _ in 1 2 3 4 5; do
+  s=$(lv2bench -n 441000 -b 512 "$yardstick" | awk '{print $1}')
+  best=$(awk -v a="$s" -v b="$best" 'BEGIN { print (b == "" || a < b) ? a : b }')
+done
+reference=$(awk -v s="$best" 'BEGIN { printf "%.2f", s * 1e9 / 441000 }')
+echo "yardstick: $reference ns per stereo frame"
+
+"$bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true --benchmark_format=console \
+  | tee /dev/stderr | awk -v ref="$reference" '
+    /_min |_mean / && /ns_per_frame=/ {
+      match($0, /ns_per_frame=[0-9.]+/); v = substr($0, RSTART + 13, RLENGTH - 13)
+      printf "%-32s %8.2f ns/frame  %5.2fx yardstick\n", $1, v, v / ref
+    }'
+"$memory"
