@@ -1,0 +1,71 @@
+#pragma once
+
+#include "dsp/lib/Delay.h"
+#include "dsp/lib/FXModule.h"
+
+#include <vector>
+
+// Stereo look-ahead peak limiter with a ceiling at the threshold (1.0, 0 dBFS) before its output gain.
+//
+// The gain follows an envelope of the peak over the last P + 1 samples (attack and release given as
+// half-lives); the audio is delayed by P samples so the envelope has reached a peak when it leaves.
+// P = trunc(0.005·44100 + 1) = 221 is fixed at construction and stays the effect's latency at every rate.
+// A release of 1 ms or less switches to a program-dependent release: about 1.1 ms without gain reduction,
+// up to about 651 ms at 24 dB of reduction.
+//
+// Audio thread: process, reset, setParameter. Setup: setSampleRate, setMaxBlockSize (allocates).
+// Non-finite input samples are replaced by silence before they enter the limiter, so its output is
+// always finite.
+class CFXLimiter : public FXModule {
+public:
+    enum Parameter { Threshold = 0, Ratio = 1, Attack = 2, Release = 3, OutputGain = 4 };
+
+    CFXLimiter();
+
+    void setSampleRate(float rate) override;
+    void setMaxBlockSize(int frames) override;
+    void reset() override;
+
+    // Threshold and output gain linear, ratio as the exponent k (gain = env^(k−1) above the threshold),
+    // attack and release in ms.
+    void setParameter(int index, float value);
+    // In place; any n.
+    void process(float* left, float* right, int n);
+    int getLatency() const { return lookAhead.getDelay(); }
+
+private:
+    void setLookAhead();
+    void recompute();
+    void processChunk(float* left, float* right, int n);
+    void detectPeaks(const float* left, const float* right, int n);
+    void pushPeak(float p);
+    float windowMaximum() const;
+    void computeGains(int n);
+    float autoReleaseCoefficient(float gain);
+
+    float attackCoefficient = 1.0f;
+    float releaseCoefficient = 1.0f;
+    float threshold = 1.0f;
+    float ratioExponent = 0.0001f;
+    float attackMs = 1.0f;
+    float releaseMs = 50.0f;
+    float outputGain = 1.0f;
+    float envelope = 0.0f;
+    float unity = 1.0f;
+    float makeup = 1.0f;
+    float outputScale = 1.0f;
+
+    // Sliding maximum of the squared peaks over the window: a ring holding a decreasing run of
+    // (value, time) pairs, the front being the maximum; amortised O(1) per sample.
+    int windowLength = 0;
+    std::vector<float> runValues;
+    std::vector<long long> runTimes;
+    int runFront = 0, runSize = 0;
+    long long time = 0;
+
+    std::vector<float> peaks; // per-sample peak, then per-sample gain
+    DSP::DELAY::CSimpleStereoDelay lookAhead;
+
+    float autoReleaseMs = 1.1f;
+    float autoReleaseFall = 0.0f;
+};

@@ -1,0 +1,143 @@
+#include "dsp/limiter/FXLimiter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+constexpr int lookAhead = 221;
+
+struct Signal {
+    std::vector<float> left, right;
+};
+
+Signal constant(const std::vector<std::pair<int, float>>& stretches) {
+    Signal s;
+    for (auto [count, level] : stretches) {
+        s.left.insert(s.left.end(), count, level);
+        s.right.insert(s.right.end(), count, -level);
+    }
+    return s;
+}
+
+Signal run(CFXLimiter& limiter, Signal s, int block) {
+    const int total = static_cast<int>(s.left.size());
+    for (int pos = 0; pos < total; pos += block)
+        limiter.process(s.left.data() + pos, s.right.data() + pos, std::min(block, total - pos));
+    return s;
+}
+
+TEST(FXLimiter, LatencyIs221AtEveryRateAndBlockLength) {
+    for (float rate : {8000.0f, 22050.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f}) {
+        for (int block : {1, 64, 88, 220, 221, 222, 512, 1000}) {
+            CFXLimiter limiter;
+            limiter.setSampleRate(rate);
+            limiter.setMaxBlockSize(std::min(block, 300)); // longer blocks are processed in parts
+            EXPECT_EQ(limiter.getLatency(), lookAhead);
+            Signal s = constant({{1, 0.5f}, {1500, 0.0f}});
+            s.left[700] = 0.25f;
+            const Signal out = run(limiter, s, block);
+            for (int i = 0; i < 1500; ++i) {
+                const float expected = i == lookAhead ? 0.5f : i == 700 + lookAhead ? 0.25f : 0.0f;
+                ASSERT_EQ(out.left[i], expected) << rate << " " << block << " " << i;
+            }
+        }
+    }
+}
+
+TEST(FXLimiter, FullScaleSinePassesUnchanged) {
+    CFXLimiter limiter;
+    Signal s;
+    for (int i = 0; i < 8000; ++i) {
+        s.left.push_back(std::sin(2.0f * std::numbers::pi_v<float> * 997.0f * i / 44100.0f));
+        s.right.push_back(s.left.back() * 0.5f);
+    }
+    const Signal out = run(limiter, s, 88);
+    for (int i = lookAhead; i < 8000; ++i) {
+        ASSERT_EQ(out.left[i], s.left[i - lookAhead]) << i;
+        ASSERT_EQ(out.right[i], s.right[i - lookAhead]) << i;
+    }
+}
+
+TEST(FXLimiter, SuddenPeakIsHeldAtTheCeilingTimesOutputGain) {
+    for (float gainDb : {0.0f, -1.0f, 6.0f}) {
+        CFXLimiter limiter;
+        const float outGain = std::pow(10.0f, gainDb * 0.05f);
+        limiter.setParameter(CFXLimiter::OutputGain, outGain);
+        const Signal out = run(limiter, constant({{1000, 0.5f}, {4000, 2.0f}}), 88);
+        float loudest = 0.0f;
+        for (int i = 0; i < 5000; ++i) loudest = std::max(loudest, std::fabs(out.left[i]));
+        // 5 ms of 1 ms half-life attack cover 97 % of the step: 2 / 1.938.
+        EXPECT_LT(loudest, 1.035f * outGain);
+        EXPECT_GT(loudest, 1.0f * outGain);
+        // Settled: 2·2^(k − 1) = 2^0.0001.
+        for (int i = 3000; i < 5000; ++i)
+            ASSERT_NEAR(std::fabs(out.left[i]), 1.0f * outGain, 1e-4f * outGain) << i;
+        // Below the threshold the output gain alone applies.
+        for (int i = lookAhead; i < 1000; ++i) ASSERT_FLOAT_EQ(out.left[i], 0.5f * outGain) << i;
+    }
+}
+
+// After the loud part leaves the window, the envelope falls from 2 toward 0.5 with a 50 ms half-life
+// and reaches the threshold 1 after log2(3) half-lives; from then on the gain is exactly 1.
+TEST(FXLimiter, FixedReleaseReturnsToUnityOnTime) {
+    CFXLimiter limiter;
+    const int loudEnd = 10000;
+    const Signal out = run(limiter, constant({{loudEnd, 2.0f}, {10000, 0.5f}}), 64);
+    const int unityAt = loudEnd + lookAhead + static_cast<int>(std::log2(3.0) * 0.05 * 44100.0);
+    EXPECT_LT(out.left[unityAt - 40], 0.4995f);
+    EXPECT_GT(out.left[unityAt - 40], 0.49f);
+    for (int i = unityAt + 5; i < 20000; ++i) ASSERT_EQ(out.left[i], 0.5f) << i;
+}
+
+int samplesToRecover(float burstLevel, float releaseMs) {
+    CFXLimiter limiter;
+    limiter.setParameter(CFXLimiter::Release, releaseMs);
+    const int loudEnd = 44100 / 5;
+    const Signal out = run(limiter, constant({{loudEnd, burstLevel}, {44100, 0.5f}}), 88);
+    for (int i = loudEnd + lookAhead; i < static_cast<int>(out.left.size()); ++i) {
+        if (out.left[i] > 0.99f * 0.5f) return i - (loudEnd + lookAhead);
+    }
+    return -1;
+}
+
+TEST(FXLimiter, AutomaticReleaseLengthensWithGainReduction) {
+    const int light = samplesToRecover(1.122f, 1.0f); // 1 dB of reduction
+    const int heavy = samplesToRecover(16.0f, 1.0f);  // 24 dB
+    const int fixedShort = samplesToRecover(16.0f, 1.5f);
+    EXPECT_LT(light, 44100 * 5 / 1000);
+    EXPECT_LT(fixedShort, 44100 * 20 / 1000);
+    EXPECT_GT(heavy, 44100 * 50 / 1000);
+    EXPECT_LT(heavy, 44100); // the release shortens as the reduction fades
+}
+
+TEST(FXLimiter, NonFiniteInputNeverReachesTheOutput) {
+    CFXLimiter limiter;
+    Signal s = constant({{2000, 0.25f}});
+    s.left[100] = std::numeric_limits<float>::quiet_NaN();
+    s.right[150] = -std::numeric_limits<float>::infinity();
+    s.left[151] = std::numeric_limits<float>::infinity();
+    const Signal out = run(limiter, s, 88);
+    for (int i = 0; i < 2000; ++i) {
+        ASSERT_TRUE(std::isfinite(out.left[i]) && std::isfinite(out.right[i])) << i;
+        if (i >= lookAhead && i - lookAhead != 100 && i - lookAhead != 151) {
+            ASSERT_EQ(out.left[i], 0.25f) << i;
+        }
+    }
+    EXPECT_EQ(out.left[100 + lookAhead], 0.0f);
+}
+
+TEST(FXLimiter, ResetClearsTheLookAhead) {
+    CFXLimiter limiter;
+    run(limiter, constant({{500, 3.0f}}), 100);
+    limiter.reset();
+    const Signal out = run(limiter, constant({{lookAhead, 0.0f}, {400, 0.5f}}), 100);
+    for (int i = 0; i < 2 * lookAhead; ++i) ASSERT_EQ(out.left[i], 0.0f) << i;
+    EXPECT_EQ(out.left[2 * lookAhead], 0.5f);
+}
+
+} // namespace
