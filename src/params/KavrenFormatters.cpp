@@ -3,83 +3,75 @@
 #include <cmath>
 #include <cstdio>
 
-using Tessu::kValueFieldCapacity;
 using Tessu::ParameterProperty;
-
-namespace {
-
-template <typename... Args> void writeField(char* text, const char* format, Args... args) {
-    std::snprintf(text, kValueFieldCapacity, format, args...);
-}
-
-} // namespace
+using Tessu::writeValueField;
 
 void formatFilterMode(float value, char* text, int32_t) {
-    writeField(text, value == 0.0f ? "Bandpass" : "Notch");
+    writeValueField(text, value == 0.0f ? "Bandpass" : "Notch");
 }
 
 void formatMeasurePoint(float value, char* text, int32_t withUnit) {
     if (value <= 100.0f) {
-        writeField(text, "All");
+        writeValueField(text, "All");
     } else if (value < 1000.0f) {
-        writeField(text, withUnit ? "%.2fHz" : "%.2f", static_cast<double>(value));
+        writeValueField(text, withUnit ? "%.2fHz" : "%.2f", static_cast<double>(value));
     } else {
-        writeField(text, withUnit ? "%.2fkHz" : "%.2fk", value / 1000.0);
+        writeValueField(text, withUnit ? "%.2fkHz" : "%.2fk", value / 1000.0);
     }
 }
 
 void formatLfoShape(float value, char* text, int32_t) {
     static constexpr const char* kShapes[] = {"Sine", "Triangle", "Saw", "Dbl Sine", "Mod. Sine", "Square"};
     double shape = std::trunc(value + 0.1);
-    writeField(text, "%s", shape >= 0.0 && shape <= 5.0 ? kShapes[static_cast<int>(shape)] : "");
+    writeValueField(text, "%s", shape >= 0.0 && shape <= 5.0 ? kShapes[static_cast<int>(shape)] : "");
 }
 
 // Below 30 the LFO follows the host tempo.
 void formatLfoTempo(float value, char* text, int32_t) {
     if (value < 30.0f) {
-        writeField(text, "Host");
+        writeValueField(text, "Host");
     } else {
-        writeField(text, "%.0f", std::floor(value + 0.1));
+        writeValueField(text, "%.0f", std::floor(value + 0.1));
     }
 }
 
 void formatPrePost(float value, char* text, int32_t) {
-    writeField(text, value == 0.0f ? "pre Filter" : "post Filter");
+    writeValueField(text, value == 0.0f ? "pre Filter" : "post Filter");
 }
 
 // 1 ms and below selects the automatic (programme-dependent) release.
 void formatLimiterRelease(float value, char* text, int32_t withUnit) {
     if (value <= 1.0f) {
-        writeField(text, "Auto");
+        writeValueField(text, "Auto");
     } else {
-        writeField(text, withUnit ? "%.0f ms" : " %.0f", std::floor(value + 0.1));
+        writeValueField(text, withUnit ? "%.0f ms" : " %.0f", std::floor(value + 0.1));
     }
 }
 
 void formatGlobalLimiter(float value, char* text, int32_t) {
-    writeField(text, value >= 1.0f ? "Preset" : "Gbl.OFF");
+    writeValueField(text, value >= 1.0f ? "Preset" : "Gbl.OFF");
 }
 
 void formatLinkAmount(ParameterProperty* self, float value, char* text, int32_t, ParameterProperty*) {
     const float minimum = self->getMinimum();
     if (value == 0.0f) {
-        writeField(text, "Off");
+        writeValueField(text, "Off");
     } else if (value > 0.0f) {
-        writeField(text, minimum < 0.0f ? "+%.2f%%" : "%.2f%%", value / self->getMaximum() * 100.0);
+        writeValueField(text, minimum < 0.0f ? "+%.2f%%" : "%.2f%%", value / self->getMaximum() * 100.0);
     } else {
-        writeField(text, "-%.2f%%", value / minimum * 100.0);
+        writeValueField(text, "-%.2f%%", value / minimum * 100.0);
     }
 }
 
 void formatLfoRateSync(ParameterProperty* self, float value, char* text, int32_t withUnit,
                        ParameterProperty* linked) {
     if (!linked) {
-        writeField(text, "Error");
+        writeValueField(text, "Error");
     } else if (!linked->getBoolValue()) {
-        writeField(text, value < 1.0f ? "%0.3f%s" : "%.2f%s", static_cast<double>(value),
-                   withUnit ? "Hz" : "");
+        writeValueField(text, value < 1.0f ? "%0.3f%s" : "%.2f%s", static_cast<double>(value),
+                        withUnit ? "Hz" : "");
     } else {
-        writeField(text, "%s", lfoSyncDivisionName(lfoSyncDivisionIndex(self->getNormalizedValue())));
+        writeValueField(text, "%s", lfoSyncDivisionName(lfoSyncDivisionIndex(self->getNormalizedValue())));
     }
 }
 

@@ -20,18 +20,14 @@ int32_t saturatingInt(double value) {
     return static_cast<int32_t>(value);
 }
 
-template <typename... Args> void writeField(char* text, const char* format, Args... args) {
-    std::snprintf(text, kValueFieldCapacity, format, args...);
-}
-
 // Percentage of the range end in the value's direction: a bipolar range shows "+50.00" and "-50.00".
 void formatPercent(float minimum, float maximum, float value, bool low, char* text) {
     if (value < 0.0f) {
-        writeField(text, low ? "-%.0f" : "-%.2f", value / minimum * 100.0);
+        writeValueField(text, low ? "-%.0f" : "-%.2f", value / minimum * 100.0);
     } else if (minimum >= 0.0f) {
-        writeField(text, low ? "%.0f" : "%.2f", value / maximum * 100.0);
+        writeValueField(text, low ? "%.0f" : "%.2f", value / maximum * 100.0);
     } else {
-        writeField(text, low ? "+%.0f" : "+%.2f", value / maximum * 100.0);
+        writeValueField(text, low ? "+%.0f" : "+%.2f", value / maximum * 100.0);
     }
 }
 
@@ -39,20 +35,20 @@ void formatPercent(float minimum, float maximum, float value, bool low, char* te
 void formatGainFactor(float value, bool low, char* text) {
     double decibels = 20.0 * std::log10(static_cast<double>(value));
     if (decibels >= 0.0) {
-        writeField(text, low ? "+%2.0f" : "+%2.2f", decibels);
+        writeValueField(text, low ? "+%2.0f" : "+%2.2f", decibels);
     } else if (decibels >= -99.0) {
-        writeField(text, low ? "%2.0f" : "%2.2f", decibels);
+        writeValueField(text, low ? "%2.0f" : "%2.2f", decibels);
     } else {
-        writeField(text, "-oo");
+        writeValueField(text, "-oo");
     }
 }
 
 void formatSignedPercent(float minimum, float maximum, float value, bool low, char* text) {
     if (value <= 0.0f) {
         double percent = minimum == 0.0f ? 0.0 : value / minimum * -100.0;
-        writeField(text, low ? "%.0f%%" : "%2.2f%%", percent);
+        writeValueField(text, low ? "%.0f%%" : "%2.2f%%", percent);
     } else {
-        writeField(text, low ? "+%2.0f%%" : "+%2.2f%%", value / maximum * 100.0);
+        writeValueField(text, low ? "+%2.0f%%" : "+%2.2f%%", value / maximum * 100.0);
     }
 }
 
@@ -60,16 +56,16 @@ void formatSignedPercent(float minimum, float maximum, float value, bool low, ch
 void formatCents(float value, char* text) {
     double semitones = value > 0.0f ? std::floor(value) : std::ceil(value);
     int32_t cents = saturatingInt((value - semitones) * 100.0);
-    writeField(text, value > 0.0f ? "+%i +%i cent" : "%i %i cent", saturatingInt(semitones), cents);
+    writeValueField(text, value > 0.0f ? "+%i +%i cent" : "%i %i cent", saturatingInt(semitones), cents);
 }
 
 void formatPan(float maximum, float value, char* text) {
     if (value > 0.0f) {
-        writeField(text, "Right %2.0f", value / maximum * 100.0);
+        writeValueField(text, "Right %2.0f", value / maximum * 100.0);
     } else if (value == 0.0f) {
-        writeField(text, "Center");
+        writeValueField(text, "Center");
     } else {
-        writeField(text, "Left %2.0f", value / maximum * -100.0);
+        writeValueField(text, "Left %2.0f", value / maximum * -100.0);
     }
 }
 
@@ -81,7 +77,7 @@ void formatNote(float value, char* text) {
     double octave = std::floor(position);
     int32_t note = saturatingInt((position - octave) * 12.0);
     if (note < 0 || note > 11) note = 0;
-    writeField(text, "%s%i", kNames[note], saturatingInt(octave));
+    writeValueField(text, "%s%i", kNames[note], saturatingInt(octave));
 }
 
 } // namespace
@@ -106,7 +102,7 @@ void formatByUnitKind(int32_t unitKind, float minimum, float maximum, float valu
         formatCents(value, text);
         break;
     case kUnitOnOff:
-        writeField(text, value >= 0.5f ? "On" : "Off");
+        writeValueField(text, value >= 0.5f ? "On" : "Off");
         break;
     case kUnitPan:
         formatPan(maximum, value, text);
@@ -115,17 +111,17 @@ void formatByUnitKind(int32_t unitKind, float minimum, float maximum, float valu
         formatNote(value, text);
         break;
     case kUnitInteger:
-        writeField(text, "%i", wholeNumberOf(value));
+        writeValueField(text, "%i", wholeNumberOf(value));
         break;
     case kUnitRatio:
         if (value < 10.0f) {
-            writeField(text, " 1 : %.2f", static_cast<double>(value));
+            writeValueField(text, " 1 : %.2f", static_cast<double>(value));
         } else {
-            writeField(text, " 1 : inf");
+            writeValueField(text, " 1 : inf");
         }
         break;
     default:
-        writeField(text, lowPrecision ? "%.0f" : "%.1f", static_cast<double>(value));
+        writeValueField(text, lowPrecision ? "%.0f" : "%.1f", static_cast<double>(value));
         break;
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 namespace Tessu {
 
@@ -10,6 +11,15 @@ class ParameterProperty;
 constexpr int32_t kValueTextCapacity = 256;
 // Room a value formatter may use for the value itself, terminator included.
 constexpr int32_t kValueFieldCapacity = 64;
+
+// printf into a value field of kValueFieldCapacity bytes; a format without arguments is copied as is.
+template <typename... Args> void writeValueField(char* text, const char* format, Args... args) {
+    if constexpr (sizeof...(Args) == 0) {
+        std::snprintf(text, kValueFieldCapacity, "%s", format);
+    } else {
+        std::snprintf(text, kValueFieldCapacity, format, args...);
+    }
+}
 
 // The current value of parameter as text; does nothing for a null parameter. The host's parameter
 // display uses (omitName true, withUnit false, highPrecision true).

@@ -27,20 +27,16 @@ ParameterDescriptor row(float minimum, float maximum, float initial, float curve
     return {"KEY", "Name", "Long.Name", minimum, maximum, initial, initial, true, curve, unitKind, 7};
 }
 
-void init(ParameterProperty& parameter, const ParameterDescriptor& descriptor) {
-    parameter.initFromDescriptor(descriptor);
-}
-
 } // namespace
 
 TEST(ParameterPropertyMapping, LinearWithoutCurveAndSkewedWithIt) {
     ParameterProperty linear;
-    init(linear, row(-1, 3, 0, 0, kUnitNumber));
+    linear.initFromDescriptor(row(-1, 3, 0, 0, kUnitNumber));
     EXPECT_FLOAT_EQ(linear.toPlain(0.25), 0.0f);
     EXPECT_FLOAT_EQ(linear.toNormalized(2.0), 0.75f);
 
     ParameterProperty frequency;
-    init(frequency, row(40, 22050, 22050, 30, kUnitHertz));
+    frequency.initFromDescriptor(row(40, 22050, 22050, 30, kUnitHertz));
     // Curve 30 puts the knob centre 1/32 of the span above the minimum.
     EXPECT_NEAR(frequency.toPlain(0.5), 40.0 + 22010.0 / 32.0, 1e-2);
     EXPECT_NEAR(frequency.toNormalized(40.0 + 22010.0 / 32.0), 0.5, 1e-6);
@@ -50,7 +46,7 @@ TEST(ParameterPropertyMapping, LinearWithoutCurveAndSkewedWithIt) {
 TEST(ParameterPropertyMapping, PlainToNormalisedToPlainRoundTripsForAnyCurve) {
     for (float curve : {-20.0f, -1.0f, 0.0f, 0.5f, 10.0f, 30.0f}) {
         ParameterProperty parameter;
-        init(parameter, row(10, 1000, 10, curve, kUnitMilliseconds));
+        parameter.initFromDescriptor(row(10, 1000, 10, curve, kUnitMilliseconds));
         for (double plain : {10.0, 11.0, 50.0, 500.0, 999.0, 1000.0}) {
             EXPECT_NEAR(parameter.toPlain(parameter.toNormalized(plain)), plain, plain * 1e-5) << curve;
             parameter.setNormalizedValue(parameter.toNormalized(plain));
@@ -61,7 +57,7 @@ TEST(ParameterPropertyMapping, PlainToNormalisedToPlainRoundTripsForAnyCurve) {
 
 TEST(ParameterPropertyMapping, SettersClampButConversionsDoNot) {
     ParameterProperty parameter;
-    init(parameter, row(0, 10, 5, 0, kUnitNumber));
+    parameter.initFromDescriptor(row(0, 10, 5, 0, kUnitNumber));
     parameter.setNormalizedValue(1.7f);
     EXPECT_FLOAT_EQ(parameter.getValue(), 10.0f);
     parameter.setNormalizedValue(-0.5f);
@@ -73,21 +69,16 @@ TEST(ParameterPropertyMapping, SettersClampButConversionsDoNot) {
 }
 
 TEST(ParameterPropertyMapping, ClampsInEitherBoundOrder) {
-    ParameterProperty rising;
-    init(rising, row(-1, 0, 0, 0, kUnitDecibels));
-    rising.setValue(3.0f);
-    EXPECT_FLOAT_EQ(rising.getValue(), 0.0f);
-    rising.setValue(-3.0f);
-    EXPECT_FLOAT_EQ(rising.getValue(), -1.0f);
-
-    ParameterProperty falling;
-    init(falling, row(5, 1, 3, 0, kUnitNumber));
-    falling.setValue(9.0f);
-    EXPECT_FLOAT_EQ(falling.getValue(), 5.0f);
-    falling.setValue(-9.0f);
-    EXPECT_FLOAT_EQ(falling.getValue(), 1.0f);
-    falling.setValue(2.5f);
-    EXPECT_FLOAT_EQ(falling.getValue(), 2.5f);
+    ParameterProperty rising, falling;
+    rising.initFromDescriptor(row(-1, 0, 0, 0, kUnitDecibels));
+    falling.initFromDescriptor(row(5, 1, 3, 0, kUnitNumber));
+    const float cases[][3] = {{9, 0, 5}, {-9, -1, 1}, {-0.5f, -0.5f, 1}, {2.5f, 0, 2.5f}};
+    for (const auto& c : cases) {
+        rising.setValue(c[0]);
+        falling.setValue(c[0]);
+        EXPECT_FLOAT_EQ(rising.getValue(), c[1]) << c[0];
+        EXPECT_FLOAT_EQ(falling.getValue(), c[2]) << c[0];
+    }
     falling.setNormalizedValue(0.0f);
     EXPECT_FLOAT_EQ(falling.getValue(), 5.0f);
 }
@@ -120,7 +111,7 @@ TEST(ParameterPropertyNotification, AddListenerNotifiesAtOnceWhenAsked) {
     std::vector<std::string> log;
     RecordingListener a(log, "a");
     ParameterProperty parameter;
-    init(parameter, row(0, 1, 0.25f, 0, kUnitPercent));
+    parameter.initFromDescriptor(row(0, 1, 0.25f, 0, kUnitPercent));
     parameter.addListener(&a, true);
     EXPECT_EQ(log, (std::vector<std::string>{"a"}));
     EXPECT_FLOAT_EQ(a.seen, 0.25f);
@@ -143,7 +134,7 @@ TEST(ParameterPropertyNotification, ListenerSettingItselfAsSenderIsNotCalledBack
     std::vector<std::string> log;
     RecordingListener other(log, "other");
     ParameterProperty parameter;
-    init(parameter, row(0, 100, 0, 0, kUnitNumber));
+    parameter.initFromDescriptor(row(0, 100, 0, 0, kUnitNumber));
     parameter.addListener(&other, false);
     parameter.addListener(&doubler, false);
     parameter.setValue(3.0f);
@@ -156,7 +147,7 @@ TEST(ParameterPropertyNotification, DisabledNotificationsAndRangeChanges) {
     std::vector<std::string> log;
     RecordingListener a(log, "a");
     ParameterProperty parameter;
-    init(parameter, row(0, 10, 8, 0, kUnitNumber));
+    parameter.initFromDescriptor(row(0, 10, 8, 0, kUnitNumber));
     parameter.addListener(&a, false);
 
     parameter.setNotificationsEnabled(false);
@@ -184,7 +175,7 @@ TEST(ParameterPropertyNotification, DisabledNotificationsAndRangeChanges) {
 
 TEST(ParameterPropertyValues, IntAndBoolReadings) {
     ParameterProperty parameter;
-    init(parameter, row(-10, 10, 0, 0, kUnitInteger));
+    parameter.initFromDescriptor(row(-10, 10, 0, 0, kUnitInteger));
     const std::pair<float, int32_t> cases[] = {{2.99f, 3}, {-1.99f, -2}, {1.97f, 1}, {0.0f, 0}, {-0.5f, 0}};
     for (auto [value, expected] : cases) {
         parameter.setValue(value);
@@ -251,7 +242,7 @@ TEST(ParameterPropertyText, SetValueFromTextByUnitKind) {
     };
     for (const Case& c : cases) {
         ParameterProperty parameter;
-        init(parameter, row(c.minimum, c.maximum, c.minimum, 0, c.unitKind));
+        parameter.initFromDescriptor(row(c.minimum, c.maximum, c.minimum, 0, c.unitKind));
         parameter.setValueFromText(c.text);
         EXPECT_NEAR(parameter.getValue(), c.expected, 1e-4) << c.unitKind << " '" << c.text << "'";
         parameter.setValueFromText(nullptr);
@@ -275,17 +266,13 @@ TEST(ParameterPropertyText, TextKindFillsLinkedBuffer) {
 
 TEST(ParameterPropertyText, DisplayStringAndCurrentValue) {
     ParameterProperty parameter;
-    init(parameter, row(1, 1000, 5, 0, kUnitMilliseconds));
+    parameter.initFromDescriptor(row(1, 1000, 5, 0, kUnitMilliseconds));
     Core::CStringBufferd<64> out;
     parameter.getDisplayString(250.0, out);
     EXPECT_STREQ(out.c_str(), "250.0");
-
-    char text[kValueTextCapacity];
-    formatCurrentValue(&parameter, text, false, true, true);
-    EXPECT_STREQ(text, "Name: 5.0ms");
-    formatCurrentValue(&parameter, text, true, false, false);
-    EXPECT_STREQ(text, "5");
-    std::strcpy(text, "untouched");
+    char text[kValueTextCapacity] = "untouched";
     formatCurrentValue(nullptr, text, true, true, true);
     EXPECT_STREQ(text, "untouched");
+    formatCurrentValue(&parameter, text, false, true, false);
+    EXPECT_STREQ(text, "Name: 5ms");
 }
