@@ -61,17 +61,3 @@ TEST(RingMod, FrequencyAtTheFloorFadesTheModulationOut) {
     const std::vector<float> h = gains(stillOn, 20000);
     EXPECT_LT(h[19999], 0.55f) << "just above the floor the modulation stays on";
 }
-
-TEST(RingMod, SampleAndBlockProcessingAgree) {
-    CFXRingMod a, b;
-    for (CFXRingMod* ring : {&a, &b}) {
-        ring->setParameter(CFXRingMod::kFrequency, 300.0f);
-        ring->setParameter(CFXRingMod::kMix, 0.7f);
-    }
-    const std::vector<float> block = gains(a, 500);
-    for (int i = 0; i < 500; ++i) {
-        float l = 0.0f, r = 0.0f;
-        b.processSample(1.0f, 1.0f, l, r);
-        ASSERT_EQ(l, block[i]) << i;
-    }
-}

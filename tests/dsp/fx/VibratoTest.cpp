@@ -24,6 +24,24 @@ TEST(Vibrato, MixZeroDelaysByOneSample) {
     }
 }
 
+TEST(Vibrato, DelaySettlesToOneSampleAfterTheMixReturnsToZero) {
+    CVibrato vibrato;
+    vibrato.setParameter(CVibrato::kMix, 1.0f);
+    float l = 0.0f, r = 0.0f;
+    for (int k = 0; k < 10000; ++k) vibrato.processSample(0.0f, 0.0f, l, r);
+    ASSERT_GT(vibrato.getDelay(), 1.0f);
+    vibrato.setParameter(CVibrato::kMix, 0.0f);
+    for (int k = 0; k < 10000; ++k) vibrato.processSample(0.0f, 0.0f, l, r);
+    EXPECT_LT(vibrato.getDelay(), 1e-3f);
+    float previous = 0.0f;
+    for (int k = 0; k < 100; ++k) {
+        const float in = std::sin(0.3f * k);
+        vibrato.processSample(in, in, l, r);
+        ASSERT_NEAR(l, previous, 1e-3) << k;
+        previous = in;
+    }
+}
+
 TEST(Vibrato, FullMixSweepsTheDelayOverTwiceTheDepth) {
     CVibrato vibrato;
     vibrato.setParameter(CVibrato::kRate, 6.0f);

@@ -46,24 +46,3 @@ TEST(EnvelopeModulation, MovesAlongTheParameterScale) {
     EXPECT_NEAR(envelopeModulatedCutoff(kLowPassCutoff, 22050.0, 1.0, 1.0), 22050.0, 1e-6)
         << "clamped at the top";
 }
-
-TEST(EnvelopeModulation, DepthShrinksAsTheCutoffRises) {
-    double previousMove = 1.0;
-    for (double f : {200.0, 1000.0, 5000.0, 15000.0}) {
-        const double n = kLowPassCutoff.toNormalised(f);
-        const double move =
-            kLowPassCutoff.toNormalised(envelopeModulatedCutoff(kLowPassCutoff, f, 0.2, -1.0)) - n;
-        EXPECT_LT(move, 0.0);
-        EXPECT_LT(-move, previousMove) << f;
-        previousMove = -move;
-    }
-}
-
-TEST(SkewedRange, PlainAndNormalisedRoundTrip) {
-    const DSP::SkewedRange highPass{0.001, 22050.0, 25.0};
-    for (double hz : {0.001, 20.0, 440.0, 22050.0})
-        EXPECT_NEAR(highPass.toPlain(highPass.toNormalised(hz)), hz, 1e-6 * hz);
-    EXPECT_NEAR(kLowPassCutoff.toPlain(0.5), 40.0 + (22050.0 - 40.0) / 32.0, 1e-9)
-        << "curve 30 puts the centre at 1/32";
-    EXPECT_DOUBLE_EQ(kLowPassCutoff.toPlain(1.7), 22050.0);
-}

@@ -100,12 +100,6 @@ TEST(LfoOscillator, RandomShapesStayInRangeAndStepFourTimesPerCycle) {
     EXPECT_EQ(values.size(), 4u);
 }
 
-TEST(LfoOscillator, ShapeParameterMapsFiveToSquare) {
-    EXPECT_EQ(CLFOOscillator::shapeFromParameter(0), CLFOOscillator::kSine);
-    EXPECT_EQ(CLFOOscillator::shapeFromParameter(4), CLFOOscillator::kModSine);
-    EXPECT_EQ(CLFOOscillator::shapeFromParameter(5), CLFOOscillator::kSquare);
-}
-
 TEST(LfoOscillator, SyncedRatesOfAllDivisions) {
     const double expected[24] = {1.0 / 16, 1.0 / 12, 1.0 / 8,  1.0 / 4,  1.0 / 2, 1,       2,       4,
                                  1.5 / 16, 1.5 / 12, 1.5 / 8,  1.5 / 4,  1.5 / 2, 1.5,     3,       6,
