@@ -156,6 +156,27 @@ void CControl::setValueFromGesture(double value, int32_t steps) {
     setDirty(true);
 }
 
+int32_t CControl::gestureMoved(CKnobGesture& gesture, bool inProgress, CPoint& where, int32_t buttons,
+                               int32_t steps) {
+    if ((buttons & (kLButton | kRButton)) && inProgress) {
+        double v;
+        if (gesture.move(where, buttons, m_min, m_max, v)) setValueFromGesture(v, steps);
+        return kMouseHandled;
+    }
+    if (hitTest(where, buttons)) {
+        updateReadout();
+        return kMouseHandled;
+    }
+    return kMouseNotHandled;
+}
+
+int32_t CControl::gestureUp(bool& inProgress, CPoint& where, int32_t buttons) {
+    endEdit();
+    if (!hitTest(where, buttons)) onMouseExited(where, buttons);
+    inProgress = false;
+    return kMouseHandled;
+}
+
 void CControl::commitSteppedValue(int32_t steps) {
     if (steps > 1 && m_parameter) {
         const double k = std::round(m_value * (steps - 1));

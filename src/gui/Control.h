@@ -2,6 +2,7 @@
 // CControl: a view that holds a normalised value, draws it and lets the user change it. A control edits
 // one bound parameter object and tells the host about gestures (begin, change, end).
 
+#include "gui/KnobGesture.h"
 #include "gui/View.h"
 #include "params/ParameterProperty.h"
 
@@ -86,6 +87,10 @@ protected:
     void setValueFromGesture(double value, int32_t steps);
     // The wheel model of the knob family: one notch moves by the wheel increment (a tenth with shift).
     bool wheelStep(const CPoint& where, float distance, int32_t buttons, int32_t steps);
+    // Mouse-move and mouse-up of a knob drag in progress (shared by the knob family and the mini dial).
+    int32_t gestureMoved(CKnobGesture& gesture, bool inProgress, CPoint& where, int32_t buttons,
+                         int32_t steps);
+    int32_t gestureUp(bool& inProgress, CPoint& where, int32_t buttons);
     // Sends the current value to the parameter (stepped: as plain k + minimum) and the listener.
     void commitSteppedValue(int32_t steps);
     // The bound parameter changed elsewhere; default: take its normalised value.

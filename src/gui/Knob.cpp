@@ -63,23 +63,11 @@ int32_t CKnob::onMouseDown(CPoint& where, int32_t buttons) {
 }
 
 int32_t CKnob::onMouseMoved(CPoint& where, int32_t buttons) {
-    if ((buttons & (kLButton | kRButton)) && m_mouseDownInProgress) {
-        double v;
-        if (m_gesture.move(where, buttons, m_min, m_max, v)) setValueFromGesture(v, m_steps);
-        return kMouseHandled;
-    }
-    if (hitTest(where, buttons)) {
-        updateReadout();
-        return kMouseHandled;
-    }
-    return kMouseNotHandled;
+    return gestureMoved(m_gesture, m_mouseDownInProgress, where, buttons, m_steps);
 }
 
 int32_t CKnob::onMouseUp(CPoint& where, int32_t buttons) {
-    endEdit();
-    if (!hitTest(where, buttons)) onMouseExited(where, buttons);
-    m_mouseDownInProgress = false;
-    return kMouseHandled;
+    return gestureUp(m_mouseDownInProgress, where, buttons);
 }
 
 bool CKnob::onWheel(const CPoint& where, int32_t, float distance, int32_t buttons) {
