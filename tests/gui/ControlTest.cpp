@@ -82,7 +82,9 @@ TEST_F(Controls, ShiftMidDragDoesNotJumpAndIsTenTimesFiner) {
     moveTo(79, kLButton | kShift);
     EXPECT_NEAR(knob->getValue(), 0.260, 1e-6);
     moveTo(78, kLButton);
-    EXPECT_NEAR(knob->getValue(), 0.265, 1e-6) << "releasing shift continues at full speed from here";
+    EXPECT_NEAR(knob->getValue(), 0.2605, 1e-6);
+    moveTo(77, kLButton);
+    EXPECT_NEAR(knob->getValue(), 0.2655, 1e-6) << "without shift the drag is back at full speed";
     release(78);
 }
 
