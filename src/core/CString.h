@@ -36,7 +36,6 @@ public:
 private:
     char* buffer_;
     std::int32_t capacity_;
-    std::int32_t reserved_[2] = {0, 0};
 };
 
 /** Length of `text` cut to at most `maxBytes` bytes without splitting a UTF-8 sequence. */
