@@ -1,29 +1,48 @@
 #include "dsp/CKavren.h"
 
 #include "editor/CKavrenEditor.h"
-#include "frame/VectorOps.h"
 #include "params/KavrenParameters.h"
 
 #include <algorithm>
 
-CKavren::CKavren(Tessu::TessuCallback* hostCallback) : TessuOS(hostCallback) {
-    latency = kLatency;
-    dryHistory_.resize(kLatency, 2);
+namespace {
+
+constexpr int32_t kInitialBlockSize = 512;
+
+DSP::SkewedRange rangeOf(const Tessu::ParameterDescriptor& d) {
+    return {d.minimum, d.maximum, d.curve};
+}
+
+} // namespace
+
+CKavren::CKavren(Tessu::TessuCallback* hostCallback)
+    : TessuOS(hostCallback), lowPassRange_(rangeOf(kavrenParameterDescriptors()[kLowPassFreq])),
+      highPassRange_(rangeOf(kavrenParameterDescriptors()[kHighPassFreq])) {
+    filters_.filter(DSP::CFilterStage::LowPass).setCutoff(22050.0);
+    filters_.filter(DSP::CFilterStage::HighPass).setCutoff(20.0);
+    spareDelayLine_.setLength(0, 88);
+    spareDelayLine_.setLength(1, 88);
+    spareDelayLine_.resize();
+    setBlockSize(kInitialBlockSize);
+    // Until the sample rate is known the latency reported is one sub-block at 44.1 kHz.
+    latency = 88;
+
     createKavrenParameters(parameters_, this);
     initPresetNameParameter(presetNameParameter_, presetName_, kPresetNameCapacity);
     initGlobalLimiterParameter(globalLimiterParameter_);
+    globalLimiterParameter_.addListener(this, true);
     editor = new CKavrenEditor(this);
+    setSampleRate(44100.0f);
 }
 
-CKavren::~CKavren() = default;
+CKavren::~CKavren() {
+    // The editor refers to the effect; it goes first.
+    delete editor;
+    editor = nullptr;
+}
 
 int32_t CKavren::getMaxBlockSize() {
     return int32_t(sampleRate) / 500;
-}
-
-void CKavren::setSampleRate(float rate) {
-    TessuOS::setSampleRate(rate);
-    reset();
 }
 
 Tessu::ParameterProperty* CKavren::findParameterByKey(const char* key) {
@@ -50,37 +69,85 @@ int32_t CKavren::getHostParameterCount() {
     return parameters_.getHostParameterCount();
 }
 
-void CKavren::parameterChanged(Tessu::IPluginParameter*) {}
+void CKavren::setSampleRate(float rate) {
+    TessuOS::setSampleRate(rate);
+    lfo_.setSampleRate(rate);
+    distortion_.setSampleRate(rate);
+    limiter_.setSampleRate(rate);
+    envelope_.setSampleRate(rate);
+    filters_.setSampleRate(rate);
+    ringMod_.setSampleRate(rate);
+    frequencyModulator_.setSampleRate(rate);
+    setLatency(limiter_.getLatency());
+    resizeBuffers(blockSize);
+    reset();
+}
 
 void CKavren::setBlockSize(int32_t frames) {
     TessuOS::setBlockSize(frames);
+    resizeBuffers(frames);
+    limiter_.setMaxBlockSize(frames);
+}
+
+void CKavren::resizeBuffers(int32_t frames) {
+    const int32_t n = std::max(frames, 1);
+    work_.allocate(n);
+    parallel_.allocate(n);
+    analysis_.allocate(n);
+    const int32_t length = limiter_.getLatency();
+    dryDelay_.setLength(length, n);
+    outputDelay_.setLength(length, n);
+    analysisDelay_.setLength(length, n);
 }
 
 void CKavren::reset() {
-    dryHistory_.clear();
+    work_.clear(0);
+    parallel_.clear(0);
+    analysis_.clear(0);
+    lfo_.reset();
+    distortion_.reset();
+    rateReducer_.reset();
+    inputGain_.clearPeaks();
+    outputGain_.clearPeaks();
+    envelope_.reset();
+    for (auto side : {DSP::CFilterStage::LowPass, DSP::CFilterStage::HighPass})
+        filters_.resetControl(side, filterSettings_[side].cutoff, filterSettings_[side].resonance);
+    runFilterControl();
+    filters_.clearState();
+    ringMod_.reset();
+    dryDelay_.clear();
+    outputDelay_.clear();
+    analysisDelay_.clear();
+    dryWeight_ = 1.0f - dryWetAmount_;
+    frequencyModulator_.reset();
 }
 
-// Output = input kLatency samples earlier; history holds the last kLatency input samples.
-void CKavren::delayDryPath(const float* in, float* out, float* history, int32_t frames) {
-    const int32_t fromHistory = std::min(frames, kLatency);
-    for (int32_t i = 0; i < frames; ++i) {
-        float delayed = i < fromHistory ? history[i] : in[i - kLatency];
-        out[i] = delayed;
+void CKavren::setBypass(bool bypass) {
+    if (bypass != isBypassed()) {
+        const float step = 1.0f / (15.0f * sampleRate * 0.001f);
+        bypassIncrement_ = bypass ? -step : step;
+        bypassPosition_ = bypass ? 1.0f : 0.0f;
+        bypassRampFinished_ = false;
     }
-    if (frames >= kLatency) {
-        Tessu::vec::copy(in + frames - kLatency, history, kLatency);
-    } else {
-        Tessu::vec::copy(history + frames, history, size_t(kLatency - frames));
-        Tessu::vec::copy(in, history + kLatency - frames, size_t(frames));
-    }
+    TessuOS::setBypass(bypass);
 }
 
-void CKavren::process(Tessu::ProcessContext& context) {
-    if (context.numInputs < 1 || context.numOutputs < 1) return;
-    const Tessu::AudioStereoBus& in = context.inputs[0];
-    Tessu::AudioStereoBus& out = context.outputs[0];
-    delayDryPath(in.left, out.left, dryHistory_.channel(0), context.frames);
-    delayDryPath(in.right, out.right, dryHistory_.channel(1), context.frames);
+void CKavren::beginUpdate() {
+    settingsLoading_ = true;
+    parameters_.suspendNotifications();
+}
+
+void CKavren::endUpdate() {
+    parameters_.resumeNotifications();
+    settingsLoading_ = false;
+}
+
+CGainStage::Peaks CKavren::takeInputPeaks() {
+    if (isBypassed() && bypassRampFinished_) {
+        float left = bypassPeakLeft_.exchange(0.0f), right = bypassPeakRight_.exchange(0.0f);
+        return {-left, left, -right, right};
+    }
+    return inputGain_.takePeaks();
 }
 
 void CKavren::samplerNoteOn(int note, int velocity) {

@@ -85,14 +85,30 @@ void CVibrato::processSample(float inL, float inR, float& outL, float& outR) {
     outL = l[index - 1] + (l[index] - l[index - 1]) * fraction;
     outR = r[index - 1] + (r[index] - r[index - 1]) * fraction;
 
-    // Index 0 mirrors the last slot, so reads across the wrap need no second case.
+    store(inL, inR);
+}
+
+void CVibrato::store(float inL, float inR) {
+    float* l = left.data();
+    float* r = right.data();
     l[writeIndex] = inL;
     r[writeIndex] = inR;
+    // Index 0 mirrors the last slot, so reads across the wrap need no second case.
     if (++writeIndex > kBufferLength - 1) {
         l[0] = inL;
         r[0] = inR;
         writeIndex = 1;
     }
+}
+
+void CVibrato::writeOnly(StereoView bus, int n) {
+    float finiteCheck = 0.0f;
+    for (int i = 0; i < n; ++i) {
+        const float inL = bus.left[i], inR = bus.right[i];
+        finiteCheck += (inL - inL) + (inR - inR);
+        store(inL, inR);
+    }
+    if (finiteCheck != 0.0f) clearBuffers();
 }
 
 void CVibrato::processBlock(StereoView bus, int n) {

@@ -31,6 +31,12 @@ public:
     // In place. A block with non-finite input clears the delay buffers at its end, so the next finite
     // block comes out clean.
     void processBlock(StereoView bus, int n);
+    // No depth asked for and the sweep settled at the shortest delay: the output would only be the
+    // input one sample late.
+    bool isIdle() const { return depthTarget == 0.0f && depth < 1e-6f && delay < 1e-6f; }
+    // Stores the block as the delay's input without reading it, so a caller that skips an idle vibrato
+    // keeps the delay line current for when it is used again.
+    void writeOnly(StereoView bus, int n);
 
     float getDelay() const { return delay; }
     float getDepthTarget() const { return depthTarget; }
@@ -39,6 +45,7 @@ public:
 
 private:
     void clearBuffers();
+    void store(float inL, float inR);
 
     Generators::CLFOOscillator first;
     Generators::CLFOOscillator second;
