@@ -66,8 +66,9 @@ public:
     StereoDouble tick(StereoDouble x) {
         x += CStereoCascade::denormalOffset;
         for (int s = 0; s < S; ++s) {
-            const StereoDouble y =
-                b0[s] * x + b1[s] * h1[s] + b2[s] * h2[s] - a1[s] * h1[s + 1] - a2[s] * h2[s + 1];
+            // The y1 term last: the path from one output to the next is one multiply and one subtraction.
+            const StereoDouble partial = b0[s] * x + b1[s] * h1[s] + b2[s] * h2[s] - a2[s] * h2[s + 1];
+            const StereoDouble y = partial - a1[s] * h1[s + 1];
             h2[s] = h1[s];
             h1[s] = x;
             x = y;

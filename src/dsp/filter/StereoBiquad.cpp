@@ -114,6 +114,7 @@ void CStereoBiquad::redesign() {
         break;
     }
     coeffs = {b0 / a0, b1 / a0, b2 / a0, a1 / a0, a2 / a0};
+    identity = coeffs.b0 == 1.0 && coeffs.b1 == coeffs.a1 && coeffs.b2 == coeffs.a2;
 }
 
 void CStereoBiquad::process(float& left, float& right) {
@@ -126,11 +127,23 @@ void CStereoBiquad::process(float& left, float& right) {
 }
 
 void CStereoBiquad::process(float* left, float* right, int n) {
+    if (identity) {
+        // A 0 dB peak passes the signal unchanged; keep the history as if it had run.
+        if (n >= 2) {
+            x2 = y2 = StereoDouble{left[n - 2], right[n - 2]};
+        } else if (n == 1) {
+            x2 = y2 = x1;
+        }
+        if (n >= 1) x1 = y1 = StereoDouble{left[n - 1], right[n - 1]};
+        sanitize();
+        return;
+    }
     const double b0 = coeffs.b0, b1 = coeffs.b1, b2 = coeffs.b2, a1 = coeffs.a1, a2 = coeffs.a2;
     StereoDouble sx1 = x1, sx2 = x2, sy1 = y1, sy2 = y2;
     for (int i = 0; i < n; ++i) {
         const StereoDouble x{left[i], right[i]};
-        const StereoDouble y = b0 * x + b1 * sx1 + b2 * sx2 - a1 * sy1 - a2 * sy2 + denormalOffset;
+        // The y1 term last keeps the loop-carried path short.
+        const StereoDouble y = (b0 * x + b1 * sx1 + b2 * sx2 - a2 * sy2 + denormalOffset) - a1 * sy1;
         sx2 = sx1, sx1 = x, sy2 = sy1, sy1 = y;
         left[i] = static_cast<float>(y[0]);
         right[i] = static_cast<float>(y[1]);

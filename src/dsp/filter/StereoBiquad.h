@@ -59,6 +59,7 @@ private:
     float gainDb = 0.0f;
     bool bandwidthInOctaves = true;
     BiquadCoefficients coeffs;
+    bool identity = false; // numerator equals denominator, e.g. a peak of 0 dB
     StereoDouble x1{}, x2{}, y1{}, y2{};
 };
 

@@ -109,3 +109,25 @@ TEST(StereoBiquad, RecoversAfterNonFiniteInput) {
 }
 
 } // namespace
+
+namespace {
+
+// A 0 dB peak is skipped, and the history it leaves lets a later gain change continue without a jump.
+TEST(StereoBiquad, FlatPeakPassesAndHandsOverSmoothly) {
+    auto skipped = make(CStereoBiquad::Peaking, 1000.0f, 1.0f, 0.0f, true);
+    auto reference = make(CStereoBiquad::Peaking, 1000.0f, 1.0f, 1e-6f, true);
+    std::vector<float> a(100), b(100);
+    for (int i = 0; i < 100; ++i) a[i] = b[i] = std::sin(0.3f * i);
+    const auto input = a;
+    skipped.process(a.data(), b.data(), 100);
+    EXPECT_EQ(a, input);
+    std::vector<float> c = input, d = input;
+    reference.process(c.data(), d.data(), 100);
+    skipped.setGain(12.0f);
+    reference.setGain(12.0f);
+    skipped.process(a.data(), b.data(), 100);
+    reference.process(c.data(), d.data(), 100);
+    for (int i = 0; i < 100; ++i) ASSERT_NEAR(a[i], c[i], 1e-4f) << i;
+}
+
+} // namespace
