@@ -1,0 +1,224 @@
+#include "presets/CPresetInterface.h"
+#include "ResourcePacker.h"
+#include "core/CResourceStore.h"
+#include "core/TempFolder.h"
+#include "presets/CFileFormat.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <set>
+
+using KavrenTest::TempFolder;
+using Tessu::CPresetInterface;
+
+namespace {
+
+/** Stands in for the effect: its "chunk" is its name, so loads and saves can be followed. */
+class FakeEffect : public Tessu::IPresetTarget {
+public:
+    std::int32_t getPresetChunk(void** data) override {
+        modeWhileWriting = mode;
+        chunk = "chunk:" + name;
+        *data = chunk.data();
+        return static_cast<std::int32_t>(chunk.size());
+    }
+    void setPresetChunk(void* data, std::int32_t size) override {
+        loaded.emplace_back(static_cast<char*>(data), static_cast<std::size_t>(size));
+    }
+    void setPresetName(const char* newName) override { name = newName; }
+    void setGlobalLimiterMode(std::int32_t newMode) override { mode = newMode; }
+
+    std::string name = "Current";
+    std::string chunk;
+    std::vector<std::string> loaded;
+    std::int32_t mode = 1;
+    std::int32_t modeWhileWriting = -1;
+};
+
+class ScriptedAnswerer : public Tessu::IQuestionAnswerer {
+public:
+    void ask(const Tessu::PresetQuestion& question, std::function<void(bool)> answer) override {
+        asked.push_back(question);
+        answer(yes);
+    }
+    bool yes = true;
+    std::vector<Tessu::PresetQuestion> asked;
+};
+
+void writePreset(const std::string& path, const std::string& chunk) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    Tessu::CPresetFormatFXP().save(path.c_str(), chunk.data(), static_cast<std::int32_t>(chunk.size()));
+}
+
+std::string chunkIn(const std::string& path) {
+    void* data = nullptr;
+    std::int32_t size = 0;
+    Tessu::fxpFormat().load(path.c_str(), &data, &size);
+    std::string chunk =
+        data ? std::string(static_cast<char*>(data), static_cast<std::size_t>(size)) : "<none>";
+    Tessu::fxpFormat().freeData(data);
+    return chunk;
+}
+
+class PresetLibrary : public ::testing::Test {
+protected:
+    TempFolder root;
+    std::string folder = root / "Presets/";
+    FakeEffect effect;
+    ScriptedAnswerer answerer;
+    CPresetInterface library{root / "Presets", &effect, &answerer};
+
+    std::set<std::string> listedPaths() {
+        library.scan();
+        std::set<std::string> paths;
+        for (int i = 0; i < library.getEntryCount(); ++i) paths.insert(library.getEntry(i)->path);
+        return paths;
+    }
+    int indexOf(const std::string& path) {
+        for (int i = 0; i < library.getEntryCount(); ++i)
+            if (library.getEntry(i)->path == path) return i;
+        return -1;
+    }
+};
+
+} // namespace
+
+TEST_F(PresetLibrary, ScanListsOneLevelOfSubfoldersAndOnlyFxpFiles) {
+    writePreset(folder + "Top.fxp", "top");
+    writePreset(folder + "Filter/Sweep.fxp", "sweep");
+    writePreset(folder + "Filter/Deep/Hidden.fxp", "deep");
+    writePreset(folder + "Upper.FXP", "upper");
+    writePreset(folder + "backup.fxp.bak", "bak");
+    EXPECT_EQ(listedPaths(), (std::set<std::string>{folder + "Top.fxp", folder + "Filter/Sweep.fxp"}));
+    const Tessu::PresetEntry* sweep = library.getEntry(indexOf(folder + "Filter/Sweep.fxp"));
+    ASSERT_NE(sweep, nullptr);
+    EXPECT_EQ(sweep->displayName, "Sweep");
+    EXPECT_EQ(sweep->subfolderName, "Filter");
+    EXPECT_EQ(library.getEntry(indexOf(folder + "Top.fxp"))->subfolderName, "");
+    EXPECT_EQ(library.getEntry(2), nullptr);
+}
+
+TEST_F(PresetLibrary, LoadHandsTheChunkToTheEffectAndSelects) {
+    writePreset(folder + "A.fxp", "chunk-a");
+    writePreset(folder + "Sub/B.fxp", "chunk-b");
+    library.scan();
+    const int b = indexOf(folder + "Sub/B.fxp");
+    library.loadPreset(b);
+    EXPECT_EQ(effect.loaded, std::vector<std::string>{"chunk-b"});
+    EXPECT_EQ(library.getCurrentIndex(), indexOf(folder + "Sub/B.fxp"));
+    library.loadPreset(7);
+    EXPECT_EQ(effect.loaded.size(), 1u);
+
+    // A file that is not a preset of this effect loads nothing but is still selected.
+    KavrenTest::writeTextFile(folder + "Broken.fxp", "not a preset");
+    library.loadFile((folder + "Broken.fxp").c_str());
+    EXPECT_EQ(effect.loaded.size(), 1u);
+    EXPECT_EQ(library.getCurrentIndex(), indexOf(folder + "Broken.fxp"));
+
+    library.selectByPath("a", true);
+    EXPECT_EQ(library.getCurrentIndex(), indexOf(folder + "A.fxp")) << "paths compare ignoring case";
+    library.selectByPath("missing", true);
+    EXPECT_EQ(library.getCurrentIndex(), indexOf(folder + "A.fxp"));
+    library.selectByPath(nullptr, true);
+    EXPECT_EQ(library.getCurrentIndex(), -1);
+}
+
+TEST_F(PresetLibrary, SavingTheCurrentPresetAsksAndWritesToItsOwnPath) {
+    writePreset(folder + "Sub/Sweep.fxp", "old");
+    library.scan();
+    library.loadPreset(0);
+    effect.name = "Sweep";
+    library.savePreset("Sweep", true);
+    ASSERT_EQ(answerer.asked.size(), 1u);
+    EXPECT_EQ(answerer.asked[0].caption, "Preset Exists");
+    EXPECT_EQ(answerer.asked[0].text,
+              "File \"Sweep\" alread Exists, overwrite ?\n(" + folder + "Sub/Sweep.fxp)");
+    EXPECT_EQ(chunkIn(folder + "Sub/Sweep.fxp"), "chunk:Sweep");
+    EXPECT_FALSE(std::filesystem::exists(folder + "Sweep.fxp"));
+    EXPECT_EQ(effect.modeWhileWriting, 0) << "preset files never carry the limiter switch";
+    EXPECT_EQ(effect.mode, 1);
+    EXPECT_EQ(library.getCurrentIndex(), 0);
+}
+
+TEST_F(PresetLibrary, DecliningTheOverwriteWritesNothing) {
+    writePreset(folder + "Existing.fxp", "old");
+    library.scan();
+    answerer.yes = false;
+    library.savePreset((folder + "Existing.fxp").c_str(), false);
+    EXPECT_EQ(answerer.asked.size(), 1u);
+    EXPECT_EQ(chunkIn(folder + "Existing.fxp"), "old");
+    EXPECT_EQ(library.getCurrentIndex(), -1);
+    EXPECT_EQ(effect.name, "Current");
+
+    library.savePreset("Fresh", true); // a new file needs no question
+    EXPECT_EQ(answerer.asked.size(), 1u);
+    EXPECT_EQ(chunkIn(folder + "Fresh.fxp"), "chunk:Fresh");
+    EXPECT_EQ(library.getCurrentIndex(), indexOf(folder + "Fresh.fxp"));
+}
+
+TEST_F(PresetLibrary, DeleteAsksThenRemovesAndLoadsTheNeighbour) {
+    writePreset(folder + "A.fxp", "a");
+    library.scan();
+    writePreset(folder + "B.fxp", "b");
+    library.selectByPath("B", true);
+    const int b = library.getCurrentIndex();
+    answerer.yes = false;
+    library.deletePreset(b);
+    EXPECT_TRUE(std::filesystem::exists(folder + "B.fxp"));
+    answerer.yes = true;
+    library.deletePreset(b);
+    EXPECT_EQ(answerer.asked.back().text, "Do you really want to delete \"B\" ?\n(" + folder + "B.fxp)");
+    EXPECT_FALSE(std::filesystem::exists(folder + "B.fxp"));
+    EXPECT_EQ(library.getEntryCount(), 1);
+    EXPECT_EQ(library.getCurrentIndex(), 0);
+    EXPECT_EQ(effect.loaded.back(), "a");
+}
+
+TEST_F(PresetLibrary, RenamingKeepsTheOldFile) {
+    writePreset(folder + "Sub/Old.fxp", "old");
+    library.scan();
+    library.loadPreset(0);
+    effect.name = "New";
+    library.saveUnderNewName("New");
+    EXPECT_EQ(listedPaths(), (std::set<std::string>{folder + "Sub/Old.fxp", folder + "Sub/New.fxp"}));
+    EXPECT_EQ(chunkIn(folder + "Sub/New.fxp"), "chunk:New");
+}
+
+TEST_F(PresetLibrary, RestoringFactoryPresetsOverwritesSameNamesOnly) {
+    std::vector<std::uint8_t> store;
+    std::string error;
+    const auto bytes = [](const std::string& text) {
+        return std::vector<std::uint8_t>(text.begin(), text.end());
+    };
+    ASSERT_TRUE(Packres::packStore({{"presets/Init Preset.fxp", bytes("factory-init")},
+                                    {"presets/Filter/Sweep.fxp", bytes("factory-sweep")},
+                                    {"presets/../Escape.fxp", bytes("escape")},
+                                    {"Background.png", bytes("png")}},
+                                   64, store, error));
+    library.setFactoryStore({store.data(), store.size()});
+    KavrenTest::writeTextFile(folder + "Filter/Sweep.fxp", "user-changed");
+    KavrenTest::writeTextFile(folder + "Mine.fxp", "user-own");
+
+    for (int round = 1; round <= 2; ++round) {
+        library.askToRestoreFactoryPresets();
+        EXPECT_EQ(answerer.asked.size(), static_cast<std::size_t>(round));
+        EXPECT_EQ(answerer.asked.back().text,
+                  "This will overwrite all presets with the same name! Are you sure?");
+        EXPECT_EQ(KavrenTest::readTextFile(folder + "Filter/Sweep.fxp"), "factory-sweep");
+        EXPECT_EQ(KavrenTest::readTextFile(folder + "Init Preset.fxp"), "factory-init");
+        EXPECT_EQ(KavrenTest::readTextFile(folder + "Mine.fxp"), "user-own");
+    }
+    EXPECT_FALSE(std::filesystem::exists(root / "Escape.fxp"));
+    EXPECT_FALSE(std::filesystem::exists(folder + "Background.png"));
+    EXPECT_FALSE(Core::resourceStore().isOpen());
+}
+
+TEST(PresetFolder, DefaultsToTheDocumentsFolderUnlessConfigured) {
+    TempFolder home;
+    KavrenTest::ScopedEnvironment homeVariable("HOME", home.path());
+    KavrenTest::ScopedEnvironment config("XDG_CONFIG_HOME", home / "config");
+    KavrenTest::ScopedEnvironment dirs("XDG_CONFIG_DIRS", home / "system");
+    EXPECT_EQ(CPresetInterface::defaultPresetFolder(), home / "Documents/Quillmark/kavren XL/Presets/");
+    KavrenTest::writeTextFile(home / "config/Quillmark/kavrenxl/settings.ini", "PresetFolder=/srv/presets\n");
+    EXPECT_EQ(CPresetInterface::defaultPresetFolder(), "/srv/presets/");
+}
