@@ -1,0 +1,109 @@
+#include "gui/platform/x11/X11Frame.h"
+#include "gui/Frame.h"
+#include "gui/Knob.h"
+
+// GoogleTest first: the X headers define macros (None, Bool) that clash with it.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <cstdlib>
+#include <functional>
+
+using namespace Mirda;
+
+namespace {
+
+struct X11FrameTest : ::testing::Test {
+    Display* host = nullptr;
+    Window parent = 0;
+    Tessu::ParameterProperty param;
+    CFrame* frame = nullptr;
+    CFrameX11* platform = nullptr;
+    Window window = 0;
+
+    void SetUp() override {
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display) GTEST_SKIP() << "no DISPLAY: run this test under xvfb-run -a";
+        host = XOpenDisplay(nullptr);
+        if (!host) GTEST_SKIP() << "cannot open DISPLAY " << display;
+        int event, error, major, minor;
+        if (!XTestQueryExtension(host, &event, &error, &major, &minor)) GTEST_SKIP() << "no XTEST extension";
+        // The host's window that the editor lives in.
+        // Low enough on the screen that a 100-pixel upward drag stays on it.
+        parent = XCreateSimpleWindow(host, DefaultRootWindow(host), 0, 150, 300, 200, 0, 0, 0);
+        XMapWindow(host, parent);
+        XSync(host, False);
+
+        frame = new CFrame(CRect(0, 0, 200, 120));
+        frame->setBackgroundColor(CColor{10, 200, 30, 255});
+        auto* knob = new CKnob(CRect(50, 10, 100, 60));
+        knob->bindParameter(&param);
+        frame->addView(knob);
+        platform = new CFrameX11(frame, parent);
+        ASSERT_TRUE(platform->isOpen());
+        frame->setPlatformFrame(platform);
+        window = reinterpret_cast<Window>(platform->getPlatformHandle());
+        pumpUntil([] { return false; });
+    }
+
+    void TearDown() override {
+        if (platform) platform->release();
+        if (frame) {
+            frame->close();
+            frame->release();
+        }
+        if (host) {
+            if (parent) XDestroyWindow(host, parent);
+            XCloseDisplay(host);
+        }
+    }
+
+    // Each round trip lets the server deliver what it queued for the editor's connection.
+    void pumpUntil(const std::function<bool()>& done) {
+        for (int i = 0; i < 40 && !done(); ++i) {
+            XSync(host, False);
+            platform->pump();
+        }
+    }
+
+    void moveTo(int x, int y) {
+        int rx, ry;
+        Window child;
+        XTranslateCoordinates(host, window, DefaultRootWindow(host), x, y, &rx, &ry, &child);
+        XTestFakeMotionEvent(host, -1, rx, ry, CurrentTime);
+    }
+};
+
+} // namespace
+
+TEST_F(X11FrameTest, DragAndWheelThroughTheWindowSystemMoveTheBoundParameter) {
+    moveTo(75, 35);
+    XTestFakeButtonEvent(host, 1, True, CurrentTime);
+    pumpUntil([] { return false; });
+    moveTo(75, -65);
+    XTestFakeButtonEvent(host, 1, False, CurrentTime);
+    pumpUntil([&] { return param.getValue() >= 0.5f; });
+    EXPECT_FLOAT_EQ(param.getValue(), 0.5f) << "100 pixels up are half the range";
+
+    moveTo(75, 35);
+    XTestFakeButtonEvent(host, 5, True, CurrentTime); // one notch towards the user
+    XTestFakeButtonEvent(host, 5, False, CurrentTime);
+    pumpUntil([&] { return param.getValue() < 0.45f; });
+    EXPECT_NEAR(param.getValue(), 0.4f, 1e-6);
+}
+
+TEST_F(X11FrameTest, WindowShowsTheOffscreenPixels) {
+    const auto pixelAt = [&](int x, int y) {
+        XImage* image = XGetImage(host, window, x, y, 1, 1, AllPlanes, ZPixmap);
+        const unsigned long pixel = image ? XGetPixel(image, 0, 0) & 0xFFFFFF : 0;
+        if (image) XDestroyImage(image);
+        return pixel;
+    };
+    // The server shows the window once mapped; the expose that follows repaints it.
+    pumpUntil([&] { return pixelAt(5, 5) == 0x0AC81Eu; });
+    EXPECT_EQ(pixelAt(5, 5), 0x0AC81Eu) << "the frame's background colour";
+    EXPECT_NE(pixelAt(75, 35), 0x0AC81Eu) << "the knob is drawn over it";
+}
