@@ -16,6 +16,13 @@ using namespace Mirda;
 
 namespace {
 
+// One connection for the whole run: an X server resets when its last client leaves, and refuses
+// connections while it does, so the tests never let the count drop to zero between them.
+Display* sharedHostDisplay() {
+    static Display* display = XOpenDisplay(nullptr);
+    return display;
+}
+
 struct X11FrameTest : ::testing::Test {
     Display* host = nullptr;
     Window parent = 0;
@@ -27,7 +34,7 @@ struct X11FrameTest : ::testing::Test {
     void SetUp() override {
         const char* display = std::getenv("DISPLAY");
         if (!display || !*display) GTEST_SKIP() << "no DISPLAY: run this test under xvfb-run -a";
-        host = XOpenDisplay(nullptr);
+        host = sharedHostDisplay();
         if (!host) GTEST_SKIP() << "cannot open DISPLAY " << display;
         int event, error, major, minor;
         if (!XTestQueryExtension(host, &event, &error, &major, &minor)) GTEST_SKIP() << "no XTEST extension";
@@ -55,9 +62,9 @@ struct X11FrameTest : ::testing::Test {
             frame->close();
             frame->release();
         }
-        if (host) {
-            if (parent) XDestroyWindow(host, parent);
-            XCloseDisplay(host);
+        if (host && parent) {
+            XDestroyWindow(host, parent);
+            XSync(host, False);
         }
     }
 
