@@ -10,7 +10,7 @@ namespace {
 constexpr double denormalOffset = 1e-18;
 }
 
-CStereoBiquad::CStereoBiquad() {
+CStereoBiquad::CStereoBiquad() : kernels(&filterKernels()) {
     redesign();
 }
 
@@ -119,9 +119,10 @@ void CStereoBiquad::redesign() {
 
 void CStereoBiquad::process(float& left, float& right) {
     const StereoDouble x{left, right};
+    const BiquadCoefficients& c = coeffs;
     const StereoDouble y =
-        coeffs.b0 * x + coeffs.b1 * x1 + coeffs.b2 * x2 - coeffs.a1 * y1 - coeffs.a2 * y2 + denormalOffset;
-    x2 = x1, x1 = x, y2 = y1, y1 = y;
+        (c.b0 * x + c.b1 * state.x1 + c.b2 * state.x2 - c.a2 * state.y2 + denormalOffset) - c.a1 * state.y1;
+    state = {x, state.x1, y, state.y1};
     left = static_cast<float>(y[0]);
     right = static_cast<float>(y[1]);
 }
@@ -130,34 +131,23 @@ void CStereoBiquad::process(float* left, float* right, int n) {
     if (identity) {
         // A 0 dB peak passes the signal unchanged; keep the history as if it had run.
         if (n >= 2) {
-            x2 = y2 = StereoDouble{left[n - 2], right[n - 2]};
+            state.x2 = state.y2 = StereoDouble{left[n - 2], right[n - 2]};
         } else if (n == 1) {
-            x2 = y2 = x1;
+            state.x2 = state.y2 = state.x1;
         }
-        if (n >= 1) x1 = y1 = StereoDouble{left[n - 1], right[n - 1]};
-        sanitize();
-        return;
+        if (n >= 1) state.x1 = state.y1 = StereoDouble{left[n - 1], right[n - 1]};
+    } else {
+        kernels->runBiquad(coeffs, state, left, right, n);
     }
-    const double b0 = coeffs.b0, b1 = coeffs.b1, b2 = coeffs.b2, a1 = coeffs.a1, a2 = coeffs.a2;
-    StereoDouble sx1 = x1, sx2 = x2, sy1 = y1, sy2 = y2;
-    for (int i = 0; i < n; ++i) {
-        const StereoDouble x{left[i], right[i]};
-        // The y1 term last keeps the loop-carried path short.
-        const StereoDouble y = (b0 * x + b1 * sx1 + b2 * sx2 - a2 * sy2 + denormalOffset) - a1 * sy1;
-        sx2 = sx1, sx1 = x, sy2 = sy1, sy1 = y;
-        left[i] = static_cast<float>(y[0]);
-        right[i] = static_cast<float>(y[1]);
-    }
-    x1 = sx1, x2 = sx2, y1 = sy1, y2 = sy2;
     sanitize();
 }
 
 void CStereoBiquad::clearState() {
-    x1 = x2 = y1 = y2 = StereoDouble{};
+    state = BiquadState{};
 }
 
 bool CStereoBiquad::sanitize() {
-    const StereoDouble probe = x1 * 0.0 + x2 * 0.0 + y1 * 0.0 + y2 * 0.0;
+    const StereoDouble probe = state.x1 * 0.0 + state.x2 * 0.0 + state.y1 * 0.0 + state.y2 * 0.0;
     if (probe[0] == 0.0 && probe[1] == 0.0) return false;
     clearState();
     return true;

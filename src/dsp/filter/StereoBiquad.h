@@ -1,6 +1,7 @@
 #pragma once
 
-#include "dsp/filter/Cascade.h"
+#include "dsp/filter/FilterKernels.h"
+#include "dsp/filter/FilterTypes.h"
 
 namespace DSP {
 
@@ -60,7 +61,8 @@ private:
     bool bandwidthInOctaves = true;
     BiquadCoefficients coeffs;
     bool identity = false; // numerator equals denominator, e.g. a peak of 0 dB
-    StereoDouble x1{}, x2{}, y1{}, y2{};
+    const FilterKernels* kernels;
+    BiquadState state{};
 };
 
 } // namespace DSP

@@ -5,7 +5,7 @@
 
 namespace DSP {
 
-CStereoFilter::CStereoFilter() {
+CStereoFilter::CStereoFilter() : kernels(&filterKernels()) {
     redesignAfterTypeChange();
 }
 
@@ -73,40 +73,10 @@ bool CStereoFilter::sanitize() {
     return a || b || c;
 }
 
-namespace {
-
-template <int S, bool Complement>
-void runFilter(CStereoCascade& a, CStereoCascade& b, CStereoCascade& c, const float* inL, const float* inR,
-               float* outL, float* outR, int n) {
-    CascadeKernel<S> kernelA(a), kernelB(b);
-    if constexpr (Complement) {
-        CascadeKernel<S> kernelC(c);
-        for (int i = 0; i < n; ++i) {
-            const StereoDouble x{inL[i], inR[i]};
-            const StereoDouble y = kernelC.tick(x) - kernelB.tick(kernelA.tick(x));
-            outL[i] = static_cast<float>(y[0]);
-            outR[i] = static_cast<float>(y[1]);
-        }
-    } else {
-        for (int i = 0; i < n; ++i) {
-            const StereoDouble y = kernelB.tick(kernelA.tick(StereoDouble{inL[i], inR[i]}));
-            outL[i] = static_cast<float>(y[0]);
-            outR[i] = static_cast<float>(y[1]);
-        }
-    }
-}
-
-} // namespace
-
 void CStereoFilter::process(const float* inL, const float* inR, float* outL, float* outR, int n) {
     const bool complement = highPassMarker && !designAsHighPass;
-    dispatchSections(cascadeA.sections(), [&]<int S>() {
-        if (complement) {
-            runFilter<S, true>(cascadeA, cascadeB, cascadeC, inL, inR, outL, outR, n);
-        } else {
-            runFilter<S, false>(cascadeA, cascadeB, cascadeC, inL, inR, outL, outR, n);
-        }
-    });
+    kernels->runFilter(cascadeA.view(), cascadeB.view(), cascadeC.view(), complement, inL, inR, outL, outR,
+                       n);
     sanitize();
 }
 

@@ -54,6 +54,7 @@ private:
     void redesignAfterTypeChange();
     void loadSlot(int slot);
 
+    const FilterKernels* kernels;
     CCoefficientCache coefficientCache;
     CStereoCascade cascadeA, cascadeB, cascadeC;
     double rate = 44100.0;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "dsp/filter/FilterTypes.h"
+
+namespace DSP {
+
+// The per-sample loops of the filter core, compiled once for the x86-64 baseline and once for
+// processors with AVX2 and fused multiply-add; filterKernels() picks the best the processor runs.
+// Every cascade adds 1e-19 to its input and every biquad 1e-18 to its output against denormals.
+struct FilterKernels {
+    // out = B(A(x)), or C(x) − B(A(x)) with complement; A, B and C have the same section count.
+    void (*runFilter)(CascadeView a, CascadeView b, CascadeView c, bool complement, const float* inL,
+                      const float* inR, float* outL, float* outR, int n);
+    void (*runCascade)(CascadeView cascade, float* left, float* right, int n);
+    void (*runBiquad)(const BiquadCoefficients& coefficients, BiquadState& state, float* left, float* right,
+                      int n);
+};
+
+const FilterKernels& filterKernels();
+
+namespace kernels_baseline {
+extern const FilterKernels table;
+}
+namespace kernels_fma {
+extern const FilterKernels table;
+}
+
+} // namespace DSP
