@@ -31,6 +31,7 @@ CKavren::CKavren(Tessu::TessuCallback* hostCallback)
     initPresetNameParameter(presetNameParameter_, presetName_, kPresetNameCapacity);
     initGlobalLimiterParameter(globalLimiterParameter_);
     globalLimiterParameter_.addListener(this, true);
+    chunk_.setIdentifier("QMX-kavren-Preset");
     editor = new CKavrenEditor(this);
     setSampleRate(44100.0f);
 }

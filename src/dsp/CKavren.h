@@ -25,6 +25,7 @@
 #include "frame/TessuOS.h"
 #include "params/CPropertyManager.h"
 #include "params/ParameterProperty.h"
+#include "presets/CPresetChunk.h"
 
 #include <atomic>
 #include <cstdint>
@@ -45,6 +46,13 @@ public:
     int32_t getMaxBlockSize() override;
     void beginUpdate() override;
     void endUpdate() override;
+
+    // The complete state as one chunk (hosts' projects, preset files). The chunk stays owned by the effect.
+    int32_t getPresetChunk(void** data) override;
+    void setPresetChunk(void* data, int32_t size) override;
+    void setPresetName(const char* name);
+    // 1 normally; 0 while a preset file is written, so the file leaves the global limiter out.
+    void setGlobalLimiterMode(int32_t mode) { globalLimiterMode_ = mode; }
 
     // Parameter lookups answer from the manager: 49 parameters, 48 of them host-visible.
     Tessu::ParameterProperty* findParameterByKey(const char* key) override;
@@ -146,6 +154,8 @@ private:
     bool settingsLoading_ = false;
 
     ISamplerEffect* sampler_ = nullptr;
+    Tessu::CPresetChunk chunk_;
+    int32_t globalLimiterMode_ = 1;
 
     // Parameters last: creating them notifies the handler, which needs the members above.
     static constexpr int32_t kPresetNameCapacity = 128;

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace vst2;
 using kavren::host::VstPluginHost;
@@ -63,6 +64,26 @@ TEST_F(HostParameters, HostValuesRoundTripWithoutAutomationEcho) {
     host->setParameter(0, 2.0f);
     EXPECT_FLOAT_EQ(host->getParameter(0), 1.0f);
     EXPECT_TRUE(host->automation().empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(HostState, ChunkFromOneInstanceRestoresAnother) {
+    VstPluginHost first(pluginPath()), second(pluginPath());
+    first.start(44100.0f, 512);
+    second.start(44100.0f, 512);
+    first.setParameter(1, 0.3f);
+    first.setParameter(4, 1.0f);
+    first.setParameter(40, 0.25f);
+    std::vector<uint8_t> chunk = first.getChunk(true);
+    ASSERT_GT(chunk.size(), 44u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(chunk.data())), "QMX-kavren-Preset");
+    second.setChunk(chunk, true);
+    for (int32_t i = 0; i < 48; ++i) EXPECT_FLOAT_EQ(second.getParameter(i), first.getParameter(i)) << i;
+    // Bank requests carry the same state.
+    EXPECT_EQ(first.getChunk(false), chunk);
 }
 
 } // namespace

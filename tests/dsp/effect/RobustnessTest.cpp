@@ -1,0 +1,154 @@
+// What a host relies on beyond the sound: no allocation or lock while processing, its floating-point
+// state left alone, and recovery from non-finite input.
+#include "dsp/effect/EffectHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <pthread.h>
+#include <xmmintrin.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <limits>
+#include <new>
+
+namespace {
+
+std::atomic<bool> watching{false};
+std::atomic<int> allocations{0};
+std::atomic<int> locks{0};
+
+// Every stage working: steep resonant filters moved by envelope and LFO, colouring effects with their
+// links to the low-pass, limiter, half dry.
+void everythingOn(EffectHarness& h) {
+    h.set("LOWPASSSLOPE", 4.0f);
+    h.set("HIGHPASSSLOPE", 4.0f);
+    h.set("LOWPASSQ", 1.0f);
+    h.set("HIGHPASSQ", 1.0f);
+    h.set("LOWPASSFREQ", 2000.0f);
+    h.set("HIGHPASSFREQ", 150.0f);
+    h.set("LP Strength", 0.8f);
+    h.set("HP Strength", -0.5f);
+    h.set("LP StrengthLFO", 2.0f);
+    h.set("HP StrengthLFO", -1.0f);
+    h.set("LFO Shape", 3.0f);
+    h.set("DISTLEVEL", 0.7f);
+    h.set("RATEREDUCE_LEVEL", 0.4f);
+    h.set("RATE_LPLINK", 1.0f);
+    h.set("RingModeStrength", 0.6f);
+    h.set("RinkModLinkFreqPerc.", 0.5f);
+    h.set("FreqModeStrength", 0.4f);
+    h.set("FreqModLinkFreqPerc.", -0.5f);
+    h.set("LimiterBypass", 1.0f);
+    h.set("kDryWetMix", 0.5f);
+    h.playing = true;
+}
+
+Stereo noise(size_t n, uint32_t seed = 7) {
+    Stereo s(n);
+    for (size_t i = 0; i < n; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        s.left[i] = 0.5f * float(int32_t(seed)) / 2147483648.0f;
+        s.right[i] = -s.left[i];
+    }
+    return s;
+}
+
+bool allFinite(const Stereo& s, size_t from = 0) {
+    for (size_t i = from; i < s.size(); ++i)
+        if (!std::isfinite(s.left[i]) || !std::isfinite(s.right[i])) return false;
+    return true;
+}
+
+} // namespace
+
+void* operator new(size_t size) {
+    if (watching) ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    std::free(p);
+}
+
+extern "C" int pthread_mutex_lock(pthread_mutex_t* mutex) {
+    using Lock = int (*)(pthread_mutex_t*);
+    static Lock real = reinterpret_cast<Lock>(dlsym(RTLD_NEXT, "pthread_mutex_lock"));
+    if (watching) ++locks;
+    return real(mutex);
+}
+
+TEST(RealTime, ProcessingWithEveryStageNeitherAllocatesNorLocks) {
+    EffectHarness h;
+    everythingOn(h);
+    Stereo in = noise(88), out(88);
+    h.run(in);
+    float* ins[2] = {in.left.data(), in.right.data()};
+    float* outs[2] = {out.left.data(), out.right.data()};
+    allocations = 0;
+    locks = 0;
+    watching = true;
+    for (int block = 0; block < 500; ++block) {
+        // Automation between blocks, as a host sends it.
+        h.set("LOWPASSFREQ", 300.0f + 40.0f * float(block));
+        h.set("kDryWetMix", float(block % 10) / 10.0f);
+        h.context.build(ins, 1, outs, 1, 88);
+        h.context.playing = true;
+        h.context.samplePos = 88.0 * block;
+        h.effect->process(h.context);
+    }
+    watching = false;
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(locks, 0);
+}
+
+TEST(RealTime, CallersFloatingPointStateComesBackUnchanged) {
+    EffectHarness h;
+    everythingOn(h);
+    Stereo in = noise(88), out(88);
+    float* ins[2] = {in.left.data(), in.right.data()};
+    float* outs[2] = {out.left.data(), out.right.data()};
+    h.context.build(ins, 1, outs, 1, 88);
+    // A host running with flush-to-zero, rounding down and invalid, divide-by-zero and overflow traps on.
+    const unsigned original = _mm_getcsr();
+    const unsigned hostState = (original & ~0x0680u) | 0x8040u | 0x2000u;
+    _mm_setcsr(hostState);
+    for (int block = 0; block < 50; ++block) h.effect->process(h.context);
+    const unsigned after = _mm_getcsr();
+    _mm_setcsr(original);
+    // Only the sticky exception flags (bits 0-5) may differ.
+    EXPECT_EQ(after & ~0x3Fu, hostState & ~0x3Fu);
+}
+
+TEST(Robustness, NonFiniteInputLeavesNoLastingDamage) {
+    const float poison[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                            -std::numeric_limits<float>::infinity()};
+    for (float bad : poison) {
+        EffectHarness damaged, clean;
+        everythingOn(damaged);
+        everythingOn(clean);
+        Stereo in = noise(44100);
+        Stereo broken = in;
+        for (size_t i = 1000; i < 1100; ++i) broken.left[i] = bad;
+        Stereo out = damaged.run(broken);
+        Stereo reference = clean.run(in);
+        // The bad samples leave the output one latency and one sub-block after the input healed.
+        EXPECT_TRUE(allFinite(out, 1100 + 221 + 88)) << bad;
+        double level = rms(out.left, 22050), expected = rms(reference.left, 22050);
+        EXPECT_NEAR(decibels(level / expected), 0.0, 3.0) << bad;
+    }
+}
+
+TEST(Robustness, EverySampleRateGivesFiniteAudibleOutput) {
+    for (float rate : {8000.0f, 11025.0f, 22050.0f, 48000.0f, 88200.0f, 96000.0f, 176400.0f, 192000.0f}) {
+        EffectHarness h(rate);
+        everythingOn(h);
+        Stereo out = h.run(noise(size_t(rate)));
+        EXPECT_TRUE(allFinite(out)) << rate;
+        EXPECT_GT(rms(out.left, size_t(rate) / 2), 0.001) << rate;
+    }
+}

@@ -1,0 +1,132 @@
+// The effect as a whole: latency on every path, dry/wet, bypass, gain and filter settings reaching the audio.
+#include "dsp/effect/EffectHarness.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr size_t kLatency = 221;
+
+// At 44.1 and 48 kHz the open low-pass sits at the top of the band, so an impulse stays one sample wide and
+// shows the delay of the processed path; at higher rates the 22 kHz low-pass spreads it.
+TEST(Latency, ProcessedPathIsDelayedBy221SamplesWithAndWithoutLimiter) {
+    for (float rate : {44100.0f, 48000.0f}) {
+        for (int32_t block : {0, 13, 221, 300}) {
+            for (bool limiter : {false, true}) {
+                EffectHarness h(rate);
+                h.set("LimiterBypass", limiter ? 1.0f : 0.0f);
+                Stereo out = h.run(impulse(2048), block);
+                EXPECT_EQ(h.effect->getLatency(), 221);
+                EXPECT_EQ(loudestSample(out.left), kLatency)
+                    << rate << " Hz, block " << block << ", limiter " << limiter;
+                EXPECT_GT(out.left[kLatency], 0.5f);
+            }
+        }
+    }
+}
+
+TEST(Latency, DryPathIsExactlyDelayedBy221SamplesAtEveryRate) {
+    for (float rate : {8000.0f, 22050.0f, 96000.0f, 192000.0f}) {
+        EffectHarness h(rate);
+        h.set("kDryWetMix", 0.0f);
+        h.effect->reset();
+        Stereo in = sine(2048, 440.0, rate);
+        Stereo out = h.run(in, 300);
+        for (size_t i = 0; i < in.size(); ++i)
+            ASSERT_NEAR(out.right[i], i < kLatency ? 0.0f : in.right[i - kLatency], 1e-6f)
+                << rate << " Hz, " << i;
+    }
+}
+
+TEST(DryWet, FullyDryIsTheExactDelayedInputAndChangesGlide) {
+    EffectHarness h;
+    h.set("LOWPASSFREQ", 300.0f);
+    h.set("kDryWetMix", 0.0f);
+    h.effect->reset();
+    Stereo in = sine(4096, 5000.0, 44100.0);
+    Stereo out = h.run(in);
+    for (size_t i = kLatency; i < in.size(); ++i) ASSERT_NEAR(out.left[i], in.left[i - kLatency], 1e-6f) << i;
+
+    // Back to fully wet, where the 300 Hz low-pass removes the 5 kHz tone: the dry share glides out by
+    // 0.5 % per sample, so the level falls steadily, window by window, instead of in one step.
+    h.set("kDryWetMix", 1.0f);
+    Stereo wet = h.run(sine(8192, 5000.0, 44100.0));
+    double previous = rms(wet.left, 0, 128);
+    EXPECT_GT(previous, 0.25);
+    for (size_t window = 1; window < 8; ++window) {
+        double level = rms(wet.left, window * 128, (window + 1) * 128);
+        EXPECT_LT(level, previous * 0.6) << window;
+        EXPECT_GT(level, previous * 0.4) << window;
+        previous = level;
+    }
+    EXPECT_LT(rms(wet.left, 4096), 1e-3);
+}
+
+TEST(Bypass, FadesOverFifteenMillisecondsThenPassesTheInputAndRestartsClean) {
+    EffectHarness h;
+    h.set("LOWPASSFREQ", 200.0f);
+    h.set("LOWPASSSLOPE", 4.0f);
+    Stereo tone = sine(44100, 3000.0, 44100.0);
+    h.run(tone);
+    h.set("kBypass", 1.0f);
+    Stereo fading = h.run(sine(1024, 3000.0, 44100.0));
+    // 15 ms at 44.1 kHz is 661.5 samples; afterwards the output is the input itself, undelayed.
+    EXPECT_LT(std::fabs(fading.left[100]), 0.45f);
+    Stereo after = h.run(tone);
+    for (size_t i = 0; i < 1000; ++i) ASSERT_EQ(after.left[i], tone.left[i]);
+
+    h.set("kBypass", 0.0f);
+    Stereo silence(2048);
+    Stereo back = h.run(silence);
+    // Every filter, delay and smoother was cleared: the way back starts from silence.
+    for (size_t i = kLatency; i < back.size(); ++i) ASSERT_NEAR(back.left[i], 0.0f, 1e-6f) << i;
+}
+
+TEST(Gain, InputAndOutputGainsScaleTheSignal) {
+    EffectHarness h;
+    h.set("INPUTGAIN", 0.5f);
+    h.set("OUTPUTGAIN", 0.5f);
+    h.effect->reset();
+    // The gains glide to their new values first; the meters then show the settled level.
+    Stereo out = h.run(sine(16384, 1000.0, 44100.0, 0.4f));
+    EXPECT_NEAR(decibels(rms(out.left, 8192) / (0.4 / std::sqrt(2.0))), -12.04, 0.1);
+    h.effect->takeOutputPeaks();
+    h.run(sine(4096, 1000.0, 44100.0, 0.4f));
+    CGainStage::Peaks peaks = h.effect->takeOutputPeaks();
+    EXPECT_NEAR(peaks.maxLeft, 0.1f, 0.01f);
+    EXPECT_NEAR(peaks.minRight, -0.1f, 0.01f);
+    EXPECT_EQ(h.effect->takeOutputPeaks().maxLeft, 0.0f);
+}
+
+// A squared Butterworth low-pass of order N through the bilinear transform:
+// |H(f)| = 1 / (1 + r^(2N)) with r = tan(pi f / fs) / tan(pi fc / fs).
+TEST(Filter, LowPassSettingShapesTheSpectrumAtEachSlope) {
+    for (int slope = 1; slope <= 4; ++slope) {
+        const int order = 1 << (slope - 1);
+        EffectHarness h;
+        h.set("LOWPASSSLOPE", float(slope));
+        h.set("LOWPASSFREQ", 1000.0f);
+        h.effect->reset();
+        for (double ratio : {0.5, 2.0}) {
+            Stereo out = h.run(sine(44100, 1000.0 * ratio, 44100.0));
+            double r = std::tan(M_PI * 1000.0 * ratio / 44100.0) / std::tan(M_PI * 1000.0 / 44100.0);
+            double expected = -20.0 * std::log10(1.0 + std::pow(r, 2 * order));
+            EXPECT_NEAR(decibels(rms(out.left, 22050) / (0.5 / std::sqrt(2.0))), expected, 0.1)
+                << "slope " << slope << " at " << ratio << " x cut-off";
+        }
+    }
+}
+
+TEST(Limiter, HoldsPeaksAtTheCeilingTimesItsOutputGain) {
+    EffectHarness h;
+    h.set("LimiterBypass", 1.0f);
+    h.set("LimiterOutGain", -1.0f);
+    h.set("INPUTGAIN", 2.0f);
+    Stereo out = h.run(sine(44100, 200.0, 44100.0, 0.9f));
+    float peak = 0.0f;
+    for (size_t i = 4410; i < out.size(); ++i) peak = std::max(peak, std::fabs(out.left[i]));
+    EXPECT_LE(peak, std::pow(10.0f, -0.05f) * 1.001f);
+    EXPECT_GT(peak, 0.85f);
+}
+
+} // namespace
