@@ -60,15 +60,16 @@ void CFXLimiter::setParameter(int index, float value) {
     recompute();
 }
 
-// Attack and release are half-lives: the envelope covers half the distance in that time.
+// Attack and release are half-lives: per sample the envelope keeps 2^(−1 / (ms·0.001·fs)) of its
+// distance to the peak, so it covers half of it in that time.
+float CFXLimiter::halfLifeKeep(float ms) const {
+    return ms == 0.0f ? 0.0f : static_cast<float>(std::exp2(-1.0 / (ms * 0.001 * sampleRate)));
+}
+
 void CFXLimiter::recompute() {
-    const double samplesPerMs = 0.001 * sampleRate;
-    attackCoefficient =
-        attackMs == 0.0f ? 1.0f
-                         : static_cast<float>(1.0 - std::exp(-std::numbers::ln2 / (attackMs * samplesPerMs)));
-    releaseCoefficient = releaseMs == 0.0f
-                             ? 1.0f
-                             : static_cast<float>(std::exp(-std::numbers::ln2 / (releaseMs * samplesPerMs)));
+    attackCoefficient = 1.0f - halfLifeKeep(attackMs);
+    releaseCoefficient = releaseMs == 0.0f ? 1.0f : halfLifeKeep(releaseMs);
+    autoReleaseCoefficient = halfLifeKeep(autoReleaseMs);
     makeup = std::pow(threshold, 1.0f - ratioExponent);
     outputScale = (1.0f / makeup + 1.0f) * 0.5f;
     // The automatic release time falls to 1 % of a step within 50 ms.
@@ -78,9 +79,11 @@ void CFXLimiter::recompute() {
 void CFXLimiter::reset() {
     lookAhead.reset();
     runFront = runSize = 0;
+    rootedMaximum = runningPeak = 0.0f;
     std::fill(peaks.begin(), peaks.end(), 0.0f);
     envelope = 1.0f;
     autoReleaseMs = 1.1f;
+    autoReleaseCoefficient = halfLifeKeep(autoReleaseMs);
 }
 
 void CFXLimiter::process(float* left, float* right, int n) {
@@ -147,37 +150,60 @@ void CFXLimiter::detectPeaks(const float* left, const float* right, int n) {
         const float l = left[i] + denormalOffset;
         const float r = right[i] + denormalOffset;
         pushPeak(std::max(l * l, r * r));
-        float peak = std::min(std::sqrt(windowMaximum()), peakCap);
-        if (peak < denormalOffset) peak = 0.0f;
-        peaks[i] = peak;
+        // The window maximum usually stays put for many samples; take its root only when it moves.
+        const float maximum = windowMaximum();
+        if (maximum != rootedMaximum) {
+            rootedMaximum = maximum;
+            runningPeak = std::min(std::sqrt(maximum), peakCap);
+            if (runningPeak < denormalOffset) runningPeak = 0.0f;
+        }
+        peaks[i] = runningPeak;
     }
 }
 
 void CFXLimiter::computeGains(int n) {
     const bool automatic = releaseMs <= 1.0f;
-    float release = releaseCoefficient;
+    float release = automatic ? autoReleaseCoefficient : releaseCoefficient;
+    const float attackKeep = 1.0f - attackCoefficient;
+    const float log2Makeup = std::log2(makeup);
+    // env + (peak − env)·a = env·(1 − a) + peak·a: with the peak terms off the recursion, each sample's
+    // envelope is one multiply and one add away from the previous one.
+    float env = envelope;
     for (int i = 0; i < n; ++i) {
         const float peak = peaks[i];
-        if (peak > envelope) {
-            envelope += (peak - envelope) * attackCoefficient;
+        if (peak > env) {
+            env = env * attackKeep + (peak * attackCoefficient + denormalOffset);
         } else {
-            envelope = peak + (envelope - peak) * release;
+            env = env * release + (peak - peak * release + denormalOffset);
         }
-        envelope += denormalOffset;
-        const float gain = envelope > threshold ? makeup * std::pow(envelope, ratioExponent - 1.0f) : unity;
-        if (automatic) release = autoReleaseCoefficient(gain);
+        // gain = makeup·env^(k − 1), taken through log2 so the automatic release can reuse the logarithm.
+        float log2Gain = 0.0f, gain = unity;
+        if (env > threshold) {
+            log2Gain = log2Makeup + (ratioExponent - 1.0f) * std::log2(env);
+            gain = std::exp2(log2Gain);
+        }
+        if (automatic) release = followAutomaticRelease(log2Gain);
         peaks[i] = gain;
     }
+    envelope = env;
 }
 
 // r = reduction / 24 dB; t = 1 + s(r)·650 + 0.1 ms with s(r) = 1 − 7(1 − r) / (6(1 − r) + 1), the skew
 // curve with k = 6, so a little reduction keeps the release short and deep reduction lengthens it fast.
-float CFXLimiter::autoReleaseCoefficient(float gain) {
-    const float reduction = gain < 1.0f ? std::clamp(20.0f * std::log10(gain) / -24.0f, 0.0f, 1.0f) : 0.0f;
+// The release coefficient is recomputed only when t moves.
+float CFXLimiter::followAutomaticRelease(float log2Gain) {
+    constexpr float decibelsPerOctave = 6.0205999f;
+    constexpr float idleMs = 1.0f + 0.1f; // t without gain reduction
+    if (log2Gain == 0.0f && autoReleaseMs == idleMs) return autoReleaseCoefficient;
+    const float reduction = std::clamp(log2Gain * decibelsPerOctave / -24.0f, 0.0f, 1.0f);
     const float rest = 1.0f - reduction;
     const float skewed = 1.0f - 7.0f * rest / (6.0f * rest + 1.0f);
     const float target = 1.0f + skewed * 650.0f + 0.1f;
-    autoReleaseMs =
+    const float next =
         target > autoReleaseMs ? target : autoReleaseMs + (target - autoReleaseMs) * autoReleaseFall;
-    return std::exp(-std::numbers::ln2_v<float> / (autoReleaseMs * 0.001f * sampleRate));
+    if (next != autoReleaseMs) {
+        autoReleaseMs = next;
+        autoReleaseCoefficient = halfLifeKeep(autoReleaseMs);
+    }
+    return autoReleaseCoefficient;
 }

@@ -36,12 +36,13 @@ public:
 private:
     void setLookAhead();
     void recompute();
+    float halfLifeKeep(float ms) const;
     void processChunk(float* left, float* right, int n);
     void detectPeaks(const float* left, const float* right, int n);
     void pushPeak(float p);
     float windowMaximum() const;
     void computeGains(int n);
-    float autoReleaseCoefficient(float gain);
+    float followAutomaticRelease(float log2Gain);
 
     float attackCoefficient = 1.0f;
     float releaseCoefficient = 1.0f;
@@ -62,10 +63,13 @@ private:
     std::vector<long long> runTimes;
     int runFront = 0, runSize = 0;
     long long time = 0;
+    float rootedMaximum = 0.0f; // the window maximum whose root is runningPeak
+    float runningPeak = 0.0f;
 
     std::vector<float> peaks; // per-sample peak, then per-sample gain
     DSP::DELAY::CSimpleStereoDelay lookAhead;
 
     float autoReleaseMs = 1.1f;
+    float autoReleaseCoefficient = 1.0f;
     float autoReleaseFall = 0.0f;
 };
