@@ -34,6 +34,7 @@ CKavren::CKavren(Tessu::TessuCallback* hostCallback)
     chunk_.setIdentifier("QMX-kavren-Preset");
     editor = new CKavrenEditor(this);
     setSampleRate(44100.0f);
+    loadInitPreset();
 }
 
 CKavren::~CKavren() {

@@ -51,6 +51,8 @@ public:
     int32_t getPresetChunk(void** data) override;
     void setPresetChunk(void* data, int32_t size) override;
     void setPresetName(const char* name);
+    // Applies "presets/Init Preset.fxp" from the library's resource store; false when the store lacks it.
+    bool loadInitPreset();
     // 1 normally; 0 while a preset file is written, so the file leaves the global limiter out.
     void setGlobalLimiterMode(int32_t mode) { globalLimiterMode_ = mode; }
 

@@ -1,9 +1,12 @@
 // The effect's complete state as one chunk: for hosts' projects and, behind a file header, for presets.
+#include "core/CResourceStore.h"
 #include "dsp/CKavren.h"
 #include "dsp/FloatingPointGuard.h"
 #include "params/KavrenParameters.h"
+#include "presets/CFileFormat.h"
 
 #include <cstring>
+#include <mutex>
 #include <string>
 
 int32_t CKavren::getPresetChunk(void** data) {
@@ -57,4 +60,19 @@ void CKavren::setPresetName(const char* name) {
     std::strncpy(presetName_, name ? name : "", kPresetNameCapacity - 1);
     presetName_[kPresetNameCapacity - 1] = 0;
     presetNameParameter_.notifyListeners();
+}
+
+bool CKavren::loadInitPreset() {
+    // Hosts may create instances on several threads; the shared store hands out buffers one at a time.
+    static std::mutex storeAccess;
+    std::lock_guard lock(storeAccess);
+    Core::CResourceStore& store = Core::resourceStore();
+    int32_t size = 0;
+    uint8_t* file = store.read("presets/Init Preset.fxp", size);
+    if (!file) return false;
+    std::span<const uint8_t> chunk = Tessu::fxpFormat().decode({file, size_t(size)});
+    // The chunk parser reads a copy, so the store's buffer can go back right after.
+    if (!chunk.empty()) setPresetChunk(const_cast<uint8_t*>(chunk.data()), int32_t(chunk.size()));
+    store.release(file);
+    return !chunk.empty();
 }

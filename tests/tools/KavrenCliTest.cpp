@@ -117,3 +117,25 @@ TEST(Cli, MistakesEndWithOneLineAndStatusTwo) {
         EXPECT_NE(run.output.find("kavren"), std::string::npos) << arguments;
     }
 }
+
+TEST(Cli, PresetsAreListedRenderedAndSaved) {
+    CliRun list = runCli("presets");
+    ASSERT_EQ(list.status, 0) << list.output;
+    EXPECT_NE(list.output.find("Init Preset\n"), std::string::npos);
+    EXPECT_NE(list.output.find("LFO/Quarter Pump\n"), std::string::npos);
+
+    auto saved = scratch("kavren-cli-saved.fxp");
+    CliRun save =
+        runCli("preset save " + saved.string() + " --preset \"Filter/Warm Low Pass\" --set LOWPASSQ=0");
+    ASSERT_EQ(save.status, 0) << save.output;
+    auto out = scratch("kavren-cli-preset.wav");
+    for (const std::string& preset : {std::string("\"LFO/Quarter Pump\""), saved.string()}) {
+        CliRun render = runCli("render --demo " + out.string() + " --tempo 120 --playing --preset " + preset);
+        EXPECT_EQ(render.status, 0) << preset << "\n" << render.output;
+    }
+    CliRun missing = runCli("render --demo " + out.string() + " --preset \"No Such Preset\"");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.output.find("no preset 'No Such Preset'"), std::string::npos);
+    std::filesystem::remove(saved);
+    std::filesystem::remove(out);
+}

@@ -87,3 +87,16 @@ TEST(HostState, ChunkFromOneInstanceRestoresAnother) {
 }
 
 } // namespace
+
+namespace {
+
+// A new instance starts from the init preset: every parameter at its default value.
+TEST(HostState, NewInstanceStartsFromTheInitPreset) {
+    VstPluginHost host(pluginPath());
+    host.start(44100.0f, 512);
+    EXPECT_EQ(host.parameterDisplay(12), "50.0");
+    EXPECT_EQ(host.parameterDisplay(13), "50.0");
+    EXPECT_EQ(host.parameterDisplay(33), " 50");
+}
+
+} // namespace

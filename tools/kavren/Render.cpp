@@ -13,6 +13,7 @@ Audio renderThroughPlugin(const Audio& input, const RenderOptions& options,
     plugin.setPlaying(options.playing);
     if (options.playing) plugin.timeInfo().flags |= vst2::kVstTransportChanged;
     plugin.start(float(input.sampleRate), options.blockSize);
+    if (!options.chunk.empty()) plugin.setChunk(options.chunk, true);
     for (const HostSetting& s : options.settings) plugin.setParameter(s.hostIndex, s.normalizedValue);
 
     const size_t latency = size_t(std::max(plugin.effect()->initialDelay, 0));

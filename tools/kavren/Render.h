@@ -3,6 +3,7 @@
 #include "kavren/AudioFile.h"
 #include "kavren/ParameterSettings.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@ namespace kavren {
 
 struct RenderOptions {
     std::string pluginPath;
+    // A state chunk applied before the settings (a preset); empty for none.
+    std::vector<uint8_t> chunk;
     std::vector<HostSetting> settings;
     int blockSize = 512;
     double tempo = 120.0;

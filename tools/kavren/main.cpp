@@ -4,6 +4,7 @@
 #include "kavren/DemoSignal.h"
 #include "kavren/Info.h"
 #include "kavren/ParameterSettings.h"
+#include "kavren/PresetLibrary.h"
 #include "kavren/Render.h"
 #include "vsthost/VstPluginHost.h"
 
@@ -22,9 +23,11 @@ constexpr int kUsageError = 2;
 
 const char* const kUsage =
     "usage: kavren info [--plugin PATH]\n"
-    "       kavren render IN OUT [--set KEY=VALUE]... [--block N] [--rate HZ] [--tempo BPM] [--playing]\n"
-    "                            [--plugin PATH]\n"
-    "       kavren render --demo OUT.wav [options as above]\n";
+    "       kavren presets [--plugin PATH]\n"
+    "       kavren render IN OUT [--preset NAME|FILE.fxp] [--set KEY=VALUE]... [--block N] [--rate HZ]\n"
+    "                            [--tempo BPM] [--playing] [--plugin PATH]\n"
+    "       kavren render --demo OUT.wav [options as above]\n"
+    "       kavren preset save FILE.fxp [--preset NAME|FILE.fxp] [--set KEY=VALUE]... [--plugin PATH]\n";
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -34,6 +37,7 @@ struct Arguments {
     std::vector<std::string> positional;
     std::vector<std::string> settings;
     std::string pluginPath;
+    std::string preset;
     int blockSize = 512;
     int rate = 0;
     double tempo = 120.0;
@@ -62,6 +66,8 @@ Arguments parse(int argc, char** argv) {
             args.pluginPath = value();
         else if (a == "--set")
             args.settings.push_back(value());
+        else if (a == "--preset")
+            args.preset = value();
         else if (a == "--block")
             args.blockSize = int(readNumber(a, value(), 1, 65536));
         else if (a == "--rate")
@@ -89,19 +95,56 @@ void showProgress(double fraction) {
     if (fraction >= 1.0) std::fputc('\n', stderr);
 }
 
+std::vector<kavren::HostSetting> resolveSettings(const Arguments& args) {
+    std::vector<kavren::HostSetting> settings;
+    for (const std::string& s : args.settings) {
+        try {
+            settings.push_back(kavren::resolveSetting(s));
+        } catch (const std::invalid_argument& e) {
+            throw UsageError(e.what());
+        }
+    }
+    return settings;
+}
+
+std::vector<uint8_t> presetChunk(const Arguments& args) {
+    if (args.preset.empty()) return {};
+    try {
+        return kavren::PresetLibrary(args.pluginPath).chunk(args.preset);
+    } catch (const std::runtime_error& e) {
+        throw UsageError(e.what());
+    }
+}
+
+int listPresets(const Arguments& args) {
+    if (!args.positional.empty()) throw UsageError("presets takes no file arguments");
+    for (const std::string& name : kavren::PresetLibrary(args.pluginPath).names()) std::cout << name << "\n";
+    return 0;
+}
+
+// The plug-in's own state chunk after the preset and the settings, written as a preset file.
+int savePreset(const Arguments& args) {
+    if (args.positional.size() != 2 || args.positional[0] != "save")
+        throw UsageError("preset takes 'save FILE.fxp'");
+    std::vector<uint8_t> chunk = presetChunk(args);
+    std::vector<kavren::HostSetting> settings = resolveSettings(args);
+    kavren::host::VstPluginHost plugin(args.pluginPath);
+    plugin.start(44100.0f, 512);
+    if (!chunk.empty()) plugin.setChunk(chunk, true);
+    for (const kavren::HostSetting& s : settings) plugin.setParameter(s.hostIndex, s.normalizedValue);
+    kavren::savePresetFile(args.positional[1], plugin.getChunk(true));
+    std::cout << "Saved " << args.positional[1] << "\n";
+    return 0;
+}
+
 int render(const Arguments& args) {
     kavren::RenderOptions options;
     options.pluginPath = args.pluginPath;
     options.blockSize = args.blockSize;
     options.tempo = args.tempo;
     options.playing = args.playing;
-    for (const std::string& s : args.settings) {
-        try {
-            options.settings.push_back(kavren::resolveSetting(s));
-        } catch (const std::invalid_argument& e) {
-            throw UsageError(e.what());
-        }
-    }
+    options.settings = resolveSettings(args);
+    options.chunk = presetChunk(args);
 
     kavren::Audio input;
     kavren::AudioFormat format = kavren::wav24();
@@ -143,6 +186,8 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (command == "render") return render(args);
+        if (command == "presets") return listPresets(args);
+        if (command == "preset") return savePreset(args);
         if (command == "--help" || command == "help") {
             std::cout << kUsage;
             return 0;

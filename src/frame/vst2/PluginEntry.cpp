@@ -1,9 +1,12 @@
 // The library's exported entry points. Everything else in the library is hidden.
+#include "core/CResourceStore.h"
 #include "dsp/CKavren.h"
 #include "frame/PluginDescriptor.h"
 #include "frame/vst2/TessuVST.h"
+#include "kavren_resources.h"
 
 #include <cstdint>
+#include <mutex>
 #include <new>
 
 #define KAVREN_EXPORT extern "C" __attribute__((visibility("default")))
@@ -39,6 +42,9 @@ KAVREN_EXPORT Tessu::PluginList* getTessuPluginListPTR() {
 }
 
 KAVREN_EXPORT Tessu::TessuOS* createTessuInstance(Tessu::TessuCallback* callback, int32_t /*uniqueID*/) {
+    // The files linked into the library (presets) open once, before the first effect needs them.
+    static std::once_flag storeOpened;
+    std::call_once(storeOpened, [] { Core::resourceStore().open(kavren_resources_block()); });
     return new (std::nothrow) CKavren(callback);
 }
 

@@ -1,0 +1,88 @@
+#include "kavren/PresetLibrary.h"
+
+#include "core/CResourceStore.h"
+#include "core/ResourceFormat.h"
+#include "presets/CFileFormat.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace kavren {
+
+namespace {
+
+constexpr const char* kPresetFolder = "presets/";
+constexpr const char* kPresetExtension = ".fxp";
+
+std::vector<uint8_t> readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read '" + path + "'");
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// Opens the store beginning at offset in a private reader.
+bool opensAsStore(Core::CResourceStore& store, const std::vector<uint8_t>& bytes, size_t offset) {
+    store.close();
+    return store.open(bytes.data() + offset, bytes.size() - offset) && store.count() > 0;
+}
+
+std::vector<uint8_t> chunkOfFile(const std::vector<uint8_t>& file, const std::string& what) {
+    std::span<const uint8_t> chunk = Tessu::fxpFormat().decode(file);
+    if (chunk.empty()) throw std::runtime_error(what + " is not a preset of this plug-in");
+    return std::vector<uint8_t>(chunk.begin(), chunk.end());
+}
+
+} // namespace
+
+PresetLibrary::PresetLibrary(const std::string& pluginPath) : library_(readFile(pluginPath)) {
+    const char* marker = Core::ResourceFormat::kMarker;
+    const size_t markerLength = std::strlen(marker) + 1;
+    Core::CResourceStore store;
+    for (auto at = library_.begin();; ++at) {
+        at = std::search(at, library_.end(), marker, marker + markerLength);
+        if (at == library_.end()) throw std::runtime_error("'" + pluginPath + "' carries no presets");
+        storeOffset_ = size_t(at - library_.begin());
+        if (opensAsStore(store, library_, storeOffset_)) return;
+    }
+}
+
+std::vector<std::string> PresetLibrary::names() const {
+    Core::CResourceStore store;
+    opensAsStore(store, library_, storeOffset_);
+    std::vector<std::string> result;
+    for (int32_t i = 0; i < store.count(); ++i) {
+        std::string name = store.entryAt(i)->name;
+        if (name.rfind(kPresetFolder, 0) != 0 || !name.ends_with(kPresetExtension)) continue;
+        result.push_back(name.substr(std::strlen(kPresetFolder), name.size() - std::strlen(kPresetFolder) -
+                                                                     std::strlen(kPresetExtension)));
+    }
+    return result;
+}
+
+std::vector<uint8_t> PresetLibrary::chunk(const std::string& nameOrFile) const {
+    if (std::filesystem::is_regular_file(nameOrFile))
+        return chunkOfFile(readFile(nameOrFile), "'" + nameOrFile + "'");
+    Core::CResourceStore store;
+    opensAsStore(store, library_, storeOffset_);
+    int32_t size = 0;
+    const std::string entry = kPresetFolder + nameOrFile + kPresetExtension;
+    uint8_t* data = store.read(entry.c_str(), size);
+    if (!data)
+        throw std::runtime_error("no preset '" + nameOrFile + "' (see 'kavren presets') and no such file");
+    std::vector<uint8_t> file(data, data + size);
+    store.release(data);
+    return chunkOfFile(file, "preset '" + nameOrFile + "'");
+}
+
+void savePresetFile(const std::string& path, const std::vector<uint8_t>& chunk) {
+    std::vector<uint8_t> file = Tessu::fxpFormat().encode(path.c_str(), chunk.data(), int32_t(chunk.size()));
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    if (!out) throw std::runtime_error("cannot write '" + path + "'");
+}
+
+} // namespace kavren

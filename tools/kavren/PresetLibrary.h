@@ -1,0 +1,30 @@
+// The presets a plug-in library carries inside itself, read from the library file the way they are
+// stored there, and preset files on disk.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kavren {
+
+class PresetLibrary {
+public:
+    // Throws std::runtime_error when the file cannot be read or holds no preset store.
+    explicit PresetLibrary(const std::string& pluginPath);
+
+    // "Init Preset", "Filter/Warm Low Pass", ... in store order.
+    std::vector<std::string> names() const;
+    // The state chunk of an embedded preset by name, or of an FXP file by path. Throws
+    // std::runtime_error naming what was not found or not readable.
+    std::vector<uint8_t> chunk(const std::string& nameOrFile) const;
+
+private:
+    std::vector<uint8_t> library_;
+    size_t storeOffset_ = 0;
+};
+
+// Writes a state chunk as an FXP preset file named after the file.
+void savePresetFile(const std::string& path, const std::vector<uint8_t>& chunk);
+
+} // namespace kavren
