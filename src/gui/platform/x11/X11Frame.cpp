@@ -2,8 +2,10 @@
 
 #include "gui/DirtyRectHelper.h"
 #include "gui/Frame.h"
+#include "gui/OptionMenu.h"
 #include "gui/TimerService.h"
 #include "gui/platform/x11/X11Keys.h"
+#include "gui/platform/x11/X11PopupMenu.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -55,11 +57,13 @@ struct CFrameX11::Impl {
     unsigned int lastButton = 0;
     Time lastPressTime = 0;
     int lastPressX = -100, lastPressY = -100;
+    std::unique_ptr<CX11PopupMenu> popup;
 
     void createBuffer(int width, int height);
     void destroyBuffer();
     void paint();
     void handle(XEvent& event);
+    void finishPopup();
     int32_t modifiers(unsigned int state) const;
 };
 
@@ -230,23 +234,8 @@ void CFrameX11::Impl::handle(XEvent& event) {
         break;
     case KeyPress:
     case KeyRelease: {
-        char text[16] = {};
-        KeySym keysym = 0;
-        const int length = XLookupString(&event.xkey, text, sizeof text - 1, &keysym, nullptr);
         VstKeyCode key;
-        key.virt = virtualKeyFromKeysym(keysym);
-        if (length == 1 && static_cast<unsigned char>(text[0]) >= 0x20 && text[0] != 0x7F)
-            key.character = static_cast<unsigned char>(text[0]);
-        else if (keysym >= 0x20 && keysym <= 0x7E)
-            key.character = static_cast<int32_t>(keysym);
-        else if ((keysym & 0xFF000000) == 0x01000000)
-            key.character = static_cast<int32_t>(keysym & 0x00FFFFFF); // Unicode keysyms
-        else if (keysym >= 0xA0 && keysym <= 0xFF)
-            key.character = static_cast<int32_t>(keysym); // Latin-1
-        if (key.virt == 0 && key.character == 0) break;
-        if (event.xkey.state & ShiftMask) key.modifier |= MODIFIER_SHIFT;
-        if (event.xkey.state & Mod1Mask) key.modifier |= MODIFIER_ALTERNATE;
-        if (event.xkey.state & ControlMask) key.modifier |= MODIFIER_CONTROL;
+        if (!keyCodeFromEvent(event, key)) break;
         if (event.type == KeyPress)
             frame->onKeyDown(key);
         else
@@ -259,6 +248,15 @@ void CFrameX11::Impl::handle(XEvent& event) {
     default:
         break;
     }
+    frame->release();
+}
+
+void CFrameX11::Impl::finishPopup() {
+    // The windows go first: the menu's callback may open the next popup.
+    std::unique_ptr<CPopupMenuSession> session = popup->releaseSession();
+    popup.reset();
+    frame->addRef();
+    session->deliver();
     frame->release();
 }
 
@@ -314,6 +312,7 @@ CFrameX11::CFrameX11(CFrame* frame, unsigned long parentWindow, const char* titl
 CFrameX11::~CFrameX11() {
     Impl& d = *m_impl;
     if (!d.display) return;
+    d.popup.reset();
     if (d.window) {
         d.destroyBuffer();
         for (auto& [type, cursor] : d.cursors) XFreeCursor(d.display, cursor);
@@ -340,7 +339,12 @@ void CFrameX11::pump() {
     while (XPending(d.display)) {
         XEvent event;
         XNextEvent(d.display, &event);
+        if (d.popup && d.popup->handle(event)) continue;
         if (event.xany.window == d.window) d.handle(event);
+    }
+    if (d.popup) {
+        d.popup->update(CTimerService::instance().now());
+        if (d.popup->isFinished()) d.finishPopup();
     }
     CTimerService::instance().poll();
     d.frame->idle(); // hands the dirty views to invalidRect and calls idle()
@@ -401,8 +405,24 @@ void CFrameX11::takeKeyboardFocus() {
     if (isOpen()) XSetInputFocus(m_impl->display, m_impl->window, RevertToParent, CurrentTime);
 }
 
-bool CFrameX11::showPopupMenu(COptionMenu*, const CPoint&) {
-    return false;
+bool CFrameX11::showPopupMenu(COptionMenu* menu, const CPoint& where) {
+    Impl& d = *m_impl;
+    if (!isOpen() || !menu || menu->getNbEntries() == 0) return false;
+    d.popup.reset(); // a new popup replaces one still open
+    int rootX = 0, rootY = 0;
+    Window child = 0;
+    XTranslateCoordinates(d.display, d.window, DefaultRootWindow(d.display), static_cast<int>(where.x),
+                          static_cast<int>(where.y), &rootX, &rootY, &child);
+    // A menu that shows its choice is at least as wide as the control; a context menu opens at the
+    // pointer and takes the width its entries need.
+    const double minWidth = menu->isTypeOf("Mirda_ContextMenu") ? 0 : menu->getViewSize().width();
+    d.popup = std::make_unique<CX11PopupMenu>(d.display, menu, CPoint(rootX, rootY), minWidth);
+    d.popup->update(CTimerService::instance().now());
+    return true;
+}
+
+const CPopupMenuSession* CFrameX11::popupSession() const {
+    return m_impl->popup ? &m_impl->popup->session() : nullptr;
 }
 
 } // namespace Mirda

@@ -12,6 +12,7 @@
 namespace Mirda {
 
 class CFrame;
+class CPopupMenuSession;
 
 class CFrameX11 : public IFrame {
 public:
@@ -32,6 +33,8 @@ public:
     void takeKeyboardFocus() override;
     bool showPopupMenu(COptionMenu* menu, const CPoint& where) override;
     void* getPlatformHandle() const override;
+    // The open popup menu, null when none is open.
+    const CPopupMenuSession* popupSession() const;
 
     struct Impl;
 

@@ -2,6 +2,8 @@
 
 #include "gui/KeyCodes.h"
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 namespace Mirda {
@@ -93,6 +95,27 @@ uint8_t virtualKeyFromKeysym(unsigned long keysym) {
     default:
         return 0;
     }
+}
+
+bool keyCodeFromEvent(XEvent& event, VstKeyCode& key) {
+    char text[16] = {};
+    KeySym keysym = 0;
+    const int length = XLookupString(&event.xkey, text, sizeof text - 1, &keysym, nullptr);
+    key = VstKeyCode{};
+    key.virt = virtualKeyFromKeysym(keysym);
+    if (length == 1 && static_cast<unsigned char>(text[0]) >= 0x20 && text[0] != 0x7F)
+        key.character = static_cast<unsigned char>(text[0]);
+    else if (keysym >= 0x20 && keysym <= 0x7E)
+        key.character = static_cast<int32_t>(keysym);
+    else if ((keysym & 0xFF000000) == 0x01000000)
+        key.character = static_cast<int32_t>(keysym & 0x00FFFFFF); // Unicode keysyms
+    else if (keysym >= 0xA0 && keysym <= 0xFF)
+        key.character = static_cast<int32_t>(keysym); // Latin-1
+    if (key.virt == 0 && key.character == 0) return false;
+    if (event.xkey.state & ShiftMask) key.modifier |= MODIFIER_SHIFT;
+    if (event.xkey.state & Mod1Mask) key.modifier |= MODIFIER_ALTERNATE;
+    if (event.xkey.state & ControlMask) key.modifier |= MODIFIER_CONTROL;
+    return true;
 }
 
 } // namespace Mirda

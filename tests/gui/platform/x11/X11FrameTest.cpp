@@ -1,6 +1,8 @@
 #include "gui/platform/x11/X11Frame.h"
 #include "gui/Frame.h"
 #include "gui/Knob.h"
+#include "gui/OptionMenu.h"
+#include "gui/PopupMenu.h"
 
 // GoogleTest first: the X headers define macros (None, Bool) that clash with it.
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <cstdlib>
 #include <functional>
@@ -76,6 +79,43 @@ struct X11FrameTest : ::testing::Test {
         }
     }
 
+    void moveToRoot(const CPoint& p) {
+        XTestFakeMotionEvent(host, -1, static_cast<int>(p.x), static_cast<int>(p.y), CurrentTime);
+    }
+    void clickAtRoot(const CPoint& p) {
+        moveToRoot(p);
+        XTestFakeButtonEvent(host, 1, True, CurrentTime);
+        XTestFakeButtonEvent(host, 1, False, CurrentTime);
+    }
+    void tapKey(KeySym keysym) {
+        const KeyCode code = XKeysymToKeycode(host, keysym);
+        XTestFakeKeyEvent(host, code, True, CurrentTime);
+        XTestFakeKeyEvent(host, code, False, CurrentTime);
+    }
+    unsigned long rootPixel(const CPoint& p) {
+        XImage* image = XGetImage(host, DefaultRootWindow(host), static_cast<int>(p.x), static_cast<int>(p.y),
+                                  1, 1, AllPlanes, ZPixmap);
+        const unsigned long pixel = image ? XGetPixel(image, 0, 0) & 0xFFFFFF : 0;
+        if (image) XDestroyImage(image);
+        return pixel;
+    }
+    // An option menu with three entries beside the knob; the frame owns it.
+    COptionMenu* addMenu() {
+        auto* menu = new COptionMenu(CRect(110, 10, 190, 30));
+        menu->addEntry("Low");
+        menu->addEntry("Mid");
+        menu->addEntry("High");
+        menu->setCurrent(0);
+        frame->addView(menu);
+        return menu;
+    }
+    void clickMenu() {
+        moveTo(150, 20);
+        XTestFakeButtonEvent(host, 1, True, CurrentTime);
+        XTestFakeButtonEvent(host, 1, False, CurrentTime);
+        pumpUntil([&] { return platform->popupSession() != nullptr; });
+    }
+
     void moveTo(int x, int y) {
         int rx, ry;
         Window child;
@@ -113,4 +153,45 @@ TEST_F(X11FrameTest, WindowShowsTheOffscreenPixels) {
     pumpUntil([&] { return pixelAt(5, 5) == 0x0AC81Eu; });
     EXPECT_EQ(pixelAt(5, 5), 0x0AC81Eu) << "the frame's background colour";
     EXPECT_NE(pixelAt(75, 35), 0x0AC81Eu) << "the knob is drawn over it";
+}
+
+TEST_F(X11FrameTest, PopupMenuOpensBelowTheControlAndReportsTheClickedEntry) {
+    COptionMenu* menu = addMenu();
+    clickMenu();
+    const CPopupMenuSession* popup = platform->popupSession();
+    ASSERT_NE(popup, nullptr);
+    int rootX, rootY;
+    Window child;
+    XTranslateCoordinates(host, window, DefaultRootWindow(host), 110, 30, &rootX, &rootY, &child);
+    EXPECT_EQ(popup->pane(0).rect.topLeft(), CPoint(rootX, rootY)) << "at the control's bottom-left";
+    EXPECT_GE(popup->pane(0).rect.width(), 80) << "at least as wide as the control";
+
+    const CPoint corner = popup->pane(0).rect.topLeft();
+    pumpUntil([&] { return rootPixel(corner) == 0x6E7076u; });
+    EXPECT_EQ(rootPixel(corner), 0x6E7076u) << "the popup window shows its border";
+
+    const CRect high = popup->itemRect(0, 2);
+    clickAtRoot(CPoint((high.left + high.right) / 2, (high.top + high.bottom) / 2));
+    pumpUntil([&] { return platform->popupSession() == nullptr; });
+    EXPECT_EQ(platform->popupSession(), nullptr);
+    EXPECT_EQ(menu->getCurrentIndex(), 2);
+}
+
+TEST_F(X11FrameTest, PopupMenuFollowsTheKeyboardAndClosesOnAnOutsideClick) {
+    COptionMenu* menu = addMenu();
+    clickMenu();
+    ASSERT_NE(platform->popupSession(), nullptr);
+    tapKey(XK_Down);
+    tapKey(XK_Down);
+    tapKey(XK_Return);
+    pumpUntil([&] { return platform->popupSession() == nullptr; });
+    EXPECT_EQ(menu->getCurrentIndex(), 2) << "two steps down from the current entry";
+
+    menu->setCurrent(0);
+    clickMenu();
+    ASSERT_NE(platform->popupSession(), nullptr);
+    clickAtRoot(CPoint(5, 5));
+    pumpUntil([&] { return platform->popupSession() == nullptr; });
+    EXPECT_EQ(platform->popupSession(), nullptr);
+    EXPECT_EQ(menu->getCurrentIndex(), 0);
 }

@@ -1,0 +1,45 @@
+#pragma once
+// A popup menu on X11: one override-redirect window per open pane of a CPopupMenuSession, painted by
+// Mirda into its own buffer, with the pointer and keyboard grabbed while it is open. It shares the
+// editor's Display connection, so the editor's event pump drives it.
+
+#include "gui/Geometry.h"
+#include "gui/PopupMenu.h"
+
+#include <cstdint>
+#include <memory>
+
+struct _XDisplay;
+union _XEvent;
+
+namespace Mirda {
+
+class COptionMenu;
+
+class CX11PopupMenu {
+public:
+    // Opens `menu` with its top-left at `rootAnchor` (root-window coordinates) on the screen of `display`.
+    CX11PopupMenu(_XDisplay* display, COptionMenu* menu, const CPoint& rootAnchor, double minWidth);
+    ~CX11PopupMenu();
+    CX11PopupMenu(const CX11PopupMenu&) = delete;
+    CX11PopupMenu& operator=(const CX11PopupMenu&) = delete;
+
+    // Takes the event when it belongs to the popup: every pointer and key event while the popup is open
+    // (wherever it happened), and the exposures of its own windows.
+    bool handle(_XEvent& event);
+    // Auto-scrolls, follows the session's panes with windows and repaints what changed.
+    void update(uint64_t nowMs);
+
+    bool isFinished() const { return m_session->isFinished(); }
+    const CPopupMenuSession& session() const { return *m_session; }
+    // Hands the session over (to deliver its result after this popup is gone).
+    std::unique_ptr<CPopupMenuSession> releaseSession() { return std::move(m_session); }
+
+    struct Impl;
+
+private:
+    std::unique_ptr<CPopupMenuSession> m_session;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace Mirda
