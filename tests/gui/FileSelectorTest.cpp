@@ -1,0 +1,154 @@
+#include "gui/FileSelector.h"
+#include "gui/Frame.h"
+#include "gui/PathPrompt.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace Mirda;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Paths = std::vector<std::string>;
+
+// A folder of fake dialog programs put first on PATH; restored afterwards.
+struct FileSelectors : ::testing::Test {
+    fs::path bin = fs::temp_directory_path() / ("mirda-selector-" + std::to_string(::getpid()));
+    std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    CFrame* frame = new CFrame(CRect(0, 0, 400, 300));
+    std::optional<Paths> answer;
+
+    void SetUp() override {
+        fs::create_directories(bin);
+        setenv("PATH", bin.c_str(), 1); // nothing else: only the fakes can be found
+        unsetenv("XDG_CURRENT_DESKTOP");
+    }
+    void TearDown() override {
+        setenv("PATH", savedPath.c_str(), 1);
+        fs::remove_all(bin);
+        frame->release();
+        CTimerService::instance().reset();
+    }
+    // A shell script `name` that records its arguments, prints `output` and exits with `code`.
+    void fakeProgram(const std::string& name, const std::string& output, int code) {
+        const fs::path script = bin / name;
+        std::ofstream(script) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.args\"\n"
+                              << "printf '" << output << "'\nexit " << code << "\n";
+        fs::permissions(script, fs::perms::owner_all);
+    }
+    std::string recordedArgs(const std::string& name) {
+        std::ifstream in(bin / (name + ".args"));
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    CFileSelector::Callback record() {
+        return [this](const Paths& paths) { answer = paths; };
+    }
+    void type(const std::string& text) {
+        for (char c : text) {
+            VstKeyCode key;
+            key.character = c;
+            frame->onKeyDown(key);
+        }
+    }
+    void press(uint8_t virt) {
+        VstKeyCode key;
+        key.virt = virt;
+        frame->onKeyDown(key);
+    }
+};
+
+} // namespace
+
+TEST_F(FileSelectors, CommandLinesFollowEachProgramsSyntax) {
+    auto* open = new CFileSelector(frame, FileSelectorStyle::kOpen);
+    open->setTitle("Load preset");
+    open->setInitialPath("/home/u/Presets/");
+    open->addFileExtension({"Preset", "fxp"});
+    open->setAllowMultiple(true);
+    EXPECT_EQ(open->commandLine("/usr/bin/zenity"),
+              (Paths{"zenity", "--file-selection", "--title=Load preset", "--multiple", "--separator=\n",
+                     "--filename=/home/u/Presets/", "--file-filter=Preset (fxp) | *.fxp",
+                     "--file-filter=All files | *"}));
+    EXPECT_EQ(open->commandLine("/usr/bin/kdialog"),
+              (Paths{"kdialog", "--title", "Load preset", "--multiple", "--separate-output",
+                     "--getopenfilename", "/home/u/Presets/", "*.fxp|Preset (fxp)"}));
+    open->release();
+
+    auto* folder = new CFileSelector(frame, FileSelectorStyle::kFolder);
+    EXPECT_EQ(folder->getTitle(), "Select a folder");
+    EXPECT_EQ(folder->commandLine("kdialog"),
+              (Paths{"kdialog", "--title", "Select a folder", "--getexistingdirectory", "."}));
+    folder->release();
+}
+
+TEST_F(FileSelectors, TheDialogProgramAnswersThroughTheTimerWithoutBlocking) {
+    EXPECT_EQ(CFileSelector::findDialogProgram(), "");
+    fakeProgram("kdialog", "/k/never.fxp\\n", 0);
+    fakeProgram("zenity", "/home/u/Presets/a.fxp\\n/home/u/Presets/b c.fxp\\n", 0);
+    EXPECT_EQ(CFileSelector::findDialogProgram(), (bin / "zenity").string()) << "zenity first outside KDE";
+
+    auto* selector = new CFileSelector(frame, FileSelectorStyle::kSave);
+    ASSERT_TRUE(selector->run(record()));
+    EXPECT_FALSE(selector->run(record())) << "one dialog at a time";
+    selector->release(); // the running dialog keeps itself alive
+    ASSERT_TRUE(selector->waitForProgram(10000));
+    EXPECT_FALSE(answer.has_value()) << "the answer waits for the GUI thread's timer";
+    CTimerService::instance().tick();
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(*answer, (Paths{"/home/u/Presets/a.fxp", "/home/u/Presets/b c.fxp"}));
+    EXPECT_NE(recordedArgs("zenity").find("--save\n"), std::string::npos);
+    EXPECT_EQ(CTimerService::instance().entryCount(), 0u);
+}
+
+TEST_F(FileSelectors, CancellingTheDialogAnswersNothing) {
+    fakeProgram("zenity", "", 1);
+    auto* selector = new CFileSelector(frame, FileSelectorStyle::kOpen);
+    ASSERT_TRUE(selector->run(record()));
+    ASSERT_TRUE(selector->waitForProgram(10000));
+    CTimerService::instance().tick();
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_TRUE(answer->empty());
+    selector->release();
+}
+
+TEST_F(FileSelectors, WithoutAProgramTheEditorAsksWithATextPrompt) {
+    auto* selector = new CFileSelector(frame, FileSelectorStyle::kFolder);
+    selector->setInitialPath("/home/u");
+    ASSERT_TRUE(selector->run(record()));
+    ASSERT_NE(frame->getModalView(), nullptr);
+    auto* prompt = static_cast<CPathPrompt*>(frame->getModalView());
+    ASSERT_TRUE(prompt->isTypeOf("CPathPrompt"));
+    EXPECT_EQ(prompt->getField()->getText(), "/home/u");
+    press(VKEY_END);
+    type("/Presets");
+    press(VKEY_RETURN);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(*answer, Paths{"/home/u/Presets"});
+    EXPECT_EQ(frame->getModalView(), nullptr) << "the prompt removes itself";
+
+    answer.reset();
+    ASSERT_TRUE(selector->run(record()));
+    press(VKEY_ESCAPE);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_TRUE(answer->empty());
+
+    answer.reset();
+    ASSERT_TRUE(selector->run(record()));
+    const CRect box = frame->getModalView()->getViewSize();
+    CPoint ok(box.right - 130, box.top + 75);
+    frame->onMouseDown(ok, kLButton);
+    ASSERT_TRUE(answer.has_value()) << "the OK button confirms the text";
+    EXPECT_EQ(*answer, Paths{"/home/u"});
+    selector->release();
+
+    auto* headless = new CFileSelector(nullptr, FileSelectorStyle::kOpen);
+    EXPECT_FALSE(headless->run(record())) << "nothing can ask without a frame";
+    headless->release();
+}
