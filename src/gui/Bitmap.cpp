@@ -2,6 +2,8 @@
 
 #include "gui/DrawContext.h"
 
+#include "core/CResourceStore.h"
+
 #include <png.h>
 
 #include <algorithm>
@@ -13,11 +15,20 @@
 
 namespace Mirda {
 
-size_t PNGMemoryStream::read(uint8_t* out, size_t size) {
-    const size_t n = std::min(size, m_size - m_pos);
-    if (n) std::memcpy(out, m_data + m_pos, n);
-    m_pos += n;
+namespace {
+
+// Copies the next bytes of an in-memory source and advances `pos`.
+size_t readBytes(const uint8_t* data, size_t length, size_t& pos, uint8_t* out, size_t size) {
+    const size_t n = std::min(size, length - pos);
+    if (n) std::memcpy(out, data + pos, n);
+    pos += n;
     return n;
+}
+
+} // namespace
+
+size_t PNGMemoryStream::read(uint8_t* out, size_t size) {
+    return readBytes(m_data, m_size, m_pos, out, size);
 }
 
 PNGFileStream::PNGFileStream(const std::string& path) {
@@ -26,10 +37,23 @@ PNGFileStream::PNGFileStream(const std::string& path) {
 }
 
 size_t PNGFileStream::read(uint8_t* out, size_t size) {
-    const size_t n = std::min(size, m_bytes.size() - m_pos);
-    if (n) std::memcpy(out, m_bytes.data() + m_pos, n);
-    m_pos += n;
-    return n;
+    return readBytes(m_bytes.data(), m_bytes.size(), m_pos, out, size);
+}
+
+PNGResourceStream::PNGResourceStream(const char* name) : PNGResourceStream(Core::resourceStore(), name) {}
+
+PNGResourceStream::PNGResourceStream(Core::CResourceStore& store, const char* name) : m_store(store) {
+    std::int32_t size = 0;
+    m_bytes = name ? m_store.read(name, size) : nullptr;
+    m_size = m_bytes ? static_cast<size_t>(size) : 0;
+}
+
+PNGResourceStream::~PNGResourceStream() {
+    if (m_bytes) m_store.release(m_bytes);
+}
+
+size_t PNGResourceStream::read(uint8_t* out, size_t size) {
+    return readBytes(m_bytes, m_size, m_pos, out, size);
 }
 
 CBitmap::CBitmap(int32_t width, int32_t height) {

@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+namespace Core {
+class CResourceStore;
+}
+
 namespace Mirda {
 
 class CDrawContext;
@@ -60,6 +64,27 @@ public:
 
 private:
     std::vector<uint8_t> m_bytes;
+    size_t m_pos = 0;
+};
+
+// PNG bytes of an entry of an embedded resource store (by default the library's main store), read by
+// name when the stream is made and given back to the store when it goes.
+class PNGResourceStream : public IMirdaPNGStream {
+public:
+    explicit PNGResourceStream(const char* name);
+    PNGResourceStream(Core::CResourceStore& store, const char* name);
+    ~PNGResourceStream() override;
+    PNGResourceStream(const PNGResourceStream&) = delete;
+    PNGResourceStream& operator=(const PNGResourceStream&) = delete;
+
+    // False when the store has no such entry (the stream then reads nothing).
+    bool isValid() const { return m_bytes != nullptr; }
+    size_t read(uint8_t* out, size_t size) override;
+
+private:
+    Core::CResourceStore& m_store;
+    uint8_t* m_bytes = nullptr;
+    size_t m_size = 0;
     size_t m_pos = 0;
 };
 

@@ -3,23 +3,20 @@
 #include "gui/FontEngine.h"
 #include "gui/Utf8.h"
 
-#include <fstream>
-#include <iterator>
+#include "core/CResourceStore.h"
+#include "mirda_fonts.h"
 
 namespace Mirda {
 namespace {
 
-std::vector<uint8_t> readSystemFont(const std::string& fileName) {
-    const char* dir = "/usr/share/fonts/truetype/liberation2/";
-    std::string path;
-    if (fileName == "arial.ttf")
-        path = std::string(dir) + "LiberationSans-Regular.ttf";
-    else if (fileName == "arialbd.ttf")
-        path = std::string(dir) + "LiberationSans-Bold.ttf";
-    else
-        return {};
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+std::vector<uint8_t> readEmbeddedFont(const std::string& fileName) {
+    Core::CResourceStore& store = embeddedFontStore();
+    std::int32_t size = 0;
+    std::uint8_t* bytes = store.read(fileName.c_str(), size);
+    if (!bytes) return {};
+    std::vector<uint8_t> copy(bytes, bytes + size);
+    store.release(bytes);
+    return copy;
 }
 
 FontProvider& providerSlot() {
@@ -31,6 +28,12 @@ FontProvider& providerSlot() {
 
 void setFontProvider(FontProvider provider) {
     providerSlot() = std::move(provider);
+}
+
+Core::CResourceStore& embeddedFontStore() {
+    static Core::CResourceStore store;
+    if (!store.isOpen()) store.open(mirda_fonts_block());
+    return store;
 }
 
 const char* fontFileForStyle(int32_t style) {
@@ -58,7 +61,7 @@ bool FontEngine::select(int32_t style, double pixelSize) {
     const std::string name = fontFileForStyle(style);
     auto it = m_fontBytes.find(name);
     if (it == m_fontBytes.end()) {
-        std::vector<uint8_t> bytes = providerSlot() ? providerSlot()(name) : readSystemFont(name);
+        std::vector<uint8_t> bytes = providerSlot() ? providerSlot()(name) : readEmbeddedFont(name);
         if (bytes.empty()) return false;
         it = m_fontBytes.emplace(name, std::move(bytes)).first;
     }

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace Core {
+class CResourceStore;
+}
+
 namespace Mirda {
 
 enum FontStyle : int32_t {
@@ -43,8 +47,10 @@ private:
 using FontProvider = std::function<std::vector<uint8_t>(const std::string& fileName)>;
 
 // Replaces the font source. Install it before the first text is drawn: each face is loaded once and
-// kept. A null provider means the default, which reads the system's metric-compatible Liberation Sans.
+// kept. A null provider means the default, which reads the fonts embedded in the library.
 void setFontProvider(FontProvider provider);
+// The framework's own store of embedded fonts ("arial.ttf", "arialbd.ttf"); GUI thread only.
+Core::CResourceStore& embeddedFontStore();
 // The file name under which the framework asks for a font of the given style.
 const char* fontFileForStyle(int32_t style);
 
