@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Runs the plug-in inside Ardour 7 without a display or audio hardware: scan it, create a session with
+# the dummy backend (record noise, insert the plug-in), export it at default settings, change Input
+# Gain, save, reload and export again, and compare both exports with the recording.
+# Exits 77 (skipped) when Ardour is not installed.
+#   ardour_session_test.sh <kavren-xl.so> <kavren_export_check>
+set -uo pipefail
+
+plugin=$1
+export_check=$2
+ardour_lib=/usr/lib/ardour7
+step_timeout=60
+export_timeout=30
+export_attempts=3
+
+skip() {
+  echo "SKIP: $*"
+  exit 77
+}
+fail() {
+  echo "FAIL: $*"
+  exit 1
+}
+
+lua_host=$(command -v ardour7-lua) || skip "ardour7-lua is not installed (scripts/install-deps --hosts installs Ardour 7)"
+scanner=$ardour_lib/ardour-vst-scanner
+[ -x "$scanner" ] || skip "$scanner is not installed"
+[ -e "$ardour_lib/backends/libdummy_audiobackend.so" ] || skip "Ardour's dummy audio backend is not installed"
+[ -f "$plugin" ] || fail "no plug-in at $plugin"
+scripts=$(cd "$(dirname "$0")/ardour" && pwd)
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kavren-ardour.XXXXXX") || fail "cannot make a temporary folder"
+trap 'rm -rf "$work"' EXIT
+
+# Ardour keeps its configuration, plug-in scan cache and scan log under these folders.
+export HOME=$work/home
+export XDG_CONFIG_HOME=$HOME/.config XDG_CACHE_HOME=$HOME/.cache XDG_DATA_HOME=$HOME/.local/share
+export XDG_RUNTIME_DIR=$HOME/run
+mkdir -p "$XDG_CONFIG_HOME/ardour7/export" "$XDG_CACHE_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset DISPLAY WAYLAND_DISPLAY
+cp "$scripts"/export/kavren-float-wav.* "$XDG_CONFIG_HOME/ardour7/export/"
+
+LXVST_PATH=$(cd "$(dirname "$plugin")" && pwd)
+export LXVST_PATH
+export KAVREN_ARDOUR_SCRIPTS=$scripts
+export KAVREN_SESSION_DIR=$work/session KAVREN_SESSION_NAME=kavren-session
+export KAVREN_EXPORT_DIR=$work/export
+export KAVREN_EXPORT_PRESET=b4998242-ab08-493c-83fe-ba4bae073778
+mkdir -p "$KAVREN_EXPORT_DIR"
+
+# attempt <timeout> <command...>: runs the command bounded in time into step.log, shows the log.
+attempt() {
+  local limit=$1
+  shift
+  timeout -k 10 "$limit" "$@" >"$work/step.log" 2>&1
+  local status=$?
+  cat "$work/step.log"
+  return $status
+}
+
+# run_step <name> <command...>: runs one step; stops the test if it fails.
+run_step() {
+  local name=$1
+  shift
+  echo "=== $name"
+  attempt "$step_timeout" "$@"
+  local status=$?
+  [ $status -eq 124 ] && fail "$name did not finish within ${step_timeout}s"
+  [ $status -eq 0 ] || fail "$name exited with status $status"
+}
+
+# export_step <name> <expected Input Gain>: reloads the session and exports it. Ardour 7.3's exporter
+# now and then frees its graph twice or stalls when it finishes (a host fault, seen with and without
+# plug-ins), so an export that dies by a signal or hangs is tried again; script failures are not.
+export_step() {
+  echo "=== reload the session and export '$1'"
+  local try status
+  for ((try = 1; try <= export_attempts; try++)); do
+    KAVREN_EXPORT_NAME=$1 KAVREN_EXPECTED_INPUT_GAIN=$2 attempt "$export_timeout" "$lua_host" "$scripts/export_session.lua"
+    status=$?
+    [ $status -eq 0 ] && break
+    [ $status -eq 124 ] || [ $status -gt 128 ] || fail "exporting '$1' exited with status $status"
+    echo "--- Ardour crashed or stalled while exporting (status $status), attempt $try of $export_attempts"
+  done
+  [ $status -eq 0 ] || fail "Ardour did not export '$1' in $export_attempts attempts"
+  grep -q "^PASS: session exported" "$work/step.log" || fail "the export script stopped early"
+}
+
+run_step "scan the plug-in" env LD_LIBRARY_PATH=$ardour_lib "$scanner" -f "$LXVST_PATH/$(basename "$plugin")"
+grep -q "Found Plugin: .* QMX Kavren XL" "$work/step.log" || fail "the scanner did not report QMX Kavren XL"
+ls "$XDG_CACHE_HOME"/ardour7/vst/*.v2i >/dev/null 2>&1 || fail "the scanner wrote no plug-in cache"
+
+run_step "create the session: record, insert the plug-in" "$lua_host" "$scripts/create_session.lua"
+grep -q "^PASS: session created" "$work/step.log" || fail "the session script stopped early"
+
+recordings=$KAVREN_SESSION_DIR/interchange/$(basename "$KAVREN_SESSION_DIR")/audiofiles
+left=$(find "$recordings" -name '*%L.wav' -print -quit 2>/dev/null)
+right=$(find "$recordings" -name '*%R.wav' -print -quit 2>/dev/null)
+if [ -z "$left" ] || [ -z "$right" ]; then fail "no recorded left/right files in $recordings"; fi
+
+export_step default 0.5
+run_step "compare the default export with the recording" \
+  "$export_check" "$KAVREN_EXPORT_DIR/default.wav" "$left" "$right" 1
+
+run_step "change Input Gain and save" "$lua_host" "$scripts/change_parameter.lua"
+grep -q "^PASS: parameter changed" "$work/step.log" || fail "the parameter script stopped early"
+
+# Input Gain 0.25 normalised is a linear gain of 0.5.
+export_step reloaded 0.25
+run_step "compare the reloaded export with the recording" \
+  "$export_check" "$KAVREN_EXPORT_DIR/reloaded.wav" "$left" "$right" 0.5
+
+echo "PASS: Ardour scanned, hosted, exported, saved and restored the plug-in"
