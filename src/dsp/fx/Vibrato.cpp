@@ -66,12 +66,16 @@ void CVibrato::reset() {
 }
 
 void CVibrato::processSample(float inL, float inR, float& outL, float& outR) {
+    secondValue = second.tick();
+    processFrame(inL, inR, outL, outR);
+}
+
+void CVibrato::processFrame(float inL, float inR, float& outL, float& outR) {
     enable += (enableTarget - enable) * 0.00011f + 1e-19f;
     enable += (enableTarget - enable) * 0.00011f + 1e-19f;
     depth = depth + 1e-19f + (depthTarget - depth) * 0.01f;
 
     const float o = static_cast<float>(first.tick());
-    secondValue = second.tick();
     delay = std::clamp(delay + 1e-19f + (depth * (o + 1.0f) * enable - delay) * 0.01f, 0.0f, 65536.0f);
 
     // Output = the input (delay + 1) samples back: interpolate between the samples stored at
@@ -117,7 +121,12 @@ void CVibrato::processBlock(StereoView bus, int n) {
         const float inL = bus.left[i];
         const float inR = bus.right[i];
         finiteCheck += (inL - inL) + (inR - inR); // stays 0 unless an input is NaN or infinite
-        processSample(inL, inR, bus.left[i], bus.right[i]);
+        processFrame(inL, inR, bus.left[i], bus.right[i]);
+    }
+    // Only the block's last value of the second oscillator is ever read.
+    if (n > 0) {
+        second.tickSum(n);
+        secondValue = second.value();
     }
     if (finiteCheck != 0.0f) clearBuffers();
 }

@@ -118,7 +118,7 @@ float CLFOController::advance(int n, double hostTempo, bool playing, double song
         }
         int run = n - done;
         if (restartCounter > 0 && restartCounter < run) run = static_cast<int>(restartCounter);
-        for (int i = 0; i < run; ++i) sum += lfo.tick();
+        sum += lfo.tickSum(run);
         if (restartCounter > 0) restartCounter -= run;
         done += run;
     }

@@ -41,6 +41,12 @@ public:
     void restart();
 
     double tick();
+    // The sum of the next count tick() values, computed without visiting every sample where the shape
+    // allows (sine, double sine: the phasor moves by a geometric series). Equal to count calls of
+    // tick() to within double rounding; the value of the last tick is value() afterwards.
+    double tickSum(int count);
+    // The value the last tick() returned.
+    double value() const { return read(); }
 
     // Hz: the free rate, or tempo / 60 * cycles per beat of the sync division.
     double getRate() const;
@@ -65,6 +71,8 @@ private:
             x = nx * correction;
             y = ny * correction;
         }
+        // Rotation by count steps at once; returns the sum of the x values after each of them.
+        double advanceSum(int count);
     };
 
     void setupRate();

@@ -150,3 +150,29 @@ TEST(LfoSyncDivisions, NormalisedRatePicksTheDivision) {
     EXPECT_EQ(DSP::syncIndexFromNormalised(5.4 / 23.0), 6);
     EXPECT_EQ(DSP::syncIndexFromNormalised(5.6 / 23.0), 7);
 }
+
+// The block sum replaces per-sample ticks in the effect: over a long run with blocks of changing
+// length, restarts and a slow and a fast rate, sums and the following samples agree with ticking.
+TEST(LfoOscillator, TickSumMatchesTickingEverySample) {
+    for (int shape = CLFOOscillator::kSine; shape <= CLFOOscillator::kSquare; ++shape) {
+        for (double hz : {0.15, 9.7}) {
+            CLFOOscillator ticked = oscillator(shape, 0.3), summed = oscillator(shape, 0.3);
+            ticked.setRate(hz);
+            summed.setRate(hz);
+            const int lengths[] = {88, 72, 1, 0, 57, 88, 3};
+            for (int block = 0; block < 20000; ++block) {
+                const int n = lengths[block % 7];
+                if (block % 5000 == 4999) {
+                    ticked.restart();
+                    summed.restart();
+                }
+                double expected = 0.0;
+                for (int i = 0; i < n; ++i) expected += ticked.tick();
+                ASSERT_NEAR(summed.tickSum(n), expected, 1e-9 * n)
+                    << shape << " " << hz << " block " << block;
+                if (n > 0) ASSERT_NEAR(summed.value(), ticked.value(), 1e-9) << shape << " block " << block;
+            }
+            EXPECT_NEAR(summed.tick(), ticked.tick(), 1e-9) << shape;
+        }
+    }
+}
