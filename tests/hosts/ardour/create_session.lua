@@ -5,6 +5,7 @@ local expect = helpers.expect
 
 local record_seconds = 1.5
 
+-- The new track's inputs are connected to the backend's capture ports.
 local function record(track)
 	track:rec_enable_control():set_value(1, PBD.GroupControlDisposition.NoGroup)
 	Session:maybe_enable_record(false)
@@ -28,7 +29,6 @@ local function build()
 	local tracks = Session:new_audio_track(2, 2, nil, 1, helpers.track_name, ARDOUR.PresentationInfo.max_order,
 		ARDOUR.TrackMode.Normal, true)
 	expect(tracks:size() == 1, "one stereo audio track added")
-	-- The capture inputs are connected to the new track.
 	local track = Session:route_by_name(helpers.track_name):to_track()
 	record(track)
 
