@@ -35,7 +35,19 @@ void CFXRingMod::setParameter(int index, float value) {
     }
 }
 
+bool CFXRingMod::isTransparent() const {
+    // (o + 1) / 2 ≤ 1, so an amount below 2^-26 leaves 1 − (o + 1) / 2 · amount rounding to 1.
+    return nextMix(mix) == mix && nextEnable(enable) == enable && amountOf(mix, enable) < 0x1p-26f;
+}
+
 void CFXRingMod::processStereo(StereoView in, StereoView out, int n) {
+    if (isTransparent()) {
+        // The smoothers stay where they are; only the carrier moves on, so a later mix starts in phase.
+        carrier.skip(n);
+        if (in.left != out.left) std::copy_n(in.left, n, out.left);
+        if (in.right != out.right) std::copy_n(in.right, n, out.right);
+        return;
+    }
     for (int i = 0; i < n; ++i) {
         const float gain = nextGain();
         out.left[i] = in.left[i] * gain;

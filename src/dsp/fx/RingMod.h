@@ -28,12 +28,21 @@ public:
     }
     void processStereo(StereoView in, StereoView out, int n) override;
 
+    // Both smoothers at rest and the amount too small to move a gain of 1 by one float step: every
+    // gain of the next samples is exactly 1.
+    bool isTransparent() const;
+
 private:
+    float nextMix(float m) const { return m + 1e-19f + (mixTarget - m) * 0.005f; }
+    float nextEnable(float e) const { return e + 1e-19f + (enableTarget - e) * 0.00011f; }
+    static float amountOf(float m, float e) {
+        const float amount = m * e;
+        return amount < 0.0f ? 0.0f : (amount > 1.0f ? 1.0f : amount);
+    }
     float nextGain() {
-        mix = mix + 1e-19f + (mixTarget - mix) * 0.005f;
-        enable = enable + 1e-19f + (enableTarget - enable) * 0.00011f;
-        float amount = mix * enable;
-        amount = amount < 0.0f ? 0.0f : (amount > 1.0f ? 1.0f : amount);
+        mix = nextMix(mix);
+        enable = nextEnable(enable);
+        const float amount = amountOf(mix, enable);
         const float o = static_cast<float>(carrier.nextSample());
         return 1.0f - (o + 1.0f) * 0.5f * amount;
     }

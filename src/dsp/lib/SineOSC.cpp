@@ -1,5 +1,7 @@
 #include "dsp/lib/SineOSC.h"
 
+#include "dsp/lib/PhasorSeries.h"
+
 #include <cmath>
 #include <numbers>
 
@@ -36,6 +38,10 @@ float CSineOSC::nextSampleFloat() {
     xf = nx * correction;
     yf = ny * correction;
     return nx;
+}
+
+void CSineOSC::skip(int n) {
+    if (n > 0) PhasorSeries::of(stepCos, stepSin, n).advance(x, y);
 }
 
 void CSineOSC::reset() {

@@ -15,6 +15,9 @@ public:
     double nextSample() override;
     float nextSampleFloat() override;
     void reset() override;
+    // The double generator moved by n samples at once, as n calls of nextSample() would within double
+    // rounding.
+    void skip(int n);
 
 private:
     double stepCos = 1.0, stepSin = 0.0;

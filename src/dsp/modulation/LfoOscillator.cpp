@@ -1,5 +1,6 @@
 #include "dsp/modulation/LfoOscillator.h"
 
+#include "dsp/lib/PhasorSeries.h"
 #include "dsp/modulation/LfoSyncDivisions.h"
 
 #include <algorithm>
@@ -27,30 +28,8 @@ void CLFOOscillator::Phasor::setStep(double omega) {
     stepSin = std::sin(omega);
 }
 
-// z = x + iy turns by w = e^{iω} per step. With P = w^m and S = w + w² + … + w^m, built by binary
-// doubling (S(2j) = S(j)(1 + w^j), S(j + 1) = S(j) + w^{j+1}) so that no 1 − cos ω cancels at slow
-// rates, the m outputs sum to Re(z S) and the phasor ends at z P, brought back to radius 1.
 double CLFOOscillator::Phasor::advanceSum(int count) {
-    if (count <= 0) return 0.0;
-    double pRe = 1.0, pIm = 0.0, sRe = 0.0, sIm = 0.0;
-    for (int bit = 31 - __builtin_clz(static_cast<unsigned>(count)); bit >= 0; --bit) {
-        const double dRe = 1.0 + pRe, dIm = pIm;
-        const double nsRe = sRe * dRe - sIm * dIm, nsIm = sRe * dIm + sIm * dRe;
-        const double npRe = pRe * pRe - pIm * pIm, npIm = 2.0 * pRe * pIm;
-        sRe = nsRe, sIm = nsIm, pRe = npRe, pIm = npIm;
-        if ((count >> bit) & 1) {
-            const double qRe = pRe * stepCos - pIm * stepSin, qIm = pRe * stepSin + pIm * stepCos;
-            pRe = qRe, pIm = qIm;
-            sRe += pRe, sIm += pIm;
-        }
-    }
-    const double sum = x * sRe - y * sIm;
-    const double nx = x * pRe - y * pIm;
-    const double ny = x * pIm + y * pRe;
-    const double correction = 1.5 - 0.5 * (nx * nx + ny * ny);
-    x = nx * correction;
-    y = ny * correction;
-    return sum;
+    return PhasorSeries::of(stepCos, stepSin, count).advance(x, y);
 }
 
 void CLFOOscillator::Phasor::rotate(double angle) {

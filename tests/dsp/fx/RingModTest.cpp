@@ -61,3 +61,33 @@ TEST(RingMod, FrequencyAtTheFloorFadesTheModulationOut) {
     const std::vector<float> h = gains(stillOn, 20000);
     EXPECT_LT(h[19999], 0.55f) << "just above the floor the modulation stays on";
 }
+
+// Settled at mix 0 the block loop only moves the carrier; run against the per-sample path, which never
+// skips, the output matches through the fade-out, the rest, and a later mix that must start in phase.
+TEST(RingMod, SkippedRestMatchesRunningEverySampleAndResumesInPhase) {
+    CFXRingMod blockwise, perSample;
+    bool skipped = false;
+    auto run = [&](float mix, int blocks) {
+        for (CFXRingMod* ring : {&blockwise, &perSample}) {
+            ring->setParameter(CFXRingMod::kFrequency, 1234.5f);
+            ring->setParameter(CFXRingMod::kMix, mix);
+        }
+        for (int b = 0; b < blocks; ++b) {
+            std::vector<float> l(88), r(88);
+            for (int i = 0; i < 88; ++i) l[i] = r[i] = 0.5f + 0.25f * float((b * 88 + i) % 7);
+            std::vector<float> expectedL(88), expectedR(88);
+            for (int i = 0; i < 88; ++i) perSample.processSample(l[i], r[i], expectedL[i], expectedR[i]);
+            skipped = skipped || blockwise.isTransparent();
+            blockwise.processStereoInPlace(DSP::StereoView{l.data(), r.data()}, 88);
+            for (int i = 0; i < 88; ++i) {
+                ASSERT_NEAR(l[i], expectedL[i], 1e-6) << "mix " << mix << " block " << b << " sample " << i;
+                ASSERT_NEAR(r[i], expectedR[i], 1e-6) << "mix " << mix << " block " << b << " sample " << i;
+            }
+        }
+    };
+    run(0.8f, 50);
+    run(0.0f, 3000); // 264000 samples: the smoothers come to rest
+    EXPECT_TRUE(skipped);
+    run(0.6f, 200);
+    EXPECT_FALSE(blockwise.isTransparent());
+}

@@ -39,4 +39,18 @@ TEST(SineOSC, BlockFormMatchesSampleForm) {
     for (float v : block) EXPECT_EQ(v, b.nextSampleFloat());
 }
 
+// Skipping n samples lands where n calls would, for short and long skips, slow and fast rates.
+TEST(SineOSC, SkipMatchesStepping) {
+    for (double hz : {0.05, 440.0, 15000.0}) {
+        DSP::Generators::CSineOSC stepped, skipped;
+        stepped.setFrequency(hz);
+        skipped.setFrequency(hz);
+        for (int n : {1, 2, 87, 88, 1000, 0, 65537}) {
+            for (int i = 0; i < n; ++i) stepped.nextSample();
+            skipped.skip(n);
+            ASSERT_NEAR(skipped.nextSample(), stepped.nextSample(), 1e-9) << hz << " Hz after " << n;
+        }
+    }
+}
+
 } // namespace

@@ -170,7 +170,9 @@ TEST(LfoOscillator, TickSumMatchesTickingEverySample) {
                 for (int i = 0; i < n; ++i) expected += ticked.tick();
                 ASSERT_NEAR(summed.tickSum(n), expected, 1e-9 * n)
                     << shape << " " << hz << " block " << block;
-                if (n > 0) ASSERT_NEAR(summed.value(), ticked.value(), 1e-9) << shape << " block " << block;
+                if (n > 0) {
+                    ASSERT_NEAR(summed.value(), ticked.value(), 1e-9) << shape << " block " << block;
+                }
             }
             EXPECT_NEAR(summed.tick(), ticked.tick(), 1e-9) << shape;
         }
