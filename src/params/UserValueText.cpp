@@ -76,8 +76,9 @@ bool readNumber(ParameterProperty& p, std::string text, float& plain) {
 
 bool parseUserValue(ParameterProperty& parameter, const std::string& text, float& plain) {
     const std::string value = trim(text);
-    return matchStepName(parameter, value, plain) || readNumber(parameter, value, plain) ||
-           matchSyncDivision(parameter, value, plain);
+    // Divisions first: the rate's display shows the current division whatever value it is asked about.
+    return matchSyncDivision(parameter, value, plain) || matchStepName(parameter, value, plain) ||
+           readNumber(parameter, value, plain);
 }
 
 } // namespace Tessu

@@ -56,6 +56,15 @@ TEST(Settings, ValuesAsUsersTypeThem) {
     EXPECT_EQ(kavren::resolveSetting("LimitRelease=100").hostIndex, 33);
 }
 
+TEST(Settings, TempoDivisionsPickTheirKnobPosition) {
+    // Division index = floor(23 n + 0.5) + 1 of the normalised rate n.
+    for (auto [division, index] : {std::pair{"4/1", 1}, std::pair{"1/1", 4}, std::pair{"1/4", 6},
+                                   std::pair{"1/8T", 15}, std::pair{"1/16D", 24}}) {
+        float n = kavren::resolveSetting(std::string("LFO Rate=") + division).normalizedValue;
+        EXPECT_EQ(int(std::floor(23.0f * n + 0.5f)) + 1, index) << division;
+    }
+}
+
 TEST(Settings, NamedStepsMatchTheirDisplayText) {
     float saw = plainOf("LFO Shape=Saw");
     EXPECT_EQ(saw, std::round(saw));
