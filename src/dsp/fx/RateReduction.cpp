@@ -41,7 +41,16 @@ template <bool Quantise> void CRateReduction::run(StereoView bus, int n) {
 }
 
 void CRateReduction::process(StereoView bus, int n) {
-    if (depth < 1.0f)
+    if (depth >= 1.0f && increment == 1.0f) {
+        // Every sample is taken and none quantised: the output is the input. The loop would leave the
+        // last sample held and the phase at frac(phase + 1), a fixed point after the first sample.
+        if (n > 0) {
+            heldLeft = bus.left[n - 1];
+            heldRight = bus.right[n - 1];
+            phase += increment;
+            phase -= std::floor(phase);
+        }
+    } else if (depth < 1.0f)
         run<true>(bus, n);
     else
         run<false>(bus, n);

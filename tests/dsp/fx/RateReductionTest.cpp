@@ -139,3 +139,37 @@ TEST(RateReduction, RecoversAfterNonFiniteInput) {
     reducer.process(DSP::StereoView{l3.data(), r3.data()}, 1);
     EXPECT_EQ(l3[0], 0.0f) << "reset clears the held samples and the phase";
 }
+
+// At level 1 the block passes untouched without the per-sample loop; a model of the sample-and-hold run
+// over every sample shows the same output and leaves the same held samples and phase, so a lower level
+// afterwards takes its samples exactly where the loop would have.
+TEST(RateReduction, IdentityAtLevelOneKeepsTheHoldStateOfTheLoop) {
+    CRateReduction reducer;
+    float phase = 0.0f, heldL = 0.0f, heldR = 0.0f;
+    int sample = 0;
+    for (float level : {0.37f, 1.0f, 0.37f, 1.0f, 0.61f}) {
+        CRateReductionControl::apply(reducer, level);
+        const float steps = reducer.getSteps(), increment = reducer.getIncrement();
+        const bool quantise = level < 1.0f;
+        for (int block = 0; block < 40; ++block) {
+            std::vector<float> l(88), r(88), expectedL(88), expectedR(88);
+            for (int i = 0; i < 88; ++i, ++sample) {
+                l[i] = 0.7f * std::sin(0.013f * float(sample));
+                r[i] = 0.5f * std::cos(0.029f * float(sample));
+                phase += increment;
+                if (phase >= 1.0f) {
+                    phase -= std::floor(phase);
+                    heldL = quantise ? std::trunc(l[i] * steps) / steps : l[i];
+                    heldR = quantise ? std::trunc(r[i] * steps) / steps : r[i];
+                }
+                expectedL[i] = heldL;
+                expectedR[i] = heldR;
+            }
+            reducer.process(DSP::StereoView{l.data(), r.data()}, 88);
+            for (int i = 0; i < 88; ++i) {
+                ASSERT_NEAR(l[i], expectedL[i], 1e-6) << "level " << level << " block " << block << " " << i;
+                ASSERT_NEAR(r[i], expectedR[i], 1e-6) << "level " << level << " block " << block << " " << i;
+            }
+        }
+    }
+}
