@@ -1,13 +1,31 @@
 #include "dsp/GainStage.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
+// The fold lo = min(lo, x) from x[0] on, four lanes at a time: minps(x, lo) keeps lo for a NaN x as
+// std::min does, and a NaN x[0] stays in every lane as in the scalar fold.
 void extremes(const float* x, int n, float& low, float& high) {
-    float lo = x[0], hi = x[0];
-    for (int i = 1; i < n; ++i) {
+    __m128 lo4 = _mm_set1_ps(x[0]), hi4 = lo4;
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128 v = _mm_loadu_ps(x + i);
+        lo4 = _mm_min_ps(v, lo4);
+        hi4 = _mm_max_ps(v, hi4);
+    }
+    alignas(16) float lanesLow[4], lanesHigh[4];
+    _mm_store_ps(lanesLow, lo4);
+    _mm_store_ps(lanesHigh, hi4);
+    float lo = lanesLow[0], hi = lanesHigh[0];
+    for (int k = 1; k < 4; ++k) {
+        lo = std::min(lo, lanesLow[k]);
+        hi = std::max(hi, lanesHigh[k]);
+    }
+    for (; i < n; ++i) {
         lo = std::min(lo, x[i]);
         hi = std::max(hi, x[i]);
     }
@@ -30,7 +48,8 @@ void CGainStage::process(DSP::StereoView bus, int n) {
     const float goal = target_;
     if (std::fabs(goal - 1e-19f - smoothed_) < 0.0001f) {
         const float g = smoothed_;
-        for (int i = 0; i < n; ++i) {
+        // x · 1 is x: a unity gain leaves the block as it is.
+        for (int i = 0; i < n && g != 1.0f; ++i) {
             bus.left[i] *= g;
             bus.right[i] *= g;
         }
