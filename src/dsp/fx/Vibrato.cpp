@@ -1,5 +1,7 @@
 #include "dsp/fx/Vibrato.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -106,11 +108,30 @@ void CVibrato::store(float inL, float inR) {
 }
 
 void CVibrato::writeOnly(StereoView bus, int n) {
-    float finiteCheck = 0.0f;
-    for (int i = 0; i < n; ++i) {
-        const float inL = bus.left[i], inR = bus.right[i];
-        finiteCheck += (inL - inL) + (inR - inR);
-        store(inL, inR);
+    // x − x is 0 for finite x and NaN otherwise; lanes may be summed in any order.
+    __m128 finite4 = _mm_setzero_ps();
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128 l = _mm_loadu_ps(bus.left + i), r = _mm_loadu_ps(bus.right + i);
+        finite4 = _mm_add_ps(finite4, _mm_add_ps(_mm_sub_ps(l, l), _mm_sub_ps(r, r)));
+    }
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, finite4);
+    float finiteCheck = lanes[0] + lanes[1] + lanes[2] + lanes[3];
+    for (; i < n; ++i) finiteCheck += (bus.left[i] - bus.left[i]) + (bus.right[i] - bus.right[i]);
+
+    // As store() frame by frame: slots writeIndex.. up to the last, index 0 mirroring the last slot.
+    for (int done = 0; done < n;) {
+        const int run = std::min(n - done, kBufferLength - writeIndex);
+        std::copy_n(bus.left + done, run, left.data() + writeIndex);
+        std::copy_n(bus.right + done, run, right.data() + writeIndex);
+        done += run;
+        writeIndex += run;
+        if (writeIndex > kBufferLength - 1) {
+            left.data()[0] = bus.left[done - 1];
+            right.data()[0] = bus.right[done - 1];
+            writeIndex = 1;
+        }
     }
     if (finiteCheck != 0.0f) clearBuffers();
 }
