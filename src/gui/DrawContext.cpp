@@ -293,7 +293,9 @@ void CDrawContext::drawString(const char* utf8, const CRect& rect, int32_t align
             if (!glyph) continue;
             cache.add_kerning(&px, &py);
             cache.init_embedded_adaptors(glyph, px, py);
-            if (glyph->data_type == agg::glyph_data_gray8)
+            // A blank glyph (space) stores an empty box whose sentinel edges overflow when moved.
+            const bool blank = glyph->bounds.x1 > glyph->bounds.x2;
+            if (glyph->data_type == agg::glyph_data_gray8 && !blank)
                 agg::render_scanlines(cache.gray8_adaptor(), cache.gray8_scanline(), solid);
             px += glyph->advance_x;
             py += glyph->advance_y;

@@ -29,6 +29,8 @@ struct Controls : ::testing::Test {
     RecordingListener listener;
     CFrame* frame = new CFrame(CRect(0, 0, 400, 400), &listener);
     Tessu::ParameterProperty param;
+    // Parameters of single tests; members so that they outlive the controls bound to them.
+    Tessu::ParameterProperty mode, page, amount, onOff, choice, flag, slope;
     CKnob* knob = new CKnob(CRect(100, 100, 150, 150), &listener);
 
     void SetUp() override {
@@ -36,7 +38,10 @@ struct Controls : ::testing::Test {
         knob->bindParameter(&param);
         frame->addView(knob);
     }
-    void TearDown() override { frame->release(); }
+    void TearDown() override {
+        frame->close(); // attached views hold references to the frame
+        frame->release();
+    }
 
     // A drag on the knob from (125, fromY) through the given points, then release.
     void press(double y, int32_t buttons = kLButton) {
@@ -134,7 +139,6 @@ TEST_F(Controls, WheelNotchesAndSteps) {
 }
 
 TEST_F(Controls, SteppedKnobOnlyProducesItsSteps) {
-    Tessu::ParameterProperty mode;
     mode.setMaximum(3);
     knob->setSteps(4);
     knob->bindParameter(&mode);
@@ -162,7 +166,6 @@ TEST_F(Controls, ParameterChangesReachTheControlAtIdle) {
     frame->idle();
     EXPECT_FLOAT_EQ(knob->getValue(), 0.75f);
 
-    Tessu::ParameterProperty page;
     knob->setVisibilitySource(&page);
     EXPECT_FALSE(knob->isVisible());
     page.setValue(1.0f);
@@ -172,7 +175,6 @@ TEST_F(Controls, ParameterChangesReachTheControlAtIdle) {
 
 TEST_F(Controls, MiniDialResetsButNotOnDoubleClickAndTogglesOnOffParameters) {
     auto* dial = new Mirda_MiniDial(CRect(200, 200, 230, 230), &listener);
-    Tessu::ParameterProperty amount;
     amount.setDefault(0.5f);
     dial->bindParameter(&amount);
     frame->addView(dial);
@@ -184,7 +186,6 @@ TEST_F(Controls, MiniDialResetsButNotOnDoubleClickAndTogglesOnOffParameters) {
     frame->onMouseDown(p, kMButton);
     EXPECT_FLOAT_EQ(dial->getValue(), 0.5f);
 
-    Tessu::ParameterProperty onOff;
     onOff.setUnitKind(Tessu::kUnitOnOff);
     dial->bindParameter(&onOff);
     EXPECT_EQ(frame->onMouseDown(p, kLButton), kMouseHandledNoFollow);
@@ -194,7 +195,6 @@ TEST_F(Controls, MiniDialResetsButNotOnDoubleClickAndTogglesOnOffParameters) {
 }
 
 TEST_F(Controls, RadioGroupSelectsByRectAndCrossFades) {
-    Tessu::ParameterProperty choice;
     auto* group = new Mirda_RadioGroup(CRect(0, 300, 90, 320), &listener, 0,
                                        {CRect(0, 0, 20, 20), CRect(30, 0, 50, 20), CRect(60, 0, 80, 20)});
     group->bindParameter(&choice);
@@ -209,7 +209,6 @@ TEST_F(Controls, RadioGroupSelectsByRectAndCrossFades) {
 }
 
 TEST_F(Controls, ActionButtonModes) {
-    Tessu::ParameterProperty flag;
     auto* toggle = new Mirda_ActionButton(CRect(0, 0, 40, 20), &listener, 0, nullptr, nullptr,
                                           Mirda_ActionButton::kToggle);
     toggle->bindParameter(&flag);
@@ -271,7 +270,6 @@ TEST_F(Controls, TextFieldEditingAndItsThreeEndings) {
 }
 
 TEST_F(Controls, OptionMenuTakesTheChoiceFromThePopup) {
-    Tessu::ParameterProperty slope;
     slope.setMaximum(3);
     auto* menu = new COptionMenu(CRect(0, 380, 100, 398), &listener, 0, nullptr, COptionMenu::kCheckStyle);
     for (const char* title : {"12 dB", "24 dB", "48 dB", "96 dB"}) menu->addEntry(title);

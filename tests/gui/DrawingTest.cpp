@@ -168,6 +168,7 @@ TEST(Snapshot, SceneMatchesTheReference) {
     context->fillVerticalGradient(CRect(10, 86, 110, 112), CColor{80, 0, 0, 255}, CColor{200, 160, 40, 255});
     context->drawLine(CPoint(10, 116), CPoint(110, 116));
     context->release();
+    frame->close();
     frame->release();
 
     const std::string reference = std::string(MIRDA_REFERENCE_DIR) + "/scene.png";

@@ -33,6 +33,7 @@ struct FileSelectors : ::testing::Test {
     void TearDown() override {
         setenv("PATH", savedPath.c_str(), 1);
         fs::remove_all(bin);
+        frame->close();
         frame->release();
         CTimerService::instance().reset();
     }

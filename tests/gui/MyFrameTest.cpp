@@ -47,5 +47,6 @@ TEST(MyFrame, ReadoutFollowsTheHoveredControlAndClearsOverEmptySpace) {
     EXPECT_EQ(line.calls, afterHover + 1) << "nothing to clear the second time";
 
     readout.removeListener(&line);
+    frame->close();
     frame->release();
 }

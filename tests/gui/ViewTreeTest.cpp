@@ -63,7 +63,10 @@ struct ViewTree : ::testing::Test {
         frame->addView(box);
         box->addView(inner);
     }
-    void TearDown() override { frame->release(); }
+    void TearDown() override {
+        frame->close(); // attached views hold references to the frame
+        frame->release();
+    }
 };
 
 } // namespace
@@ -140,7 +143,9 @@ TEST_F(ViewTree, ControlLeftClickArrivesAsMiddleButton) {
 TEST_F(ViewTree, ModalViewTakesAllMouseEvents) {
     auto* modal = new ProbeView(CRect(0, 0, 60, 60), &log, "modal");
     ASSERT_TRUE(frame->setModalView(modal));
-    EXPECT_FALSE(frame->setModalView(new ProbeView(CRect(), &log, "x"))) << "one modal view at a time";
+    auto* second = new ProbeView(CRect(), &log, "x");
+    EXPECT_FALSE(frame->setModalView(second)) << "one modal view at a time";
+    second->release();
     CPoint p(110, 30); // over box, outside the modal view
     EXPECT_EQ(frame->onMouseDown(p, kLButton), kMouseNotHandled);
     EXPECT_TRUE(log.empty());
