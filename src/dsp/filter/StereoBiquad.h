@@ -41,6 +41,9 @@ public:
     void process(float& left, float& right);
     // In place on n frames.
     void process(float* left, float* right, int n);
+    // In place on n frames without the 0 dB shortcut and without sanitize(), for callers that filter a
+    // block in pieces and check the state once at its end.
+    void processPiece(float* left, float* right, int n) { kernels->runBiquad(coeffs, state, left, right, n); }
     void clearState();
     // Clears the state when it holds a NaN or infinity; returns whether it did. process(…, n) calls it.
     bool sanitize();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -103,5 +104,40 @@ TEST(EnvelopeFollower, RecoversInOneBlockAfterNonFiniteInput) {
         const float after = follower.measure(s.right.data(), s.right.data(), 88);
         EXPECT_TRUE(std::isfinite(after));
         EXPECT_GT(after, 0.5f) << "measure-point filter left broken by " << bad;
+    }
+}
+
+// The measurement runs the band-pass over pieces of the block and takes the peak four lanes at a time;
+// a sample-by-sample model with a twin band-pass gives the same levels for blocks of every length.
+TEST(EnvelopeFollower, PiecewiseMeasurementMatchesSampleBySample) {
+    for (float point : {100.0f, 2500.0f}) {
+        CEnvelopeFollower follower;
+        follower.setBoostDb(4.0f);
+        follower.setMeasurePoint(point);
+        DSP::CStereoBiquad twin;
+        twin.setType(DSP::CStereoBiquad::BandPass);
+        twin.setBandwidthInOctaves(true);
+        twin.setBandwidth(0.1f);
+        twin.setFrequency(point);
+        const float g =
+            std::pow(10.0f, 4.0f * 0.05f) * (point > 100.0f ? 3.5481338923357546f : 0.3981071705534972f);
+        const int lengths[] = {88, 72, 1, 200, 63, 65, 3};
+        int sample = 0;
+        for (int block = 0; block < 400; ++block) {
+            const int n = lengths[block % 7];
+            std::vector<float> l(n), r(n);
+            float peak = 0.0f;
+            for (int i = 0; i < n; ++i, ++sample) {
+                l[i] = 0.3f * std::sin(0.37f * float(sample)) * (1.0f + std::sin(0.001f * float(sample)));
+                r[i] = 0.2f * std::sin(0.11f * float(sample));
+                float x = l[i] * g, y = r[i] * g;
+                if (point > 100.0f) twin.process(x, y);
+                peak = std::max(peak, std::max(x * x, y * y));
+            }
+            const double level = 4.342944819032518 * std::log(std::max(static_cast<double>(peak), 1e-30));
+            const double expected = std::clamp(1.0 + level / 24.0, 0.0, 1.0);
+            ASSERT_NEAR(follower.measure(l.data(), r.data(), n), expected, 1e-6)
+                << point << " block " << block;
+        }
     }
 }
