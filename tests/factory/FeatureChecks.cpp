@@ -1,0 +1,183 @@
+#include "factory/FeatureChecks.h"
+
+#include "factory/SignalAnalysis.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace factory {
+
+namespace {
+
+bool reporting() {
+    return std::getenv("KAVREN_FACTORY_REPORT") != nullptr;
+}
+
+Override neutral(KavrenParameterId id) {
+    return {hostIndex(id), normalizedOf(id, 0.0)};
+}
+
+bool moves(const FactoryPreset& p) {
+    for (KavrenParameterId id : {kLpEnvStrength, kHpEnvStrength, kLpLfoStrength, kHpLfoStrength})
+        if (std::fabs(p.value(id)) > 0.01) return true;
+    return false;
+}
+
+// Envelope: pink noise stepping between -6 dBFS and 24 dB below; the centroid of the settled second half
+// of each step, loud minus quiet, with the preset as it is and with its envelope strengths at zero. A
+// filter that follows the level makes the loud steps brighter (positive strengths) or darker than the
+// quiet ones, by more than the rest of the chain does on its own.
+void expectEnvelopeFollowing(const FactoryPreset& p) {
+    constexpr double kSegment = 1.0;
+    constexpr int kSegments = 4;
+    const Stereo probe = levelSteps(kSegment, kSegments, 24.0);
+    auto loudMinusQuiet = [&](const Stereo& out) {
+        const Frames f = analyseFrames(out);
+        const size_t perSegment = size_t(kSegment * kSampleRate) / kHop;
+        double loud = 0.0, quiet = 0.0;
+        for (int s = 0; s < kSegments; ++s) {
+            const double c = meanCentroidOct(f, s * perSegment + perSegment / 2, (s + 1) * perSegment - 4);
+            (s % 2 ? quiet : loud) += c / (kSegments / 2);
+        }
+        return loud - quiet;
+    };
+    const double shift = loudMinusQuiet(render(p, probe));
+    const double frozen =
+        loudMinusQuiet(render(p, probe, {neutral(kLpEnvStrength), neutral(kHpEnvStrength)}));
+    if (reporting())
+        std::printf("%-40s envelope shift %+.2f oct (frozen %+.2f)\n", p.name.c_str(), shift, frozen);
+    EXPECT_GT(std::fabs(shift - frozen), 0.2) << "loud minus quiet centroid " << shift << " octaves, "
+                                              << frozen << " with the envelope strengths at zero";
+    const double lp = p.value(kLpEnvStrength), hp = p.value(kHpEnvStrength);
+    if (lp * hp >= 0.0) {
+        EXPECT_GT((shift - frozen) * (lp + hp), 0.0) << "the cut-offs move the wrong way";
+    }
+}
+
+// Filter: a static shape. Nothing moves the cut-offs, and the tonal balance of pink noise changes.
+void expectStaticShape(const FactoryPreset& p) {
+    EXPECT_FALSE(moves(p));
+    const Stereo noise = pinkNoise(2.0);
+    const double change = rmsDifference(longTermBandsDb(render(p, noise)), longTermBandsDb(noise));
+    if (reporting()) std::printf("%-40s tonal change %.2f dB\n", p.name.c_str(), change);
+    EXPECT_GT(change, 2.0) << "band levels of pink noise change by " << change << " dB";
+}
+
+// LFO: over pink noise, the frame level or the spectral centroid repeats with the LFO's cycle: the
+// trajectory moves, correlates with itself one cycle later and clearly less half a cycle later.
+void expectPeriodicMotion(const FactoryPreset& p) {
+    const double period = lfoPeriodSeconds(p);
+    ASSERT_GT(period, 0.0) << p.rateText;
+    const double seconds = std::clamp(2.5 * period + 0.5, 3.0, 30.0);
+    const Frames f = analyseFrames(render(p, pinkNoise(seconds)), size_t(0.25 * kSampleRate));
+    const double lag = period * kSampleRate / kHop;
+    struct Trajectory {
+        const char* what;
+        const std::vector<double>& values;
+        double least;
+    };
+    bool periodic = false;
+    for (const Trajectory& t :
+         {Trajectory{"level", f.levelDb, 0.75}, Trajectory{"centroid", f.centroidOct, 0.05}}) {
+        const double spread = standardDeviation(t.values);
+        const double cycle = autocorrelation(t.values, lag), half = autocorrelation(t.values, lag / 2);
+        if (reporting())
+            std::printf("%-40s %s period %.3f s: spread %.3f, r(T) %.2f, r(T/2) %.2f\n", p.name.c_str(),
+                        t.what, period, spread, cycle, half);
+        periodic = periodic || (spread > t.least && cycle > 0.5 && cycle - half > 0.3);
+    }
+    EXPECT_TRUE(periodic) << "neither level nor centroid repeats every " << period << " s";
+}
+
+// How much the spectrum of a render moves against a render of the same input held still: for each band
+// above 150 Hz, the spread in time of the level difference between the two, averaged over the bands. The
+// noise's own fluctuations are common to both and cancel.
+double spectralMotion(const Stereo& moving, const Stereo& still) {
+    const Frames a = analyseFrames(moving, size_t(0.25 * kSampleRate)),
+                 b = analyseFrames(still, size_t(0.25 * kSampleRate));
+    double sum = 0.0;
+    int count = 0;
+    for (size_t band = 0; band < bandCentres().size(); ++band) {
+        if (bandCentres()[band] < 150.0) continue;
+        std::vector<double> difference;
+        for (size_t f = 0; f < a.bandDb.size(); ++f)
+            difference.push_back(a.bandDb[f][band] - b.bandDb[f][band]);
+        sum += standardDeviation(difference);
+        ++count;
+    }
+    return sum / count;
+}
+
+// Phaser: parallel filters with resonance, and the spectrum moves in time against the same preset with
+// every modulation strength at zero: over pink noise (LFO sweeps) or over the drum loop (envelope sweeps).
+void expectSweepingNotch(const FactoryPreset& p) {
+    EXPECT_TRUE(p.on(kFilterMode)) << "filter mode is not Notch";
+    EXPECT_GT(std::max(p.value(kLowPassQ), p.value(kHighPassQ)), 0.0) << "no resonance";
+    const std::vector<Override> still = {neutral(kLpEnvStrength), neutral(kHpEnvStrength),
+                                         neutral(kLpLfoStrength), neutral(kHpLfoStrength),
+                                         neutral(kFreqModMix)};
+    double motion = 0.0;
+    for (const Stereo& input : {pinkNoise(3.0), referenceSignals()[0].audio})
+        motion = std::max(motion, spectralMotion(render(p, input), render(p, input, still)));
+    if (reporting()) std::printf("%-40s spectral motion %.2f dB\n", p.name.c_str(), motion);
+    EXPECT_GT(motion, 1.0) << "band levels move by " << motion << " dB against the preset held still";
+}
+
+// Ringmod: the ring modulator is on and what it adds to the chord, the difference between the render
+// and the render with the ring mix at zero, is at least 3 % of the signal's energy.
+void expectRingModulation(const FactoryPreset& p) {
+    EXPECT_GT(p.value(kRingModMix), 0.0);
+    const Stereo& chord = referenceSignals()[2].audio;
+    const Stereo ring = render(p, chord), plain = render(p, chord, {neutral(kRingModMix)});
+    Stereo added = ring;
+    for (size_t i = 0; i < added.frames(); ++i) {
+        added.left[i] -= plain.left[i];
+        added.right[i] -= plain.right[i];
+    }
+    const double ratio = measureLevels(added).rmsDb - measureLevels(plain).rmsDb;
+    if (reporting()) std::printf("%-40s ring products %+.2f dB\n", p.name.c_str(), ratio);
+    EXPECT_GT(ratio, -15.0) << "the ring modulator adds only " << ratio << " dB";
+}
+
+// Multi FX: at least three of the colouring stages are in use.
+void expectThreeStages(const FactoryPreset& p) {
+    const int stages = (p.value(kDistLevel) > 0.0) + (p.value(kRateReduceLevel) < 1.0 || p.on(kRateLpLink)) +
+                       (p.value(kRingModMix) > 0.0) +
+                       (p.value(kFreqModMix) > 0.0 || p.value(kFreqModLinkMixAmount) > 0.0) +
+                       p.on(kLimiterBypass) + (p.value(kDryWetMix) < 1.0);
+    EXPECT_GE(stages, 3);
+}
+
+} // namespace
+
+double lfoPeriodSeconds(const FactoryPreset& p) {
+    if (!p.on(kLfoSync)) return 1.0 / p.value(kLfoRate);
+    int numerator = 0, denominator = 0;
+    char kind = 0;
+    if (std::sscanf(p.rateText.c_str(), "%d/%d%c", &numerator, &denominator, &kind) < 2 || denominator <= 0)
+        return 0.0;
+    const double bpm = p.value(kLfoBpm) >= 30.0 ? std::floor(p.value(kLfoBpm) + 0.1) : kTempo;
+    const double beats = 4.0 * numerator / denominator * (kind == 'T' ? 2.0 / 3.0 : kind == 'D' ? 1.5 : 1.0);
+    return beats * 60.0 / bpm;
+}
+
+void expectCategoryFeature(const FactoryPreset& p) {
+    if (p.category == "Envelope")
+        expectEnvelopeFollowing(p);
+    else if (p.category == "Filter")
+        expectStaticShape(p);
+    else if (p.category == "LFO")
+        expectPeriodicMotion(p);
+    else if (p.category == "Phaser")
+        expectSweepingNotch(p);
+    else if (p.category == "Ringmod")
+        expectRingModulation(p);
+    else if (p.category == "Multi FX")
+        expectThreeStages(p);
+}
+
+} // namespace factory
