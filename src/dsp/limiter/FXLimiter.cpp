@@ -1,5 +1,7 @@
 #include "dsp/limiter/FXLimiter.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -9,6 +11,49 @@ constexpr float peakCap = 100000.0f;
 constexpr float silence = 1e-18f;
 constexpr float denormalOffset = 1e-19f;
 constexpr int initialBlockSize = 512;
+
+// The maximum of m and n values that are neither negative nor NaN, four lanes at a time.
+float largest(const float* x, int n, float m) {
+    __m128 m4 = _mm_set1_ps(m);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) m4 = _mm_max_ps(m4, _mm_loadu_ps(x + i));
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, m4);
+    for (float v : lanes) m = std::max(m, v);
+    for (; i < n; ++i) m = std::max(m, x[i]);
+    return m;
+}
+
+// The largest magnitude of finite samples of both channels.
+float loudest(const float* left, const float* right, int n) {
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    __m128 m4 = _mm_setzero_ps();
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        m4 = _mm_max_ps(m4, _mm_and_ps(_mm_loadu_ps(left + i), magnitude));
+        m4 = _mm_max_ps(m4, _mm_and_ps(_mm_loadu_ps(right + i), magnitude));
+    }
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, m4);
+    float m = 0.0f;
+    for (float v : lanes) m = std::max(m, v);
+    for (; i < n; ++i) m = std::max(m, std::max(std::fabs(left[i]), std::fabs(right[i])));
+    return m;
+}
+
+// peak = min(√max, cap), and 0 below the denormal offset; √ is exact in every lane as in a scalar.
+void takeRoots(float* x, int n) {
+    const __m128 cap = _mm_set1_ps(peakCap), floor = _mm_set1_ps(denormalOffset);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128 root = _mm_min_ps(_mm_sqrt_ps(_mm_loadu_ps(x + i)), cap);
+        _mm_storeu_ps(x + i, _mm_andnot_ps(_mm_cmplt_ps(root, floor), root));
+    }
+    for (; i < n; ++i) {
+        const float root = std::min(std::sqrt(x[i]), peakCap);
+        x[i] = root < denormalOffset ? 0.0f : root;
+    }
+}
 } // namespace
 
 CFXLimiter::CFXLimiter() {
@@ -20,9 +65,8 @@ CFXLimiter::CFXLimiter() {
 void CFXLimiter::setLookAhead() {
     const int p = static_cast<int>(0.005 * sampleRate + 1.0);
     windowLength = p + 1;
-    runValues.assign(windowLength, 0.0f);
-    runTimes.assign(windowLength, 0);
-    runFront = runSize = 0;
+    history.assign(windowLength, 0.0f);
+    historyEnd = 0;
     lookAhead.setDelay(p);
 }
 
@@ -78,8 +122,8 @@ void CFXLimiter::recompute() {
 
 void CFXLimiter::reset() {
     lookAhead.reset();
-    runFront = runSize = 0;
-    rootedMaximum = runningPeak = 0.0f;
+    std::fill(history.begin(), history.end(), 0.0f);
+    historyEnd = 0;
     std::fill(peaks.begin(), peaks.end(), 0.0f);
     envelope = 1.0f;
     autoReleaseMs = 1.1f;
@@ -113,51 +157,50 @@ void CFXLimiter::processChunk(float* left, float* right, int n) {
     }
 }
 
-void CFXLimiter::pushPeak(float p) {
-    // Drop the maximum when it has left the window, then every smaller or equal value behind it.
-    if (runSize > 0 && runTimes[runFront] <= time - windowLength) {
-        runFront = runFront + 1 == windowLength ? 0 : runFront + 1;
-        --runSize;
-    }
-    while (runSize > 0) {
-        int back = runFront + runSize - 1;
-        if (back >= windowLength) back -= windowLength;
-        if (runValues[back] > p) break;
-        --runSize;
-    }
-    int slot = runFront + runSize;
-    if (slot >= windowLength) slot -= windowLength;
-    runValues[slot] = p;
-    runTimes[slot] = time;
-    ++runSize;
-    ++time;
-}
-
 float CFXLimiter::windowMaximum() const {
-    return runSize > 0 ? runValues[runFront] : 0.0f;
+    return largest(history.data(), windowLength, 0.0f);
 }
 
 void CFXLimiter::detectPeaks(const float* left, const float* right, int n) {
-    float loudest = 0.0f;
-    for (int i = 0; i < n; ++i)
-        loudest = std::max(loudest, std::max(std::fabs(left[i]), std::fabs(right[i])));
-    if (loudest < silence) {
+    if (loudest(left, right, n) < silence) {
         // Silence does not advance the window; a window that has gone quiet gives zero peaks.
         if (windowMaximum() < silence) std::fill_n(peaks.begin(), n, 0.0f);
         return;
     }
-    for (int i = 0; i < n; ++i) {
-        const float l = left[i] + denormalOffset;
-        const float r = right[i] + denormalOffset;
-        pushPeak(std::max(l * l, r * r));
-        // The window maximum usually stays put for many samples; take its root only when it moves.
-        const float maximum = windowMaximum();
-        if (maximum != rootedMaximum) {
-            rootedMaximum = maximum;
-            runningPeak = std::min(std::sqrt(maximum), peakCap);
-            if (runningPeak < denormalOffset) runningPeak = 0.0f;
-        }
-        peaks[i] = runningPeak;
+    for (int done = 0; done < n;) {
+        const int m = std::min(n - done, windowLength - 1);
+        slideWindow(left + done, right + done, peaks.data() + done, m);
+        done += m;
+    }
+    takeRoots(peaks.data(), n);
+}
+
+// Window maxima of m ≤ W − 1 new squared peaks v (W = windowLength). The window of new sample j holds
+// v[0..j] and the W − 1 − j newest older values o[j + 1..W − 1] (o[0] oldest), so its maximum is the
+// larger of a prefix maximum of v and a suffix maximum of o.
+void CFXLimiter::slideWindow(const float* left, const float* right, float* maxima, int m) {
+    const int w = windowLength;
+    auto older = [&](int k) { return history[historyEnd + k < w ? historyEnd + k : historyEnd + k - w]; };
+    // max of o[m + 1..W − 1]: up to two contiguous runs of the ring
+    const int from = historyEnd + m + 1 < w ? historyEnd + m + 1 : historyEnd + m + 1 - w;
+    const int count = w - 1 - m;
+    const int first = std::min(count, w - from);
+    float suffix = largest(history.data() + from, first, 0.0f);
+    suffix = largest(history.data(), count - first, suffix);
+    for (int j = m - 1; j >= 0; --j) {
+        suffix = std::max(suffix, older(j + 1));
+        maxima[j] = suffix;
+    }
+    // o[0..m − 1] are no longer needed: the new values take their slots.
+    float prefix = 0.0f;
+    for (int j = 0; j < m; ++j) {
+        const float l = left[j] + denormalOffset;
+        const float r = right[j] + denormalOffset;
+        const float v = std::max(l * l, r * r);
+        prefix = std::max(prefix, v);
+        maxima[j] = std::max(maxima[j], prefix);
+        history[historyEnd] = v;
+        historyEnd = historyEnd + 1 == w ? 0 : historyEnd + 1;
     }
 }
 

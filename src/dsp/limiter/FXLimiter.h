@@ -39,7 +39,7 @@ private:
     float halfLifeKeep(float ms) const;
     void processChunk(float* left, float* right, int n);
     void detectPeaks(const float* left, const float* right, int n);
-    void pushPeak(float p);
+    void slideWindow(const float* left, const float* right, float* maxima, int m);
     float windowMaximum() const;
     void computeGains(int n);
     float followAutomaticRelease(float log2Gain);
@@ -56,15 +56,11 @@ private:
     float makeup = 1.0f;
     float outputScale = 1.0f;
 
-    // Sliding maximum of the squared peaks over the window: a ring holding a decreasing run of
-    // (value, time) pairs, the front being the maximum; amortised O(1) per sample.
+    // The last windowLength squared peaks, oldest at historyEnd (zeros before the first ones: the
+    // squares are never negative, so zeros never raise a maximum).
     int windowLength = 0;
-    std::vector<float> runValues;
-    std::vector<long long> runTimes;
-    int runFront = 0, runSize = 0;
-    long long time = 0;
-    float rootedMaximum = 0.0f; // the window maximum whose root is runningPeak
-    float runningPeak = 0.0f;
+    std::vector<float> history;
+    int historyEnd = 0;
 
     std::vector<float> peaks; // per-sample peak, then per-sample gain
     DSP::DELAY::CSimpleStereoDelay lookAhead;

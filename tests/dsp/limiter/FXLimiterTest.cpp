@@ -141,3 +141,39 @@ TEST(FXLimiter, ResetClearsTheLookAhead) {
 }
 
 } // namespace
+
+// With an instant attack the gain follows the window maximum exactly: a single peak of 4 over a level of
+// 0.1 reduces the gain to 1/4 for the 222 samples it stays in the window, and then it releases.
+TEST(FXLimiter, PeakStaysInTheWindowForExactlyItsLength) {
+    for (int block : {1, 88, 221, 222, 512}) {
+        CFXLimiter limiter;
+        limiter.setParameter(CFXLimiter::Attack, 0.0f);
+        limiter.setParameter(CFXLimiter::Release, 1.5f);
+        const int at = 1000;
+        Signal s = constant({{at, 0.1f}, {1, 4.0f}, {1000, 0.1f}});
+        s = run(limiter, s, block);
+        EXPECT_NEAR(s.left[at - 1], 0.1f, 1e-6f) << block;
+        for (int i = at; i < at + lookAhead + 1; ++i) {
+            const float expected = i == at + lookAhead ? 1.0f : 0.025f;
+            ASSERT_NEAR(s.left[i], expected, 0.002f * expected) << "block " << block << " sample " << i - at;
+        }
+        EXPECT_GT(s.left[at + lookAhead + 1], 0.0251f) << block;
+    }
+}
+
+// The window is taken in runs of up to 221 samples; runs of any length give the same output to the
+// last bit (silence aside, which holds the window per block).
+TEST(FXLimiter, OutputDoesNotDependOnTheBlockLength) {
+    Signal input = constant({{300, 0.2f}, {1, 3.0f}, {150, 0.3f}, {500, 0.001f}, {120, 0.5f}, {700, 1.7f}});
+    for (size_t i = 0; i < input.left.size(); ++i) input.left[i] *= 1.0f + 0.5f * std::sin(0.01f * float(i));
+    CFXLimiter reference;
+    const Signal expected = run(reference, input, 1);
+    for (int block : {7, 88, 221, 222, 223, 512}) {
+        CFXLimiter limiter;
+        const Signal out = run(limiter, input, block);
+        for (size_t i = 0; i < out.left.size(); ++i) {
+            ASSERT_EQ(out.left[i], expected.left[i]) << "block " << block << " sample " << i;
+            ASSERT_EQ(out.right[i], expected.right[i]) << "block " << block << " sample " << i;
+        }
+    }
+}
