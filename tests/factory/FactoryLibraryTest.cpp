@@ -27,10 +27,6 @@ const std::map<std::string, size_t> kCategorySizes = {
     {"New 1.2 Presets", 43}, {"Phaser", 14}, {"Ringmod", 12},
 };
 
-std::string title(const FactoryPreset& p) {
-    return p.name.substr(p.name.find('/') + 1);
-}
-
 TEST(FactoryLibrary, ListsTheInitPresetAndEveryCategoryWithItsSize) {
     std::map<std::string, size_t> sizes;
     bool init = false;
@@ -42,7 +38,6 @@ TEST(FactoryLibrary, ListsTheInitPresetAndEveryCategoryWithItsSize) {
     }
     EXPECT_TRUE(init);
     EXPECT_EQ(sizes, kCategorySizes);
-    EXPECT_EQ(factoryPresets().size(), 133u);
 }
 
 TEST(FactoryLibrary, EveryPresetIsDescribedInTheGuide) {
@@ -53,7 +48,8 @@ TEST(FactoryLibrary, EveryPresetIsDescribedInTheGuide) {
     for (const FactoryPreset& p : factoryPresets()) {
         if (p.category.empty()) continue;
         // A table row: | Category | Name | what it does |
-        EXPECT_NE(text.str().find("| " + p.category + " | " + title(p) + " |"), std::string::npos) << p.name;
+        const std::string title = p.name.substr(p.category.size() + 1);
+        EXPECT_NE(text.str().find("| " + p.category + " | " + title + " |"), std::string::npos) << p.name;
     }
 }
 

@@ -1,9 +1,6 @@
 #include "factory/FactoryPresets.h"
 
 #include "kavren/PresetLibrary.h"
-#include "vsthost/VstPluginHost.h"
-
-#include <algorithm>
 
 namespace factory {
 
@@ -46,10 +43,6 @@ double FactoryPreset::value(KavrenParameterId id) const {
     return table().findParameterById(id)->toPlain(normalized.at(size_t(hostIndex(id))));
 }
 
-std::string pluginPath() {
-    return KAVREN_PLUGIN_PATH;
-}
-
 const std::vector<FactoryPreset>& factoryPresets() {
     static const std::vector<FactoryPreset> presets = loadPresets();
     return presets;
@@ -79,28 +72,14 @@ Stereo render(const FactoryPreset& preset, const Stereo& input, const std::vecto
     host.setChunk(preset.chunk, true);
     for (auto [index, value] : overrides) host.setParameter(index, value);
 
+    // Latency removed: the input runs on with silence for as long, and the start of the output goes.
     const size_t latency = size_t(std::max(host.effect()->initialDelay, 0));
-    const size_t frames = input.frames(), total = frames + latency;
-    std::vector<float> inL(kBlock), inR(kBlock), outL(kBlock), outR(kBlock);
-    float* ins[2] = {inL.data(), inR.data()};
-    float* outs[2] = {outL.data(), outR.data()};
+    Planar in{input.left, input.right};
+    for (std::vector<float>& channel : in) channel.resize(input.frames() + latency);
+    Planar out = processInBlocks(host, std::move(in), {kBlock});
     Stereo output;
-    output.left.resize(frames);
-    output.right.resize(frames);
-    for (size_t at = 0; at < total; at += kBlock) {
-        const size_t n = std::min(size_t(kBlock), total - at);
-        for (size_t i = 0; i < n; ++i) {
-            const bool inside = at + i < frames;
-            inL[i] = inside ? input.left[at + i] : 0.0f;
-            inR[i] = inside ? input.right[at + i] : 0.0f;
-        }
-        host.process(ins, outs, int32_t(n));
-        for (size_t i = 0; i < n; ++i) {
-            if (at + i < latency) continue;
-            output.left[at + i - latency] = outL[i];
-            output.right[at + i - latency] = outR[i];
-        }
-    }
+    output.left.assign(out[0].begin() + std::ptrdiff_t(latency), out[0].end());
+    output.right.assign(out[1].begin() + std::ptrdiff_t(latency), out[1].end());
     return output;
 }
 

@@ -4,6 +4,7 @@
 
 #include "factory/ReferenceSignals.h"
 #include "params/KavrenParameters.h"
+#include "vst2/PluginPath.h"
 
 #include <cstdint>
 #include <string>
@@ -27,7 +28,6 @@ struct FactoryPreset {
 // A host parameter set to a normalised value after the preset is loaded.
 using Override = std::pair<int32_t, float>;
 
-std::string pluginPath();
 const std::vector<FactoryPreset>& factoryPresets();
 std::vector<const FactoryPreset*> presetsOf(const std::string& category);
 

@@ -7,15 +7,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <sstream>
 
 namespace factory {
 
 namespace {
-
-bool reporting() {
-    return std::getenv("KAVREN_FACTORY_REPORT") != nullptr;
-}
 
 Override neutral(KavrenParameterId id) {
     return {hostIndex(id), normalizedOf(id, 0.0)};
@@ -62,14 +58,11 @@ void expectEnvelopeFollowing(const FactoryPreset& p) {
         render(p, probe, {neutral(kLpEnvStrength), neutral(kHpEnvStrength)}), kSegment, kSegments);
     const double reshaping = rmsDifference(following.bandsDb, frozen.bandsDb);
     const double brighter = following.centroidOct - frozen.centroidOct;
-    if (reporting())
-        std::printf("%-40s envelope reshapes %.2f dB, loud brighter by %+.2f oct\n", p.name.c_str(),
-                    reshaping, brighter);
     EXPECT_GT(reshaping, 2.0) << "loud and quiet steps differ in band levels by only " << reshaping
                               << " dB more than with the envelope strengths at zero";
     const double lp = p.value(kLpEnvStrength), hp = p.value(kHpEnvStrength);
     if (!p.on(kFilterMode) && lp * hp >= 0.0) {
-        EXPECT_GT(brighter * (lp + hp), 0.0) << "the cut-offs move the wrong way";
+        EXPECT_GT(brighter * (lp + hp), 0.0) << "the cut-offs move the wrong way: " << brighter << " oct";
     }
 }
 
@@ -78,7 +71,6 @@ void expectStaticShape(const FactoryPreset& p) {
     EXPECT_FALSE(moves(p));
     const Stereo noise = pinkNoise(2.0);
     const double change = rmsDifference(longTermBandsDb(render(p, noise)), longTermBandsDb(noise));
-    if (reporting()) std::printf("%-40s tonal change %.2f dB\n", p.name.c_str(), change);
     EXPECT_GT(change, 2.0) << "band levels of pink noise change by " << change << " dB";
 }
 
@@ -96,16 +88,16 @@ void expectPeriodicMotion(const FactoryPreset& p) {
         double least;
     };
     bool periodic = false;
+    std::ostringstream measured;
     for (const Trajectory& t :
          {Trajectory{"level", f.levelDb, 0.75}, Trajectory{"centroid", f.centroidOct, 0.05}}) {
         const double spread = standardDeviation(t.values);
         const double cycle = autocorrelation(t.values, lag), half = autocorrelation(t.values, lag / 2);
-        if (reporting())
-            std::printf("%-40s %s period %.3f s: spread %.3f, r(T) %.2f, r(T/2) %.2f\n", p.name.c_str(),
-                        t.what, period, spread, cycle, half);
         periodic = periodic || (spread > t.least && cycle > 0.5 && cycle - half > 0.3);
+        measured << " " << t.what << ": spread " << spread << ", r(T) " << cycle << ", r(T/2) " << half
+                 << ";";
     }
-    EXPECT_TRUE(periodic) << "neither level nor centroid repeats every " << period << " s";
+    EXPECT_TRUE(periodic) << "neither level nor centroid repeats every " << period << " s:" << measured.str();
 }
 
 // How much the spectrum of a render moves against a render of the same input held still: for each band
@@ -138,7 +130,6 @@ void expectSweepingNotch(const FactoryPreset& p) {
     double motion = 0.0;
     for (const Stereo& input : {pinkNoise(3.0), referenceSignals()[0].audio})
         motion = std::max(motion, spectralMotion(render(p, input), render(p, input, still)));
-    if (reporting()) std::printf("%-40s spectral motion %.2f dB\n", p.name.c_str(), motion);
     EXPECT_GT(motion, 1.0) << "band levels move by " << motion << " dB against the preset held still";
 }
 
@@ -154,7 +145,6 @@ void expectRingModulation(const FactoryPreset& p) {
         added.right[i] -= plain.right[i];
     }
     const double ratio = measureLevels(added).rmsDb - measureLevels(plain).rmsDb;
-    if (reporting()) std::printf("%-40s ring products %+.2f dB\n", p.name.c_str(), ratio);
     EXPECT_GT(ratio, -15.0) << "the ring modulator adds only " << ratio << " dB";
 }
 

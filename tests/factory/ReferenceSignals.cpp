@@ -13,27 +13,14 @@ namespace {
 
 constexpr double kSeconds = 3.0;
 
-void normalisePeak(Stereo& s, float peak) {
+// Scales both channels so that the larger magnitude of either is 0.5 (-6 dBFS).
+void normalisePeak(Stereo& s) {
     float largest = 0.0f;
-    for (float x : s.left) largest = std::max(largest, std::fabs(x));
-    for (float x : s.right) largest = std::max(largest, std::fabs(x));
-    const float scale = largest > 0.0f ? peak / largest : 1.0f;
-    for (float& x : s.left) x *= scale;
-    for (float& x : s.right) x *= scale;
+    for (auto* channel : {&s.left, &s.right})
+        for (float x : *channel) largest = std::max(largest, std::fabs(x));
+    for (auto* channel : {&s.left, &s.right})
+        for (float& x : *channel) x *= largest > 0.0f ? 0.5f / largest : 1.0f;
 }
-
-// Deterministic white noise in [-1, 1).
-class Noise {
-public:
-    explicit Noise(uint32_t seed) : state_(seed) {}
-    float next() {
-        state_ = state_ * 1664525u + 1013904223u;
-        return float(int32_t(state_)) / 2147483648.0f;
-    }
-
-private:
-    uint32_t state_;
-};
 
 // White noise through a sum of one-pole filters with staggered poles whose sum falls at 3 dB per octave
 // (within about 0.5 dB from 20 Hz to 20 kHz).
@@ -64,7 +51,7 @@ Stereo drumBassLoop() {
     Stereo s;
     s.left.assign(demo.channels[0].begin(), demo.channels[0].begin() + std::ptrdiff_t(frames));
     s.right.assign(demo.channels[1].begin(), demo.channels[1].begin() + std::ptrdiff_t(frames));
-    normalisePeak(s, 0.5f);
+    normalisePeak(s);
     return s;
 }
 
@@ -113,7 +100,7 @@ Stereo sustainedChord() {
         s.left[i] *= g;
         s.right[i] *= g;
     }
-    normalisePeak(s, 0.5f);
+    normalisePeak(s);
     return s;
 }
 
@@ -121,18 +108,22 @@ Stereo sustainedChord() {
 
 Stereo pinkNoise(double seconds) {
     const size_t frames = size_t(seconds * kSampleRate);
-    Noise white(0x1234567u);
+    uint32_t state = 0x1234567u; // deterministic white noise in [-1, 1) from a linear congruence
+    const auto white = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return float(int32_t(state)) / 2147483648.0f;
+    };
     PinkFilter pinkLeft, pinkRight;
     Stereo s;
     s.left.resize(frames);
     s.right.resize(frames);
     for (size_t i = 0; i < frames; ++i) {
         // Mostly shared between the channels, as in a real mix.
-        const float common = white.next(), left = white.next(), right = white.next();
+        const float common = white(), left = white(), right = white();
         s.left[i] = pinkLeft.next(0.8f * common + 0.2f * left);
         s.right[i] = pinkRight.next(0.8f * common + 0.2f * right);
     }
-    normalisePeak(s, 0.5f);
+    normalisePeak(s);
     return s;
 }
 
