@@ -14,10 +14,6 @@ struct FilterKernels {
     void (*runCascade)(CascadeView cascade, float* left, float* right, int n);
     void (*runBiquad)(const BiquadCoefficients& coefficients, BiquadState& state, float* left, float* right,
                       int n);
-    // Two biquads in series, the second taking the first's float output, as two runBiquad calls would.
-    void (*runBiquadSeries)(const BiquadCoefficients& first, BiquadState& firstState,
-                            const BiquadCoefficients& second, BiquadState& secondState, float* left,
-                            float* right, int n);
 };
 
 const FilterKernels& filterKernels();

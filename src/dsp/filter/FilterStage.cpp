@@ -56,7 +56,8 @@ void CFilterStage::process(const FilterStageBuffers& buffers, int n) {
         lowPass.process(work.left, work.right, out.left, out.right, n);
         highPass.process(out.left, out.right, out.left, out.right, n);
         runAnalysis(buffers.analysis, work, n);
-        CStereoBiquad::processSeries(peaks[LowPass], peaks[HighPass], out.left, out.right, n);
+        peaks[LowPass].process(out.left, out.right, n);
+        peaks[HighPass].process(out.left, out.right, n);
         return;
     }
     const StereoView branch = buffers.parallel;

@@ -142,18 +142,6 @@ void CStereoBiquad::process(float* left, float* right, int n) {
     sanitize();
 }
 
-void CStereoBiquad::processSeries(CStereoBiquad& first, CStereoBiquad& second, float* left, float* right,
-                                  int n) {
-    if (first.identity || second.identity) {
-        first.process(left, right, n);
-        second.process(left, right, n);
-        return;
-    }
-    first.kernels->runBiquadSeries(first.coeffs, first.state, second.coeffs, second.state, left, right, n);
-    first.sanitize();
-    second.sanitize();
-}
-
 void CStereoBiquad::clearState() {
     state = BiquadState{};
 }

@@ -41,8 +41,6 @@ public:
     void process(float& left, float& right);
     // In place on n frames.
     void process(float* left, float* right, int n);
-    // first then second on the same n frames, as first.process() then second.process() would.
-    static void processSeries(CStereoBiquad& first, CStereoBiquad& second, float* left, float* right, int n);
     // In place on n frames without the 0 dB shortcut and without sanitize(), for callers that filter a
     // block in pieces and check the state once at its end.
     void processPiece(float* left, float* right, int n) { kernels->runBiquad(coeffs, state, left, right, n); }
