@@ -169,29 +169,25 @@ TEST(CPropertyManagerState, RejectedBlocksChangeNothing) {
         EXPECT_EQ(valuesOf(reader), (std::vector<float>{1.0f, 2.0f})) << why;
     };
     expectRejected(good, "version below the minimum", 0x1001);
-    std::vector<uint8_t> block = good;
-    putHeaderField(block, 24, 0x1000000);
-    expectRejected(block, "version above the maximum");
-    block = good;
-    putHeaderField(block, 44, 3);
-    expectRejected(block, "count disagrees with the sizes");
-    block = good;
-    putHeaderField(block, 44, 0);
-    expectRejected(block, "no records");
-    block = good;
-    putHeaderField(block, 28, 1);
-    expectRejected(block, "flagged compressed but not inflatable");
-    block = good;
-    putHeaderField(block, 36, -64);
-    expectRejected(block, "negative size");
-    block = good;
-    putHeaderField(block, 32, 0x7FFFFFF0);
-    expectRejected(block, "data beyond the end");
-    block.assign(good.begin(), good.end() - 1);
-    expectRejected(block, "truncated");
-    block = good;
-    block[0] = 'B';
-    expectRejected(block, "another name");
+    const struct {
+        int offset;
+        int32_t value;
+        const char* why;
+    } patches[] = {{24, 0x1000000, "version above the maximum"},
+                   {44, 3, "count disagrees with the sizes"},
+                   {44, 0, "no records"},
+                   {28, 1, "flagged compressed but not inflatable"},
+                   {36, -64, "negative size"},
+                   {32, 0x7FFFFFF0, "data beyond the end"}};
+    for (const auto& patch : patches) {
+        std::vector<uint8_t> block = good;
+        putHeaderField(block, patch.offset, patch.value);
+        expectRejected(block, patch.why);
+    }
+    expectRejected({good.begin(), good.end() - 1}, "truncated");
+    std::vector<uint8_t> renamed = good;
+    renamed[0] = 'B';
+    expectRejected(renamed, "another name");
     expectRejected({}, "empty");
 
     CPropertyManager reader;

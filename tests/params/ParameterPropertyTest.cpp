@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -34,6 +35,9 @@ TEST(ParameterPropertyMapping, LinearWithoutCurveAndSkewedWithIt) {
     linear.initFromDescriptor(row(-1, 3, 0, 0, kUnitNumber));
     EXPECT_FLOAT_EQ(linear.toPlain(0.25), 0.0f);
     EXPECT_FLOAT_EQ(linear.toNormalized(2.0), 0.75f);
+    // Conversions extrapolate; only the setters clamp.
+    EXPECT_FLOAT_EQ(linear.toPlain(1.25), 4.0f);
+    EXPECT_FLOAT_EQ(linear.toNormalized(-3.0), -0.5f);
 
     ParameterProperty frequency;
     frequency.initFromDescriptor(row(40, 22050, 22050, 30, kUnitHertz));
@@ -55,23 +59,11 @@ TEST(ParameterPropertyMapping, PlainToNormalisedToPlainRoundTripsForAnyCurve) {
     }
 }
 
-TEST(ParameterPropertyMapping, SettersClampButConversionsDoNot) {
-    ParameterProperty parameter;
-    parameter.initFromDescriptor(row(0, 10, 5, 0, kUnitNumber));
-    parameter.setNormalizedValue(1.7f);
-    EXPECT_FLOAT_EQ(parameter.getValue(), 10.0f);
-    parameter.setNormalizedValue(-0.5f);
-    EXPECT_FLOAT_EQ(parameter.getValue(), 0.0f);
-    parameter.setNormalizedValue(NAN);
-    EXPECT_FALSE(std::isnan(parameter.getValue()));
-    EXPECT_FLOAT_EQ(parameter.toPlain(1.7), 17.0f);
-    EXPECT_FLOAT_EQ(parameter.toNormalized(-5.0), -0.5f);
-}
-
-TEST(ParameterPropertyMapping, ClampsInEitherBoundOrder) {
+TEST(ParameterPropertyMapping, SettersClampInEitherBoundOrderAndRefuseNaN) {
     ParameterProperty rising, falling;
     rising.initFromDescriptor(row(-1, 0, 0, 0, kUnitDecibels));
     falling.initFromDescriptor(row(5, 1, 3, 0, kUnitNumber));
+    // value set, rising range -1..0 holds, falling range 5..1 holds
     const float cases[][3] = {{9, 0, 5}, {-9, -1, 1}, {-0.5f, -0.5f, 1}, {2.5f, 0, 2.5f}};
     for (const auto& c : cases) {
         rising.setValue(c[0]);
@@ -79,8 +71,15 @@ TEST(ParameterPropertyMapping, ClampsInEitherBoundOrder) {
         EXPECT_FLOAT_EQ(rising.getValue(), c[1]) << c[0];
         EXPECT_FLOAT_EQ(falling.getValue(), c[2]) << c[0];
     }
-    falling.setNormalizedValue(0.0f);
-    EXPECT_FLOAT_EQ(falling.getValue(), 5.0f);
+    for (auto [normalized, risingValue, fallingValue] :
+         {std::tuple{1.7f, 0.0f, 1.0f}, {-0.5f, -1.0f, 5.0f}}) {
+        rising.setNormalizedValue(normalized);
+        falling.setNormalizedValue(normalized);
+        EXPECT_FLOAT_EQ(rising.getValue(), risingValue) << normalized;
+        EXPECT_FLOAT_EQ(falling.getValue(), fallingValue) << normalized;
+    }
+    rising.setNormalizedValue(NAN);
+    EXPECT_FALSE(std::isnan(rising.getValue()));
 }
 
 TEST(ParameterPropertyNotification, LastRegisteredFirstAndSenderSkipped) {
@@ -187,26 +186,18 @@ TEST(ParameterPropertyValues, IntAndBoolReadings) {
     EXPECT_FALSE(parameter.getBoolValue());
 }
 
-TEST(ParameterPropertyValues, InitFromDescriptorClampsInitialButNotDefault) {
+TEST(ParameterPropertyValues, InitialValueIsClampedButTheDefaultIsNot) {
     ParameterProperty parameter;
-    ParameterDescriptor descriptor{"LFO BPM", "BPM", "LFO.BPM Override", 29, 200, 0, 5, false, 1.5f, 13, 25};
-    parameter.initFromDescriptor(descriptor);
-    EXPECT_EQ(parameter.getId(), 25);
-    EXPECT_EQ(parameter.getHostIndex(), -1);
-    EXPECT_STREQ(parameter.getKey(), "LFO BPM");
-    EXPECT_STREQ(parameter.getName(), "BPM");
-    EXPECT_STREQ(parameter.getLongName(), "LFO.BPM Override");
-    EXPECT_STREQ(parameter.getUnit(), "");
+    parameter.initFromDescriptor({"LFO BPM", "BPM", "LFO.BPM Override", 29, 200, 0, 5, false, 1.5f, 13, 25});
     EXPECT_FLOAT_EQ(parameter.getValue(), 29.0f);
     EXPECT_FLOAT_EQ(parameter.getDefault(), 5.0f);
-    EXPECT_FLOAT_EQ(parameter.getCurve(), 1.5f);
-    EXPECT_FALSE(parameter.isAutomatable());
+    EXPECT_EQ(parameter.getHostIndex(), -1) << "until a manager lists it for the host";
     parameter.resetToDefault();
     EXPECT_FLOAT_EQ(parameter.getValue(), 29.0f);
 
     ParameterProperty fresh;
-    EXPECT_STREQ(fresh.getUnit(), "%");
     EXPECT_EQ(fresh.getUnitKind(), kUnitPercent);
+    EXPECT_STREQ(fresh.getUnit(), "%");
     const std::pair<int32_t, const char*> labels[] = {{0, "ms"}, {1, "%"},  {2, "%"}, {3, "dB"},
                                                       {4, "dB"}, {5, "Hz"}, {8, ""},  {99, ""}};
     for (auto [kind, label] : labels) {
