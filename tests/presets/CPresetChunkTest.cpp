@@ -19,17 +19,29 @@ Bytes u32(std::uint32_t value) {
     return bytes;
 }
 
+Bytes& operator+=(Bytes& bytes, const Bytes& more) {
+    bytes.insert(bytes.end(), more.begin(), more.end());
+    return bytes;
+}
+
+// A block: "KCnk", its name in a 24-byte field, header size 40, version, data size, data.
 Bytes blockBytes(const std::string& name, const Bytes& data) {
     Bytes block = {'K', 'C', 'n', 'k', 0};
     Bytes field(20 + 3, 0);
     std::memcpy(field.data(), name.data(), name.size());
-    block.insert(block.end(), field.begin(), field.end());
-    for (std::uint32_t value : {40u, 0x1000u, static_cast<std::uint32_t>(data.size())}) {
-        const Bytes word = u32(value);
-        block.insert(block.end(), word.begin(), word.end());
-    }
-    block.insert(block.end(), data.begin(), data.end());
-    return block;
+    block += field;
+    for (std::uint32_t value : {40u, 0x1000u, static_cast<std::uint32_t>(data.size())}) block += u32(value);
+    return block += data;
+}
+
+// An uncompressed chunk: the identifier in a 20-byte field, zero, header size 44, version, compressed flag
+// 0, stored and raw payload sizes, payload.
+Bytes chunkBytes(const char* identifier, const Bytes& payload) {
+    Bytes chunk(20, 0);
+    std::memcpy(chunk.data(), identifier, std::strlen(identifier));
+    const auto size = static_cast<std::uint32_t>(payload.size());
+    for (std::uint32_t value : {0u, 44u, 0x1000u, 0u, size, size}) chunk += u32(value);
+    return chunk += payload;
 }
 
 void patchU32(Bytes& bytes, std::size_t offset, std::uint32_t value) {
@@ -87,17 +99,9 @@ TEST(CPresetChunk, UncompressedLayoutIsByteExact) {
     chunk.addString("isNewFilterPreset", "TRUE");
 
     Bytes payload = blockBytes("Parameters", {1, 2, 3});
-    for (const Bytes& block :
-         {blockBytes("isNewFilterPreset", text("TRUE")), blockBytes("PresetName", text("Sweep"))})
-        payload.insert(payload.end(), block.begin(), block.end());
-    Bytes expected(20, 0);
-    std::memcpy(expected.data(), "QMX-kavren-Preset", 17);
-    for (std::uint32_t value : {0u, 44u, 0x1000u, 0u, static_cast<std::uint32_t>(payload.size()),
-                                static_cast<std::uint32_t>(payload.size())}) {
-        const Bytes word = u32(value);
-        expected.insert(expected.end(), word.begin(), word.end());
-    }
-    expected.insert(expected.end(), payload.begin(), payload.end());
+    payload += blockBytes("isNewFilterPreset", text("TRUE"));
+    payload += blockBytes("PresetName", text("Sweep"));
+    const Bytes expected = chunkBytes("QMX-kavren-Preset", payload);
     EXPECT_EQ(serialized(chunk), expected);
     EXPECT_EQ(serialized(chunk), expected) << "serialising again gives the same bytes";
 }
@@ -107,8 +111,7 @@ TEST(CPresetChunk, CompressedPayloadIsScrambledZlib) {
     chunk.setPresetName("Sweep");
     chunk.addBlock("Parameters", "\x01\x02\x03", 3);
     Bytes raw = blockBytes("Parameters", {1, 2, 3});
-    const Bytes name = blockBytes("PresetName", text("Sweep"));
-    raw.insert(raw.end(), name.begin(), name.end());
+    raw += blockBytes("PresetName", text("Sweep"));
 
     const Bytes bytes = serialized(chunk);
     ASSERT_GE(bytes.size(), 44u);
@@ -203,18 +206,9 @@ TEST(CPresetChunk, BlockWalkStopsAtTheFirstBrokenBlock) {
     Bytes payload = blockBytes("First", text("1"));
     Bytes broken = blockBytes("Second", text("2"));
     patchU32(broken, 36, 1000); // claims more data than follows
-    payload.insert(payload.end(), broken.begin(), broken.end());
-    const Bytes third = blockBytes("Third", text("3"));
-    payload.insert(payload.end(), third.begin(), third.end());
-
-    Bytes chunk(20, 0);
-    std::memcpy(chunk.data(), "ppst", 4);
-    for (std::uint32_t value : {0u, 44u, 0x1000u, 0u, static_cast<std::uint32_t>(payload.size()),
-                                static_cast<std::uint32_t>(payload.size())}) {
-        const Bytes word = u32(value);
-        chunk.insert(chunk.end(), word.begin(), word.end());
-    }
-    chunk.insert(chunk.end(), payload.begin(), payload.end());
+    payload += broken;
+    payload += blockBytes("Third", text("3"));
+    Bytes chunk = chunkBytes("ppst", payload);
     CPresetChunk::scramble(chunk.data() + 44, payload.size()); // parse unscrambles whatever the flags say
     CPresetChunk reader;
     ASSERT_EQ(reader.parse(chunk.data(), static_cast<std::int32_t>(chunk.size())), CPresetChunk::kParsed);
