@@ -106,10 +106,7 @@ TEST(PluginList, GrowsInStepsOfFiveAndCopiesDescriptors) {
     ASSERT_EQ(list.count(), 1);
     EXPECT_EQ(list.capacity(), 5);
     EXPECT_STREQ(list[0].name, "QMX Kavren XL");
-    EXPECT_EQ(list[0].version, 66056);
-    EXPECT_EQ((list[0].version >> 16) & 0xFF, 1);
-    EXPECT_EQ((list[0].version >> 8) & 0xFF, 2);
-    EXPECT_EQ(list[0].version & 0xFF, 8);
+    EXPECT_EQ(list[0].version, 0x010208) << "1.2.8";
     for (int i = 0; i < 5; ++i) list.append(list[0]);
     EXPECT_EQ(list.count(), 6);
     EXPECT_EQ(list.capacity(), 10);
@@ -122,5 +119,4 @@ TEST(PluginList, GrowsInStepsOfFiveAndCopiesDescriptors) {
     list.clear();
     EXPECT_EQ(list.count(), 0);
     EXPECT_EQ(list.capacity(), 0);
-    EXPECT_EQ(rebuildSharedPluginList(), rebuildSharedPluginList());
 }
