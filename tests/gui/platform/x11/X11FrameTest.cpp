@@ -79,11 +79,8 @@ struct X11FrameTest : ::testing::Test {
         }
     }
 
-    void moveToRoot(const CPoint& p) {
-        XTestFakeMotionEvent(host, -1, static_cast<int>(p.x), static_cast<int>(p.y), CurrentTime);
-    }
     void clickAtRoot(const CPoint& p) {
-        moveToRoot(p);
+        XTestFakeMotionEvent(host, -1, static_cast<int>(p.x), static_cast<int>(p.y), CurrentTime);
         XTestFakeButtonEvent(host, 1, True, CurrentTime);
         XTestFakeButtonEvent(host, 1, False, CurrentTime);
     }
@@ -92,9 +89,9 @@ struct X11FrameTest : ::testing::Test {
         XTestFakeKeyEvent(host, code, True, CurrentTime);
         XTestFakeKeyEvent(host, code, False, CurrentTime);
     }
-    unsigned long rootPixel(const CPoint& p) {
-        XImage* image = XGetImage(host, DefaultRootWindow(host), static_cast<int>(p.x), static_cast<int>(p.y),
-                                  1, 1, AllPlanes, ZPixmap);
+    unsigned long pixel(Window w, const CPoint& p) {
+        XImage* image =
+            XGetImage(host, w, static_cast<int>(p.x), static_cast<int>(p.y), 1, 1, AllPlanes, ZPixmap);
         const unsigned long pixel = image ? XGetPixel(image, 0, 0) & 0xFFFFFF : 0;
         if (image) XDestroyImage(image);
         return pixel;
@@ -143,19 +140,14 @@ TEST_F(X11FrameTest, DragAndWheelThroughTheWindowSystemMoveTheBoundParameter) {
 }
 
 TEST_F(X11FrameTest, WindowShowsTheOffscreenPixels) {
-    const auto pixelAt = [&](int x, int y) {
-        XImage* image = XGetImage(host, window, x, y, 1, 1, AllPlanes, ZPixmap);
-        const unsigned long pixel = image ? XGetPixel(image, 0, 0) & 0xFFFFFF : 0;
-        if (image) XDestroyImage(image);
-        return pixel;
-    };
+    const auto pixelAt = [&](int x, int y) { return pixel(window, CPoint(x, y)); };
     // The server shows the window once mapped; the expose that follows repaints it.
     pumpUntil([&] { return pixelAt(5, 5) == 0x0AC81Eu; });
     EXPECT_EQ(pixelAt(5, 5), 0x0AC81Eu) << "the frame's background colour";
     EXPECT_NE(pixelAt(75, 35), 0x0AC81Eu) << "the knob is drawn over it";
 }
 
-TEST_F(X11FrameTest, PopupMenuOpensBelowTheControlAndReportsTheClickedEntry) {
+TEST_F(X11FrameTest, PopupMenuOpensBelowTheControlAndAnswersPointerKeysAndOutsideClicks) {
     COptionMenu* menu = addMenu();
     clickMenu();
     const CPopupMenuSession* popup = platform->popupSession();
@@ -165,20 +157,17 @@ TEST_F(X11FrameTest, PopupMenuOpensBelowTheControlAndReportsTheClickedEntry) {
     XTranslateCoordinates(host, window, DefaultRootWindow(host), 110, 30, &rootX, &rootY, &child);
     EXPECT_EQ(popup->pane(0).rect.topLeft(), CPoint(rootX, rootY)) << "at the control's bottom-left";
     EXPECT_GE(popup->pane(0).rect.width(), 80) << "at least as wide as the control";
-
     const CPoint corner = popup->pane(0).rect.topLeft();
-    pumpUntil([&] { return rootPixel(corner) == 0x6E7076u; });
-    EXPECT_EQ(rootPixel(corner), 0x6E7076u) << "the popup window shows its border";
+    pumpUntil([&] { return pixel(DefaultRootWindow(host), corner) == 0x6E7076u; });
+    EXPECT_EQ(pixel(DefaultRootWindow(host), corner), 0x6E7076u) << "the popup window shows its border";
 
     const CRect high = popup->itemRect(0, 2);
     clickAtRoot(CPoint((high.left + high.right) / 2, (high.top + high.bottom) / 2));
     pumpUntil([&] { return platform->popupSession() == nullptr; });
     EXPECT_EQ(platform->popupSession(), nullptr);
-    EXPECT_EQ(menu->getCurrentIndex(), 2);
-}
+    EXPECT_EQ(menu->getCurrentIndex(), 2) << "the clicked entry";
 
-TEST_F(X11FrameTest, PopupMenuFollowsTheKeyboardAndClosesOnAnOutsideClick) {
-    COptionMenu* menu = addMenu();
+    menu->setCurrent(0);
     clickMenu();
     ASSERT_NE(platform->popupSession(), nullptr);
     tapKey(XK_Down);
@@ -193,5 +182,5 @@ TEST_F(X11FrameTest, PopupMenuFollowsTheKeyboardAndClosesOnAnOutsideClick) {
     clickAtRoot(CPoint(5, 5));
     pumpUntil([&] { return platform->popupSession() == nullptr; });
     EXPECT_EQ(platform->popupSession(), nullptr);
-    EXPECT_EQ(menu->getCurrentIndex(), 0);
+    EXPECT_EQ(menu->getCurrentIndex(), 0) << "an outside click chooses nothing";
 }
