@@ -3,9 +3,12 @@
 namespace DSP {
 
 const FilterKernels& filterKernels() {
-    static const FilterKernels& chosen = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")
-                                             ? kernels_fma::table
-                                             : kernels_baseline::table;
+    static const FilterKernels& chosen = []() -> const FilterKernels& {
+        if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma")) return kernels_baseline::table;
+        if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl"))
+            return kernels_avx512::table;
+        return kernels_fma::table;
+    }();
     return chosen;
 }
 
