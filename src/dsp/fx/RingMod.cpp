@@ -48,10 +48,17 @@ void CFXRingMod::processStereo(StereoView in, StereoView out, int n) {
         if (in.right != out.right) std::copy_n(in.right, n, out.right);
         return;
     }
-    for (int i = 0; i < n; ++i) {
-        const float gain = nextGain();
-        out.left[i] = in.left[i] * gain;
-        out.right[i] = in.right[i] * gain;
+    // The carrier a piece at a time, so that its rotation does not wait for every sample.
+    constexpr int kPiece = 64;
+    double carrierValues[kPiece];
+    for (int start = 0; start < n; start += kPiece) {
+        const int m = std::min(kPiece, n - start);
+        carrier.generate(carrierValues, m);
+        for (int i = 0; i < m; ++i) {
+            const float gain = gainWith(static_cast<float>(carrierValues[i]));
+            out.left[start + i] = in.left[start + i] * gain;
+            out.right[start + i] = in.right[start + i] * gain;
+        }
     }
 }
 

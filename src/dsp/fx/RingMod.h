@@ -39,13 +39,14 @@ private:
         const float amount = m * e;
         return amount < 0.0f ? 0.0f : (amount > 1.0f ? 1.0f : amount);
     }
-    float nextGain() {
+    // The gain of the next sample for the carrier value o.
+    float gainWith(float o) {
         mix = nextMix(mix);
         enable = nextEnable(enable);
         const float amount = amountOf(mix, enable);
-        const float o = static_cast<float>(carrier.nextSample());
         return 1.0f - (o + 1.0f) * 0.5f * amount;
     }
+    float nextGain() { return gainWith(static_cast<float>(carrier.nextSample())); }
 
     Generators::CSineOSC carrier;
     float frequency = 500.0f;

@@ -69,15 +69,14 @@ void CVibrato::reset() {
 
 void CVibrato::processSample(float inL, float inR, float& outL, float& outR) {
     secondValue = second.tick();
-    processFrame(inL, inR, outL, outR);
+    processFrame(inL, inR, outL, outR, static_cast<float>(first.tick()));
 }
 
-void CVibrato::processFrame(float inL, float inR, float& outL, float& outR) {
+void CVibrato::processFrame(float inL, float inR, float& outL, float& outR, float o) {
     enable += (enableTarget - enable) * 0.00011f + 1e-19f;
     enable += (enableTarget - enable) * 0.00011f + 1e-19f;
     depth = depth + 1e-19f + (depthTarget - depth) * 0.01f;
 
-    const float o = static_cast<float>(first.tick());
     delay = std::clamp(delay + 1e-19f + (depth * (o + 1.0f) * enable - delay) * 0.01f, 0.0f, 65536.0f);
 
     // Output = the input (delay + 1) samples back: interpolate between the samples stored at
@@ -138,11 +137,18 @@ void CVibrato::writeOnly(StereoView bus, int n) {
 
 void CVibrato::processBlock(StereoView bus, int n) {
     float finiteCheck = 0.0f;
-    for (int i = 0; i < n; ++i) {
-        const float inL = bus.left[i];
-        const float inR = bus.right[i];
-        finiteCheck += (inL - inL) + (inR - inR); // stays 0 unless an input is NaN or infinite
-        processFrame(inL, inR, bus.left[i], bus.right[i]);
+    // The sweep a piece at a time, so that the oscillator's rotation does not wait for every sample.
+    constexpr int kPiece = 64;
+    double sweep[kPiece];
+    for (int start = 0; start < n; start += kPiece) {
+        const int m = std::min(kPiece, n - start);
+        first.tickInto(sweep, m);
+        for (int i = start; i < start + m; ++i) {
+            const float inL = bus.left[i];
+            const float inR = bus.right[i];
+            finiteCheck += (inL - inL) + (inR - inR); // stays 0 unless an input is NaN or infinite
+            processFrame(inL, inR, bus.left[i], bus.right[i], static_cast<float>(sweep[i - start]));
+        }
     }
     // Only the block's last value of the second oscillator is ever read.
     if (n > 0) {

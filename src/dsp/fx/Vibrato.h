@@ -45,8 +45,8 @@ public:
 
 private:
     void clearBuffers();
-    // One frame through the delay line, swept by the first oscillator.
-    void processFrame(float inL, float inR, float& outL, float& outR);
+    // One frame through the delay line, swept by the first oscillator's value o.
+    void processFrame(float inL, float inR, float& outL, float& outR, float o);
     void store(float inL, float inR);
 
     Generators::CLFOOscillator first;

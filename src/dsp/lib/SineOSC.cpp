@@ -31,6 +31,10 @@ double CSineOSC::nextSample() {
     return nx;
 }
 
+void CSineOSC::generate(double* out, int n) {
+    rotateInto(x, y, stepCos, stepSin, out, n);
+}
+
 float CSineOSC::nextSampleFloat() {
     const float nx = xf * stepCosF - yf * stepSinF;
     const float ny = xf * stepSinF + yf * stepCosF;

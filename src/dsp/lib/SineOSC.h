@@ -13,6 +13,10 @@ public:
 
     void recalculate() override;
     double nextSample() override;
+    // n values of nextSample() at once, four independent rotations at a time (equal within double
+    // rounding).
+    void generate(double* out, int n) override;
+    using GeneratorBase::generate;
     float nextSampleFloat() override;
     void reset() override;
     // The double generator moved by n samples at once, as n calls of nextSample() would within double

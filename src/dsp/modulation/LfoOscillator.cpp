@@ -238,6 +238,29 @@ double CLFOOscillator::tick() {
     return read();
 }
 
+void CLFOOscillator::tickInto(double* out, int n) {
+    int k = 0;
+    if (n > 0 && startPending) {
+        startPending = false;
+        out[k++] = read();
+    }
+    switch (shape) {
+    case kSine:
+        rotateInto(phasor.x, phasor.y, phasor.stepCos, phasor.stepSin, out + k, n - k);
+        break;
+    case kModSine:
+        rotateInto(phasor.x, phasor.y, phasor.stepCos, phasor.stepSin, out + k, n - k);
+        for (; k < n; ++k) out[k] = out[k] >= 0.0 ? out[k] : -0.5 * out[k];
+        break;
+    default:
+        for (; k < n; ++k) {
+            advance();
+            out[k] = read();
+        }
+        break;
+    }
+}
+
 double CLFOOscillator::tickSum(int count) {
     if (count <= 0) return 0.0;
     double sum = 0.0;

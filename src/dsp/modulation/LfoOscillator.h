@@ -45,6 +45,9 @@ public:
     // allows (sine, double sine: the phasor moves by a geometric series). Equal to count calls of
     // tick() to within double rounding; the value of the last tick is value() afterwards.
     double tickSum(int count);
+    // The next n tick() values into out; the sine shapes turn four phasor copies at a time (equal to
+    // ticking within double rounding).
+    void tickInto(double* out, int n);
     // The value the last tick() returned.
     double value() const { return read(); }
 

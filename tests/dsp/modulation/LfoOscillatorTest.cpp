@@ -178,3 +178,20 @@ TEST(LfoOscillator, TickSumMatchesTickingEverySample) {
         }
     }
 }
+
+// The block form of tick() for the vibrato's sweep: same values for every shape and block length.
+TEST(LfoOscillator, TickIntoMatchesTicking) {
+    for (int shape = CLFOOscillator::kSine; shape <= CLFOOscillator::kSquare; ++shape) {
+        CLFOOscillator ticked = oscillator(shape, 0.6), blockwise = oscillator(shape, 0.6);
+        double values[64];
+        for (int block = 0; block < 5000; ++block) {
+            const int n = 1 + (block * 29) % 64;
+            if (block == 2500) {
+                ticked.restart();
+                blockwise.restart();
+            }
+            blockwise.tickInto(values, n);
+            for (int i = 0; i < n; ++i) ASSERT_NEAR(values[i], ticked.tick(), 1e-9) << shape << " " << block;
+        }
+    }
+}
