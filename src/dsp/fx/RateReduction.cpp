@@ -21,7 +21,10 @@ void CRateReduction::reset() {
     phase = 0.0f;
 }
 
+// Branch-free: a take happens at random-looking samples, which a branch would mispredict. The phase is
+// never negative, so floor(phase) = trunc(phase), and subtracting it is a no-op when nothing is taken.
 template <bool Quantise> void CRateReduction::run(StereoView bus, int n) {
+    float p = phase, heldL = heldLeft, heldR = heldRight;
     for (int i = 0; i < n; ++i) {
         float l = bus.left[i];
         float r = bus.right[i];
@@ -29,15 +32,17 @@ template <bool Quantise> void CRateReduction::run(StereoView bus, int n) {
             l = std::trunc(l * steps) * inverseSteps;
             r = std::trunc(r * steps) * inverseSteps;
         }
-        phase += increment;
-        if (phase >= 1.0f) {
-            phase -= std::floor(phase);
-            heldLeft = l;
-            heldRight = r;
-        }
-        bus.left[i] = heldLeft;
-        bus.right[i] = heldRight;
+        p += increment;
+        const bool take = p >= 1.0f;
+        p -= static_cast<float>(static_cast<int>(p));
+        heldL = take ? l : heldL;
+        heldR = take ? r : heldR;
+        bus.left[i] = heldL;
+        bus.right[i] = heldR;
     }
+    phase = p;
+    heldLeft = heldL;
+    heldRight = heldR;
 }
 
 void CRateReduction::process(StereoView bus, int n) {
