@@ -41,6 +41,22 @@ float loudest(const float* left, const float* right, int n) {
     return m;
 }
 
+// x·0 is NaN exactly for NaN and ±∞, so one sum in any order finds them without a branch per sample.
+bool allFinite(const float* left, const float* right, int n) {
+    const __m128 zero = _mm_setzero_ps();
+    __m128 probe4 = zero;
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        probe4 = _mm_add_ps(probe4, _mm_mul_ps(_mm_loadu_ps(left + i), zero));
+        probe4 = _mm_add_ps(probe4, _mm_mul_ps(_mm_loadu_ps(right + i), zero));
+    }
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, probe4);
+    float probe = lanes[0] + lanes[1] + lanes[2] + lanes[3];
+    for (; i < n; ++i) probe += left[i] * 0.0f + right[i] * 0.0f;
+    return probe == 0.0f;
+}
+
 // peak = min(√max, cap), and 0 below the denormal offset; √ is exact in every lane as in a scalar.
 void takeRoots(float* x, int n) {
     const __m128 cap = _mm_set1_ps(peakCap), floor = _mm_set1_ps(denormalOffset);
@@ -137,10 +153,7 @@ void CFXLimiter::process(float* left, float* right, int n) {
 }
 
 void CFXLimiter::processChunk(float* left, float* right, int n) {
-    // x·0 is NaN exactly for NaN and ±∞: one sum finds them without a branch per sample.
-    float probe = 0.0f;
-    for (int i = 0; i < n; ++i) probe += left[i] * 0.0f + right[i] * 0.0f;
-    if (probe != 0.0f) {
+    if (!allFinite(left, right, n)) {
         for (int i = 0; i < n; ++i) {
             if (!std::isfinite(left[i])) left[i] = 0.0f;
             if (!std::isfinite(right[i])) right[i] = 0.0f;
@@ -211,21 +224,28 @@ void CFXLimiter::computeGains(int n) {
     const float log2Makeup = std::log2(makeup);
     // env + (peak − env)·a = env·(1 − a) + peak·a: with the peak terms off the recursion, each sample's
     // envelope is one multiply and one add away from the previous one.
+    auto follow = [&](float env, float peak) {
+        return peak > env ? env * attackKeep + (peak * attackCoefficient + denormalOffset)
+                          : env * release + (peak - peak * release + denormalOffset);
+    };
+    // gain = makeup·env^(k − 1), taken through log2 so the automatic release can reuse the logarithm.
+    auto log2GainOf = [&](float env) {
+        return env > threshold ? log2Makeup + (ratioExponent - 1.0f) * std::log2(env) : 0.0f;
+    };
     float env = envelope;
+    if (!automatic) {
+        // With a fixed release the gains do not feed back: the envelope first, then the gains, whose
+        // logarithms and powers no longer wait for one another.
+        for (int i = 0; i < n; ++i) peaks[i] = env = follow(env, peaks[i]);
+        for (int i = 0; i < n; ++i) peaks[i] = peaks[i] > threshold ? std::exp2(log2GainOf(peaks[i])) : unity;
+        envelope = env;
+        return;
+    }
     for (int i = 0; i < n; ++i) {
-        const float peak = peaks[i];
-        if (peak > env) {
-            env = env * attackKeep + (peak * attackCoefficient + denormalOffset);
-        } else {
-            env = env * release + (peak - peak * release + denormalOffset);
-        }
-        // gain = makeup·env^(k − 1), taken through log2 so the automatic release can reuse the logarithm.
-        float log2Gain = 0.0f, gain = unity;
-        if (env > threshold) {
-            log2Gain = log2Makeup + (ratioExponent - 1.0f) * std::log2(env);
-            gain = std::exp2(log2Gain);
-        }
-        if (automatic) release = followAutomaticRelease(log2Gain);
+        env = follow(env, peaks[i]);
+        const float log2Gain = log2GainOf(env);
+        const float gain = env > threshold ? std::exp2(log2Gain) : unity;
+        release = followAutomaticRelease(log2Gain);
         peaks[i] = gain;
     }
     envelope = env;
