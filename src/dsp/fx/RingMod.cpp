@@ -54,6 +54,16 @@ void CFXRingMod::processStereo(StereoView in, StereoView out, int n) {
     for (int start = 0; start < n; start += kPiece) {
         const int m = std::min(kPiece, n - start);
         carrier.generate(carrierValues, m);
+        if (nextMix(mix) == mix && nextEnable(enable) == enable) {
+            // Both smoothers at their fixed points: the amount is the same for every sample.
+            const float amount = amountOf(mix, enable);
+            for (int i = 0; i < m; ++i) {
+                const float gain = 1.0f - (static_cast<float>(carrierValues[i]) + 1.0f) * 0.5f * amount;
+                out.left[start + i] = in.left[start + i] * gain;
+                out.right[start + i] = in.right[start + i] * gain;
+            }
+            continue;
+        }
         for (int i = 0; i < m; ++i) {
             const float gain = gainWith(static_cast<float>(carrierValues[i]));
             out.left[start + i] = in.left[start + i] * gain;
