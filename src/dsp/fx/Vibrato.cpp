@@ -69,13 +69,22 @@ void CVibrato::reset() {
 
 void CVibrato::processSample(float inL, float inR, float& outL, float& outR) {
     secondValue = second.tick();
-    processFrame(inL, inR, outL, outR, static_cast<float>(first.tick()));
+    processFrame(inL, inR, outL, outR, static_cast<float>(first.tick()), Rest{});
 }
 
-void CVibrato::processFrame(float inL, float inR, float& outL, float& outR, float o) {
-    enable += (enableTarget - enable) * 0.00011f + 1e-19f;
-    enable += (enableTarget - enable) * 0.00011f + 1e-19f;
-    depth = depth + 1e-19f + (depthTarget - depth) * 0.01f;
+float CVibrato::nextEnable(float e) const {
+    e += (enableTarget - e) * 0.00011f + 1e-19f;
+    return e + (enableTarget - e) * 0.00011f + 1e-19f;
+}
+
+float CVibrato::nextDepth(float d) const {
+    return d + 1e-19f + (depthTarget - d) * 0.01f;
+}
+
+void CVibrato::processFrame(float inL, float inR, float& outL, float& outR, float o, Rest rest) {
+    // At their fixed points the smoothing steps would leave enable and depth as they are.
+    if (!rest.enable) enable = nextEnable(enable);
+    if (!rest.depth) depth = nextDepth(depth);
 
     delay = std::clamp(delay + 1e-19f + (depth * (o + 1.0f) * enable - delay) * 0.01f, 0.0f, 65536.0f);
 
@@ -143,11 +152,12 @@ void CVibrato::processBlock(StereoView bus, int n) {
     for (int start = 0; start < n; start += kPiece) {
         const int m = std::min(kPiece, n - start);
         first.tickInto(sweep, m);
+        const Rest atRest{nextEnable(enable) == enable, nextDepth(depth) == depth};
         for (int i = start; i < start + m; ++i) {
             const float inL = bus.left[i];
             const float inR = bus.right[i];
             finiteCheck += (inL - inL) + (inR - inR); // stays 0 unless an input is NaN or infinite
-            processFrame(inL, inR, bus.left[i], bus.right[i], static_cast<float>(sweep[i - start]));
+            processFrame(inL, inR, bus.left[i], bus.right[i], static_cast<float>(sweep[i - start]), atRest);
         }
     }
     // Only the block's last value of the second oscillator is ever read.

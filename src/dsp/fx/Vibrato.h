@@ -45,8 +45,15 @@ public:
 
 private:
     void clearBuffers();
+    // Smoothers that sit at the fixed points of their smoothing steps.
+    struct Rest {
+        bool enable = false, depth = false;
+    };
     // One frame through the delay line, swept by the first oscillator's value o.
-    void processFrame(float inL, float inR, float& outL, float& outR, float o);
+    void processFrame(float inL, float inR, float& outL, float& outR, float o, Rest rest);
+    // One sample's smoothing steps (enable takes two).
+    float nextEnable(float e) const;
+    float nextDepth(float d) const;
     void store(float inL, float inR);
 
     Generators::CLFOOscillator first;
