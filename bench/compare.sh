@@ -14,18 +14,23 @@ bench="$(find "$build" -name kavren_effect_bench -type f | head -n1)"
 memory="$(find "$build" -name kavren_instance_memory -type f | head -n1)"
 
 yardstick="http://calf.sourceforge.net/plugins/Filter"
-# lv2bench prints the seconds spent on -n frames; take the best of five runs.
+# lv2bench prints the seconds spent on -n frames; the best of five runs before and five after the effect
+# benchmark, so that a burst of other work on the machine cannot flatter the ratios.
 best=""
-for _ in 1 2 3 4 5; do
-  s=$(lv2bench -n 441000 -b 512 "$yardstick" | awk '{print $1}')
-  best=$(awk -v a="$s" -v b="$best" 'BEGIN { print (b == "" || a < b) ? a : b }')
-done
+time_yardstick() {
+  for _ in 1 2 3 4 5; do
+    s=$(lv2bench -n 441000 -b 512 "$yardstick" | awk '{print $1}')
+    best=$(awk -v a="$s" -v b="$best" 'BEGIN { print (b == "" || a < b) ? a : b }')
+  done
+}
+time_yardstick
+cases=$("$bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true --benchmark_format=console 2>/dev/null)
+time_yardstick
 reference=$(awk -v s="$best" 'BEGIN { printf "%.2f", s * 1e9 / 441000 }')
 echo "yardstick: $reference ns per stereo frame"
 
 # Each case: the best of five repetitions, against its target in multiples of the yardstick.
-"$bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true --benchmark_format=console \
-  2>/dev/null | awk -v ref="$reference" '
+echo "$cases" | awk -v ref="$reference" '
     BEGIN { target["InitialSettings"] = 1; target["HeavyFilters"] = 2; target["FullChain"] = 3 }
     /_min / && /ns_per_frame=/ {
       name = $1; sub(/\/.*/, "", name)
