@@ -181,7 +181,7 @@ void CFXLimiter::detectPeaks(const float* left, const float* right, int n) {
         return;
     }
     for (int done = 0; done < n;) {
-        const int m = std::min(n - done, windowLength - 1);
+        const int m = std::min({n - done, windowLength - 1, kMaxRun});
         slideWindow(left + done, right + done, peaks.data() + done, m);
         done += m;
     }
@@ -189,32 +189,48 @@ void CFXLimiter::detectPeaks(const float* left, const float* right, int n) {
 }
 
 // Window maxima of m ≤ W − 1 new squared peaks v (W = windowLength). The window of new sample j holds
-// v[0..j] and the W − 1 − j newest older values o[j + 1..W − 1] (o[0] oldest), so its maximum is the
-// larger of a prefix maximum of v and a suffix maximum of o.
+// v[0..j] and the W − 1 − j newest older values o[j + 1..W − 1] (o[0] oldest, at historyEnd), so its
+// maximum is the larger of a prefix maximum of v and a suffix maximum of o.
 void CFXLimiter::slideWindow(const float* left, const float* right, float* maxima, int m) {
     const int w = windowLength;
-    auto older = [&](int k) { return history[historyEnd + k < w ? historyEnd + k : historyEnd + k - w]; };
-    // max of o[m + 1..W − 1]: up to two contiguous runs of the ring
+    float* h = history.data();
+    // Suffix maxima: first of o[m + 1..W − 1], then back through o[m..1]; each range is at most two
+    // contiguous runs of the ring.
     const int from = historyEnd + m + 1 < w ? historyEnd + m + 1 : historyEnd + m + 1 - w;
     const int count = w - 1 - m;
     const int first = std::min(count, w - from);
-    float suffix = largest(history.data() + from, first, 0.0f);
-    suffix = largest(history.data(), count - first, suffix);
-    for (int j = m - 1; j >= 0; --j) {
-        suffix = std::max(suffix, older(j + 1));
-        maxima[j] = suffix;
+    float suffix = largest(h + from, first, 0.0f);
+    suffix = largest(h, count - first, suffix);
+    const int start = historyEnd + 1 < w ? historyEnd + 1 : 0; // o[1]
+    const int beforeWrap = std::min(m, w - start);             // o[1..beforeWrap] lie at start..
+    for (int j = m - 1; j >= beforeWrap; --j) maxima[j] = suffix = std::max(suffix, h[j - beforeWrap]);
+    for (int j = std::min(m, beforeWrap) - 1; j >= 0; --j)
+        maxima[j] = suffix = std::max(suffix, h[start + j]);
+
+    // New squared peaks four at a time (the samples are finite here), then the running prefix maximum.
+    alignas(16) float v[kMaxRun];
+    const __m128 offset = _mm_set1_ps(denormalOffset);
+    int i = 0;
+    for (; i + 4 <= m; i += 4) {
+        const __m128 l = _mm_add_ps(_mm_loadu_ps(left + i), offset);
+        const __m128 r = _mm_add_ps(_mm_loadu_ps(right + i), offset);
+        _mm_store_ps(v + i, _mm_max_ps(_mm_mul_ps(r, r), _mm_mul_ps(l, l)));
     }
-    // o[0..m − 1] are no longer needed: the new values take their slots.
+    for (; i < m; ++i) {
+        const float l = left[i] + denormalOffset;
+        const float r = right[i] + denormalOffset;
+        v[i] = std::max(l * l, r * r);
+    }
     float prefix = 0.0f;
     for (int j = 0; j < m; ++j) {
-        const float l = left[j] + denormalOffset;
-        const float r = right[j] + denormalOffset;
-        const float v = std::max(l * l, r * r);
-        prefix = std::max(prefix, v);
+        prefix = std::max(prefix, v[j]);
         maxima[j] = std::max(maxima[j], prefix);
-        history[historyEnd] = v;
-        historyEnd = historyEnd + 1 == w ? 0 : historyEnd + 1;
     }
+    // o[0..m − 1] are no longer needed: the new values take their slots.
+    const int head = std::min(m, w - historyEnd);
+    std::copy_n(v, head, h + historyEnd);
+    std::copy_n(v + head, m - head, h);
+    historyEnd = historyEnd + m < w ? historyEnd + m : historyEnd + m - w;
 }
 
 void CFXLimiter::computeGains(int n) {

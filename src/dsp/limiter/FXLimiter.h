@@ -39,6 +39,8 @@ private:
     float halfLifeKeep(float ms) const;
     void processChunk(float* left, float* right, int n);
     void detectPeaks(const float* left, const float* right, int n);
+    // At most kMaxRun samples at a time (scratch on the stack).
+    static constexpr int kMaxRun = 128;
     void slideWindow(const float* left, const float* right, float* maxima, int m);
     float windowMaximum() const;
     void computeGains(int n);
