@@ -93,6 +93,7 @@ void CKavren::setBlockSize(int32_t frames) {
 
 void CKavren::resizeBuffers(int32_t frames) {
     const int32_t n = std::max(frames, 1);
+    dry_.allocate(n);
     work_.allocate(n);
     parallel_.allocate(n);
     analysis_.allocate(n);

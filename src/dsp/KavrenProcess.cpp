@@ -26,7 +26,7 @@ void CKavren::process(Tessu::ProcessContext& context) {
     Tessu::AudioStereoBus& out = context.outputs[0];
     const DSP::StereoView input = view(in), output = view(out);
 
-    if (dry_.capacity < in.capacity) dry_.allocate(in.capacity);
+    // Sized with the block size; only a block longer than announced grows it here.
     const float* source[2] = {in.left, in.right};
     dry_.copyFrom(source, n);
     const DSP::StereoView dry = view(dry_);
