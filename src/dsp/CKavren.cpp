@@ -31,10 +31,14 @@ CKavren::CKavren(Tessu::TessuCallback* hostCallback)
     initPresetNameParameter(presetNameParameter_, presetName_, kPresetNameCapacity);
     initGlobalLimiterParameter(globalLimiterParameter_);
     globalLimiterParameter_.addListener(this, true);
+    for (int32_t id = 0; id < kParameterCount; ++id) slotParameter_[id] = findParameterById(id);
+    slotParameter_[kGlobalLimiterSlot] = &globalLimiterParameter_;
     chunk_.setIdentifier("QMX-kavren-Preset");
     editor = new CKavrenEditor(this);
     setSampleRate(44100.0f);
     loadInitPreset();
+    // Nothing else can reach the instance yet: the first block starts from the initial preset.
+    applyPendingChanges();
 }
 
 CKavren::~CKavren() {
@@ -71,6 +75,8 @@ int32_t CKavren::getHostParameterCount() {
     return parameters_.getHostParameterCount();
 }
 
+// Hosts change the rate and the block size while processing is stopped (the adapter makes sure of it):
+// both allocate and reach into every stage.
 void CKavren::setSampleRate(float rate) {
     TessuOS::setSampleRate(rate);
     lfo_.setSampleRate(rate);
@@ -103,7 +109,7 @@ void CKavren::resizeBuffers(int32_t frames) {
     analysisDelay_.setLength(length, n);
 }
 
-void CKavren::reset() {
+void CKavren::resetNow() {
     work_.clear(0);
     parallel_.clear(0);
     analysis_.clear(0);
@@ -123,26 +129,21 @@ void CKavren::reset() {
     analysisDelay_.clear();
     dryWeight_ = 1.0f - dryWetAmount_;
     frequencyModulator_.reset();
+    publishEditorValues();
 }
 
-void CKavren::setBypass(bool bypass) {
-    if (bypass != isBypassed()) {
-        const float step = 1.0f / (15.0f * sampleRate * 0.001f);
-        bypassIncrement_ = bypass ? -step : step;
-        bypassPosition_ = bypass ? 1.0f : 0.0f;
-        bypassRampFinished_ = false;
-    }
-    TessuOS::setBypass(bypass);
-}
-
+// A load's values reach the audio thread as one batch, with the reset that follows it.
 void CKavren::beginUpdate() {
+    inbox_.beginBatch();
     settingsLoading_ = true;
     parameters_.suspendNotifications();
 }
 
 void CKavren::endUpdate() {
     parameters_.resumeNotifications();
+    inbox_.request(kLoadResetRequest);
     settingsLoading_ = false;
+    inbox_.endBatch();
 }
 
 CGainStage::Peaks CKavren::takeInputPeaks() {

@@ -1,10 +1,13 @@
 // The effect: a stereo filter processor behind the format-neutral plug-in interface.
 //
-// Threads: process, reset, setSampleRate and setBlockSize run on the host's audio thread (the last two
-// allocate, as hosts expect); parameterChanged runs on whichever thread changed a value and only stores
-// settings that the next block reads; the editor queries run on the GUI thread.
+// Threads (docs/threading.md): process runs on the host's audio thread, which alone touches the DSP
+// state. parameterChanged, reset, setBypass and the chunk operations may run on any thread: they post
+// what changed to the change inbox, and the audio thread applies it at the start of its next block.
+// setSampleRate and setBlockSize allocate and run while processing is stopped. The editor queries read
+// values that the audio thread publishes after each block.
 #pragma once
 
+#include "dsp/ChangeInbox.h"
 #include "dsp/GainStage.h"
 #include "dsp/LatencyDelay.h"
 #include "dsp/Relaxed.h"
@@ -29,6 +32,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 class CKavren : public Tessu::TessuOS, public ISamplerEffect {
 public:
@@ -55,6 +59,9 @@ public:
     bool loadInitPreset();
     // 1 normally; 0 while a preset file is written, so the file leaves the global limiter out.
     void setGlobalLimiterMode(int32_t mode) { globalLimiterMode_ = mode; }
+    // Applies on the calling thread what other threads posted; process does it at every block, hosts'
+    // threads never need to.
+    void applyPendingChanges();
 
     // Parameter lookups answer from the manager: 49 parameters, 48 of them host-visible.
     Tessu::ParameterProperty* findParameterByKey(const char* key) override;
@@ -74,10 +81,10 @@ public:
     // bypass peak-hold instead.
     CGainStage::Peaks takeInputPeaks();
     CGainStage::Peaks takeOutputPeaks() { return outputGain_.takePeaks(); }
-    float envelopeValue(DSP::CEnvelopeFollower::Target target) const { return envelope_.value(target); }
-    float lfoValue() const { return lfo_.blockValue(); }
+    float envelopeValue(DSP::CEnvelopeFollower::Target target) const { return shownEnvelope_[target]; }
+    float lfoValue() const { return shownLfo_; }
     float modulatedCutoff(DSP::CFilterStage::Side side) const { return modulatedCutoff_[side]; }
-    float ringModFrequency() const { return ringControl_.effectiveFrequency(); }
+    float ringModFrequency() const { return shownRingFrequency_; }
     // The all-pass analysis copy for the displays is only computed while an editor asks for it.
     void setAnalysisRequested(bool on) { analysisRequested_ = on; }
 
@@ -89,22 +96,44 @@ public:
 
 private:
     struct FilterSettings {
-        Relaxed<float> cutoff, resonance, width{1.0f}, envStrength, lfoStrength;
-        Relaxed<int> slopeDb{24};
+        float cutoff = 0.0f, resonance = 0.0f, width = 1.0f, envStrength = 0.0f, lfoStrength = 0.0f;
+        int slopeDb = 24;
+    };
+    // What a posted slot stands for: the parameter ids, then the global limiter switch.
+    static constexpr int kGlobalLimiterSlot = 49;
+    static constexpr int kSlotCount = 50;
+    enum Request : uint32_t { kResetRequest = 1, kLoadResetRequest = 2 };
+    struct Block {
+        DSP::StereoView input, output;
+        int n;
+        double samplePos;
+        float tempo;
+        bool playing;
     };
 
-    // Parameter handling (KavrenParameterHandler.cpp).
-    void handleParameter(int32_t id, Tessu::ParameterProperty& parameter);
+    // Parameter handling, on the thread that changed a value (KavrenParameterHandler.cpp).
     void followLink(bool lowPassLeads);
-    void changeFilterMode(int mode);
+    void switchFilterMode(const Tessu::ParameterProperty& mode);
     void exchangeFilterSettings();
+    void updateLinkRatio();
     void setFilterParameter(int32_t id, float value);
+    float parameterValue(int32_t id) { return findParameterById(id)->getValue(); }
+
+    // Applying posted changes, on the audio thread (KavrenSettings.cpp).
+    void readPostedValues();
+    void applyParameter(int32_t id);
+    void applyFilterMode();
+    void startBypassRamp(bool bypass);
+    void resetNow();
 
     // Processing (KavrenProcess.cpp).
     void runFilterControl();
     double targetCutoff(DSP::CFilterStage::Side side) const;
     void updateModulationLinks();
-    void processBypassed(Tessu::ProcessContext& context, int n);
+    void processBlock(const Block& block);
+    void processBypassed(const Block& block, DSP::StereoView delayedDry);
+    void publishEditorValues();
+    void storePresetName(const char* name);
     void crossfadeTowardDry(DSP::StereoView out, DSP::StereoView dry, int n, float& dryWeight, float target);
     void bypassCrossfade(DSP::StereoView out, DSP::StereoView dry, int n);
     void clearStateAfterBypass();
@@ -129,35 +158,54 @@ private:
     CLatencyDelay dryDelay_, outputDelay_, analysisDelay_;
     DSP::SkewedRange lowPassRange_, highPassRange_;
 
-    // Settings written by the parameter handler.
+    // From other threads to the audio thread.
+    CChangeInbox inbox_;
+    Tessu::ParameterProperty* slotParameter_[kSlotCount] = {};
+
+    // DSP settings: the audio thread's copy of the parameter values, applied from the inbox.
+    float postedValues_[kSlotCount] = {};
     FilterSettings filterSettings_[2];
-    Relaxed<int> filterMode_{0};
-    Relaxed<bool> linkFilters_{false};
-    Relaxed<float> linkRatio_{1.0f};
-    Relaxed<float> inertia_{1.0f};
-    Relaxed<float> dryWetAmount_{1.0f};
-    Relaxed<bool> distortionAfterFilters_{false};
-    Relaxed<bool> distortionActive_{false};
-    Relaxed<bool> rateAfterFilters_{true};
-    Relaxed<bool> limiterSwitch_{false};
-    Relaxed<bool> globalLimiter_{true};
-    Relaxed<bool> analysisRequested_{false};
-    Relaxed<float> modulatedCutoff_[2] = {22050.0f, 20.0f};
+    int filterMode_ = 0;
+    float inertia_ = 1.0f;
+    float dryWetAmount_ = 1.0f;
+    bool distortionAfterFilters_ = false;
+    bool distortionActive_ = false;
+    bool rateAfterFilters_ = true;
+    bool limiterSwitch_ = false;
+    bool globalLimiter_ = true;
+    // True while the audio thread applies a state load: the rate link waits for the reset after it.
+    bool applyingLoad_ = false;
 
     // Bypass ramp and dry/wet state (audio thread).
     float bypassPosition_ = 1.0f;
     float bypassIncrement_ = 0.0f;
-    bool bypassRampFinished_ = true;
+    bool rampTowardBypass_ = false;
+    int bypassHold_ = 0;
+    Relaxed<bool> bypassRampFinished_{true};
     float dryWeight_ = 0.0f;
     std::atomic<float> bypassPeakLeft_{0.0f}, bypassPeakRight_{0.0f};
 
-    // Re-entrancy marks of the handler.
-    bool linkUpdateRunning_ = false;
-    bool settingsLoading_ = false;
+    // Published by the audio thread for the editor.
+    Relaxed<bool> analysisRequested_{false};
+    Relaxed<float> modulatedCutoff_[2] = {22050.0f, 20.0f};
+    Relaxed<float> shownEnvelope_[2] = {0.0f, 0.0f};
+    Relaxed<float> shownLfo_{0.0f};
+    Relaxed<float> shownRingFrequency_{0.0f};
+
+    // The handler's own state, on whichever thread changes parameters.
+    Relaxed<bool> linkFilters_{false};
+    Relaxed<float> linkRatio_{1.0f};
+    std::atomic<bool> parallelFilters_{false};
+    // Re-entrancy marks: a link update sets the other filter's parameter, which calls the handler again;
+    // a state load applies values that must not move each other.
+    std::atomic<bool> linkUpdateRunning_{false};
+    std::atomic<bool> settingsLoading_{false};
+    // Chunk requests may come from several host threads; processing never takes this.
+    std::mutex stateAccess_;
 
     ISamplerEffect* sampler_ = nullptr;
     Tessu::CPresetChunk chunk_;
-    int32_t globalLimiterMode_ = 1;
+    Relaxed<int32_t> globalLimiterMode_{1};
 
     // Parameters last: creating them notifies the handler, which needs the members above.
     static constexpr int32_t kPresetNameCapacity = 128;

@@ -20,38 +20,53 @@ constexpr float kMixSmoothing = 0.005f;
 
 void CKavren::process(Tessu::ProcessContext& context) {
     FloatingPointGuard guard;
-    const int n = context.frames;
-    if (n <= 0 || context.numInputs < 1 || context.numOutputs < 1) return;
-    Tessu::AudioStereoBus& in = context.inputs[0];
-    Tessu::AudioStereoBus& out = context.outputs[0];
-    const DSP::StereoView input = view(in), output = view(out);
+    applyPendingChanges();
+    const int frames = context.frames;
+    if (frames <= 0 || context.numInputs < 1 || context.numOutputs < 1) return;
+    const DSP::StereoView input = view(context.inputs[0]), output = view(context.outputs[0]);
+    // A block longer than announced is processed in pieces of the buffers' size; nothing grows here.
+    const int capacity = std::max(work_.capacity, 1);
+    for (int done = 0; done < frames;) {
+        const int n = std::min(capacity, frames - done);
+        processBlock({{input.left + done, input.right + done},
+                      {output.left + done, output.right + done},
+                      n,
+                      context.samplePos + done,
+                      context.tempo,
+                      context.playing});
+        done += n;
+    }
+    publishEditorValues();
+}
 
-    // Sized with the block size; only a block longer than announced grows it here.
-    const float* source[2] = {in.left, in.right};
+void CKavren::processBlock(const Block& block) {
+    const int n = block.n;
+    const DSP::StereoView input = block.input, output = block.output;
+    const float* source[2] = {input.left, input.right};
     dry_.copyFrom(source, n);
     const DSP::StereoView dry = view(dry_);
     dryDelay_.process(dry, n);
 
-    if (isBypassed() && bypassRampFinished_) {
-        processBypassed(context, n);
+    if (rampTowardBypass_ && bypassRampFinished_) {
+        processBypassed(block, dry);
         return;
     }
-    if (n > blockSize) setBlockSize(n);
 
     const DSP::StereoView work = view(work_);
-    Tessu::vec::copy(in.left, work.left, size_t(n));
-    Tessu::vec::copy(in.right, work.right, size_t(n));
+    Tessu::vec::copy(input.left, work.left, size_t(n));
+    Tessu::vec::copy(input.right, work.right, size_t(n));
     inputGain_.process(work, n);
 
     envelope_.process(work.left, work.right, n);
-    lfo_.advance(n, context.tempo, context.playing, context.samplePos);
+    lfo_.advance(n, block.tempo, block.playing, block.samplePos);
     runFilterControl();
 
-    const bool distortionBefore = distortionActive_ && !distortionAfterFilters_;
+    const bool distortionBefore = !distortionAfterFilters_;
     const bool rateBefore = !rateAfterFilters_;
-    if (distortionBefore) distortion_.process(work, n);
+    if (distortionBefore && distortionActive_) distortion_.process(work, n);
     if (rateBefore) rateReducer_.process(work, n);
     const float wetAmount = dryWetAmount_;
+    // The pre-mix depends on placement alone, so a drive leaving 0 does not step the level.
     if (wetAmount != 1.0f && (distortionBefore || rateBefore)) {
         float weight = dryWeight_;
         crossfadeTowardDry(work, input, n, weight, 1.0f - wetAmount);
@@ -81,16 +96,27 @@ void CKavren::process(Tessu::ProcessContext& context) {
     if (!bypassRampFinished_) bypassCrossfade(output, dry, n);
 }
 
-// The input passes untouched; the editor's input meter holds the block peaks.
-void CKavren::processBypassed(Tessu::ProcessContext& context, int n) {
-    Tessu::AudioStereoBus& in = context.inputs[0];
-    float* destination[2] = {context.outputs[0].left, context.outputs[0].right};
-    in.copyTo(destination, n);
-    float left = bypassPeakLeft_.load(std::memory_order_relaxed);
-    float right = bypassPeakRight_.load(std::memory_order_relaxed);
-    in.measurePeaks(n, left, right);
-    bypassPeakLeft_.store(left, std::memory_order_relaxed);
-    bypassPeakRight_.store(right, std::memory_order_relaxed);
+// The input passes through the latency delay only, so the track keeps its place against the latency
+// the host compensates and the fades at both ends are seamless; the editor's input meter holds the
+// block peaks.
+void CKavren::processBypassed(const Block& block, DSP::StereoView delayedDry) {
+    Tessu::vec::copy(delayedDry.left, block.output.left, size_t(block.n));
+    Tessu::vec::copy(delayedDry.right, block.output.right, size_t(block.n));
+    auto raisePeak = [n = size_t(block.n)](std::atomic<float>& peak, const float* x) {
+        const float blockPeak =
+            std::max(std::fabs(Tessu::vec::maximum(x, n)), std::fabs(Tessu::vec::minimum(x, n)));
+        if (blockPeak > peak.load(std::memory_order_relaxed))
+            peak.store(blockPeak, std::memory_order_relaxed);
+    };
+    raisePeak(bypassPeakLeft_, block.input.left);
+    raisePeak(bypassPeakRight_, block.input.right);
+}
+
+void CKavren::publishEditorValues() {
+    shownEnvelope_[DSP::CEnvelopeFollower::kLowPass] = envelope_.value(DSP::CEnvelopeFollower::kLowPass);
+    shownEnvelope_[DSP::CEnvelopeFollower::kHighPass] = envelope_.value(DSP::CEnvelopeFollower::kHighPass);
+    shownLfo_ = lfo_.blockValue();
+    shownRingFrequency_ = ringControl_.effectiveFrequency();
 }
 
 double CKavren::targetCutoff(DSP::CFilterStage::Side side) const {
@@ -110,7 +136,7 @@ void CKavren::runFilterControl() {
         modulatedCutoff_[side] = float(target);
         const FilterSettings& s = filterSettings_[side];
         if (side == DSP::CFilterStage::LowPass)
-            rateControl_.update(rateReducer_, float(target), settingsLoading_);
+            rateControl_.update(rateReducer_, float(target), applyingLoad_);
         filters_.updateControl(side, target, s.resonance, s.width, inertia);
     }
     updateModulationLinks();
@@ -141,9 +167,14 @@ void CKavren::crossfadeTowardDry(DSP::StereoView out, DSP::StereoView dry, int n
 }
 
 void CKavren::bypassCrossfade(DSP::StereoView out, DSP::StereoView dry, int n) {
+    int i = 0;
+    for (; i < n && bypassHold_ > 0; ++i, --bypassHold_) {
+        out.left[i] = dry.left[i];
+        out.right[i] = dry.right[i];
+    }
+    if (i == n) return;
     float position = bypassPosition_;
     const float step = bypassIncrement_;
-    int i = 0;
     for (; i < n; ++i) {
         out.left[i] = dry.left[i] + (out.left[i] - dry.left[i]) * position;
         out.right[i] = dry.right[i] + (out.right[i] - dry.right[i]) * position;
@@ -161,7 +192,7 @@ void CKavren::bypassCrossfade(DSP::StereoView out, DSP::StereoView dry, int n) {
     bypassPosition_ = std::clamp(position, 0.0f, 1.0f);
     if (position >= 1.0f || position <= 0.0f) {
         bypassRampFinished_ = true;
-        if (isBypassed()) clearStateAfterBypass();
+        if (rampTowardBypass_) clearStateAfterBypass();
     }
 }
 

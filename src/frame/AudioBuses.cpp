@@ -28,12 +28,14 @@ void CNChannelBuffer::resize(uint32_t frames, uint32_t channels) {
     numFrames_ = frames;
 }
 
-void CNChannelBuffer::copyIn(float* const* source, uint32_t n, uint32_t frames) {
-    for (uint32_t i = 0; i < std::min(n, numChannels_); ++i) vec::copy(source[i], channels_[i], frames);
+void CNChannelBuffer::copyIn(float* const* source, uint32_t n, uint32_t frames, uint32_t offset) {
+    for (uint32_t i = 0; i < std::min(n, numChannels_); ++i)
+        vec::copy(source[i] + offset, channels_[i], frames);
 }
 
-void CNChannelBuffer::copyOut(float* const* destination, uint32_t n, uint32_t frames) const {
-    for (uint32_t i = 0; i < std::min(n, numChannels_); ++i) vec::copy(channels_[i], destination[i], frames);
+void CNChannelBuffer::copyOut(float* const* destination, uint32_t n, uint32_t frames, uint32_t offset) const {
+    for (uint32_t i = 0; i < std::min(n, numChannels_); ++i)
+        vec::copy(channels_[i], destination[i] + offset, frames);
 }
 
 void CNChannelBuffer::clear() {

@@ -16,8 +16,9 @@ public:
 
     // Discards the old content; every channel comes back zero-filled.
     void resize(uint32_t frames, uint32_t channels);
-    void copyIn(float* const* source, uint32_t n, uint32_t frames);
-    void copyOut(float* const* destination, uint32_t n, uint32_t frames) const;
+    // Frames from or to offset of the outside channels, to the start of ours.
+    void copyIn(float* const* source, uint32_t n, uint32_t frames, uint32_t offset = 0);
+    void copyOut(float* const* destination, uint32_t n, uint32_t frames, uint32_t offset = 0) const;
     void clear();
 
     float** channels() const { return channels_; }

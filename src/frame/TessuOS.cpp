@@ -14,9 +14,6 @@ namespace {
 // One setting for the whole process, shared by every instance.
 std::atomic<int32_t> changeQuantize{TessuOS::kQuantizeOff};
 
-// Entries never exceed one per parameter; reserving keeps the audio thread free of allocation.
-constexpr size_t kPendingCapacity = 256;
-
 const char* const kWrapperNames[] = {"-", "VST2", "VST3", "RTAS", "AU", "AAX", "Tessu"};
 
 // Note-division codes of the quantisation setting: 1/32, 1/16, 1/8.
@@ -33,9 +30,7 @@ float plainFromNormalized(const ParameterProperty& p, float v) {
 
 } // namespace
 
-TessuOS::TessuOS(TessuCallback* hostCallback) : callback(hostCallback) {
-    pendingChanges.reserve(kPendingCapacity);
-}
+TessuOS::TessuOS(TessuCallback* hostCallback) : callback(hostCallback) {}
 
 TessuOS::~TessuOS() {
     delete editor;
@@ -91,7 +86,7 @@ void TessuOS::automate(int32_t index, float value) {
 }
 
 void TessuOS::setBypass(bool bypass) {
-    bypassed = bypass;
+    bypassed.store(bypass, std::memory_order_relaxed);
     if (bypass)
         deactivate();
     else
@@ -171,17 +166,8 @@ void TessuOS::processMidiEvents(std::vector<MidiEventRecord>& events) {
 }
 
 bool TessuOS::queueParameterChange(ParameterProperty* parameter, float normalizedValue, int32_t delay) {
-    if (parameter) {
-        float value = plainFromNormalized(*parameter, normalizedValue);
-        auto entry =
-            std::find_if(pendingChanges.begin(), pendingChanges.end(),
-                         [parameter](const PendingParameterChange& c) { return c.parameter == parameter; });
-        if (entry != pendingChanges.end())
-            *entry = {delay, value, normalizedValue, parameter};
-        else if (pendingChanges.size() < pendingChanges.capacity())
-            pendingChanges.push_back({delay, value, normalizedValue, parameter});
-    }
-    return getChangeQuantize() != kQuantizeOff;
+    if (getChangeQuantize() == kQuantizeOff) return false;
+    return pendingChanges.queue(parameter, normalizedValue, delay);
 }
 
 int32_t TessuOS::framesToNextBoundary(double position, double tempo, double rate, int32_t division) {
@@ -194,31 +180,22 @@ int32_t TessuOS::framesToNextBoundary(double position, double tempo, double rate
 }
 
 void TessuOS::prepareBlock(ProcessContext& context, int32_t frames) {
-    int32_t setting = getChangeQuantize();
-    if (setting == kQuantizeOff) {
-        for (auto& c : pendingChanges) c.delay = std::min(c.delay, frames - 1);
-        return;
-    }
-    if (pendingChanges.empty()) return;
+    const int32_t setting = getChangeQuantize();
+    if (setting == kQuantizeOff) return;
     int32_t due = 0;
     if (context.playing && context.tempo > 0.0f) {
         due = framesToNextBoundary(context.samplePos, context.tempo, sampleRate, divisionOfSetting(setting));
         if (due >= frames) due = 0;
     }
-    for (auto& c : pendingChanges) c.delay = due;
+    pendingChanges.setAllDelays(due);
 }
 
+// A change due later in this sub-block ends it there; one due now does not shorten it.
 void TessuOS::applyDueChanges(int32_t& subBlockFrames) {
-    // A change due later in this sub-block ends it there; one due now does not shorten it.
-    for (const auto& c : pendingChanges)
-        if (c.parameter && c.delay >= 1 && c.delay < subBlockFrames) subBlockFrames = c.delay;
-    for (auto& c : pendingChanges) {
-        if (!c.parameter || c.delay >= 1) continue;
-        if (!applyParameterChange(c.parameter->getHostIndex(), c.normalizedValue))
-            c.parameter->setValue(c.value);
-        c.parameter = nullptr;
-    }
-    for (auto& c : pendingChanges) c.delay -= subBlockFrames;
+    pendingChanges.applyDue(subBlockFrames, [this](ParameterProperty* parameter, float normalized) {
+        if (!applyParameterChange(parameter->getHostIndex(), normalized))
+            parameter->setValue(plainFromNormalized(*parameter, normalized));
+    });
 }
 
 } // namespace Tessu

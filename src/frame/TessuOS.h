@@ -4,23 +4,18 @@
 
 #include "frame/AudioBuses.h"
 #include "frame/MidiEventRecord.h"
+#include "frame/PendingChanges.h"
 #include "frame/PluginEditor.h"
 #include "frame/TessuCallback.h"
 #include "params/IPluginParameter.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
 namespace Tessu {
 
 class ParameterProperty;
-
-struct PendingParameterChange {
-    int32_t delay;
-    float value;
-    float normalizedValue;
-    ParameterProperty* parameter;
-};
 
 class TessuOS : public ParameterChangeListener {
 public:
@@ -70,7 +65,7 @@ public:
     virtual void beginUpdate() {}
     virtual void endUpdate() {}
     virtual void setBypass(bool bypass);
-    virtual bool isBypassed() { return bypassed; }
+    virtual bool isBypassed() { return bypassed.load(std::memory_order_relaxed); }
     virtual void setNumInputPairs(int32_t pairs);
     virtual void setNumOutputPairs(int32_t pairs);
     virtual int32_t getNumInputPairs() { return inputPairs; }
@@ -83,12 +78,13 @@ public:
     virtual void setChangeQuantize(int32_t division);
     virtual int32_t getChangeQuantize();
 
-    // Host parameter changes, applied now or at a quantised frame offset (audio thread).
+    // Host parameter changes at a quantised frame offset. Queueing (any thread) declines while
+    // quantisation is off, and the caller applies the change at once; the rest runs on the audio thread.
     bool queueParameterChange(ParameterProperty* parameter, float normalizedValue, int32_t delay);
     void prepareBlock(ProcessContext& context, int32_t frames);
     void applyDueChanges(int32_t& subBlockFrames);
     void clearPendingChanges() { pendingChanges.clear(); }
-    const std::vector<PendingParameterChange>& getPendingChanges() const { return pendingChanges; }
+    std::vector<PendingParameterChange> getPendingChanges() const { return pendingChanges.snapshot(); }
 
     IPluginEditor* getEditor() const { return editor; }
     TessuCallback* getCallback() const { return callback; }
@@ -105,10 +101,11 @@ protected:
     IPluginEditor* editor = nullptr;
     int32_t currentProgram = 0;
     TessuCallback* callback;
-    bool bypassed = false;
+    // Set from any thread, read by the audio thread.
+    std::atomic<bool> bypassed{false};
     int32_t inputPairs = 1;
     int32_t outputPairs = 1;
-    std::vector<PendingParameterChange> pendingChanges;
+    PendingChangeList pendingChanges;
 };
 
 } // namespace Tessu

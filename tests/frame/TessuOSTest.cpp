@@ -96,10 +96,14 @@ protected:
 };
 
 TEST_F(PendingChanges, OneEntryPerParameterHoldingTheLatestValue) {
+    // Without quantisation the list declines: the caller applies the change at once.
     EXPECT_FALSE(effect.queueParameterChange(gain, 0.25f, 0));
-    EXPECT_FALSE(effect.queueParameterChange(gain, 0.75f, 3));
-    EXPECT_FALSE(effect.queueParameterChange(freq, 0.5f, 0));
-    const auto& pending = effect.getPendingChanges();
+    EXPECT_TRUE(effect.getPendingChanges().empty());
+    effect.setChangeQuantize(1);
+    EXPECT_TRUE(effect.queueParameterChange(gain, 0.25f, 0));
+    EXPECT_TRUE(effect.queueParameterChange(gain, 0.75f, 3));
+    EXPECT_TRUE(effect.queueParameterChange(freq, 0.5f, 0));
+    const auto pending = effect.getPendingChanges();
     ASSERT_EQ(pending.size(), 2u);
     EXPECT_FLOAT_EQ(pending[0].normalizedValue, 0.75f);
     EXPECT_FLOAT_EQ(pending[0].value, 1.5f);

@@ -25,6 +25,21 @@ void copyText(char* destination, const char* source, size_t capacity) {
     destination[capacity - 1] = 0;
 }
 
+// Echo protection is per thread: a host that answers our automation message with setParameter does so
+// on the thread that sent it, and a host change being applied on one thread must not hide an edit made
+// on another. The flags belong to the instance that last used them on this thread.
+struct HostEcho {
+    const void* owner = nullptr;
+    bool applyingHostChange = false;
+    bool automatingToHost = false;
+};
+thread_local HostEcho hostEcho;
+
+HostEcho& echoOf(const void* instance) {
+    if (hostEcho.owner != instance) hostEcho = {instance, false, false};
+    return hostEcho;
+}
+
 // 'stCA' with the case of its last letter free.
 bool isWheelSelector(int32_t index) {
     return (index | 0x20) == (fourCC("stCA") | 0x20);
@@ -104,7 +119,8 @@ void TessuVST::resizeBuffers() {
 }
 
 void TessuVST::setBlockSize(int32_t frames) {
-    blockSize_ = frames;
+    ProcessingGate::Reconfiguration stopped(gate_);
+    blockSize_ = std::max(frames, 1);
     if (effect_) effect_->setBlockSize(frames);
     resizeBuffers();
 }
@@ -120,10 +136,12 @@ VstIntPtr TessuVST::dispatcher(int32_t opcode, int32_t index, VstIntPtr value, v
     case effGetVendorString:
     case effGetProductString:
         return ptr ? dispatchText(opcode, index, static_cast<char*>(ptr)) : 0;
-    case effSetSampleRate:
+    case effSetSampleRate: {
+        ProcessingGate::Reconfiguration stopped(gate_);
         sampleRate_ = opt;
         if (effect_) effect_->setSampleRate(opt);
         return 0;
+    }
     case effSetBlockSize:
         setBlockSize(int32_t(value));
         return 0;
@@ -226,15 +244,16 @@ VstIntPtr TessuVST::dispatcher(int32_t opcode, int32_t index, VstIntPtr value, v
     case effSetSpeakerArrangement: {
         auto* in = reinterpret_cast<VstSpeakerArrangement*>(value);
         auto* out = static_cast<VstSpeakerArrangement*>(ptr);
+        ProcessingGate::Reconfiguration stopped(gate_);
         if (in) numInputChannels_ = in->numChannels;
         if (out) numOutputChannels_ = out->numChannels;
         resizeBuffers();
         return 1;
     }
     case effSetBypass:
-        bypassed_ = value != 0;
-        effect_->reset();
-        effect_->setBypass(bypassed_);
+        // No reset here: the fade to bypass clears the DSP state itself when it ends, and a reset at its
+        // start would cut the signal the fade has to blend.
+        effect_->setBypass(value != 0);
         return 1;
     case effGetParameterProperties:
         return ptr ? getParameterProperties(index, static_cast<VstParameterProperties*>(ptr)) : 0;
@@ -355,20 +374,29 @@ int32_t TessuVST::samplesToNextBeat(double tempo, double rate, double ppqPos) {
     return int32_t(std::max<int64_t>(next, 0));
 }
 
+// Host blocks longer than the announced block size are processed in pieces of the buffers' size: nothing
+// is allocated here.
 void TessuVST::processReplacing(float** inputs, float** outputs, int32_t frames) {
     if (!effect_ || frames < 0) return;
+    if (!gate_.tryEnter()) {
+        for (int32_t c = 0; c < numOutputChannels_; ++c) vec::zero(outputs[c], size_t(frames));
+        return;
+    }
     if (!midiQueue_.empty()) {
         effect_->processMidiEvents(midiQueue_);
         midiQueue_.clear();
     }
-    if (frames > blockSize_) setBlockSize(frames);
-
     const VstTimeInfo& time = timeInfo(kAllTimeInfo);
-    inputBuffer_.copyIn(inputs, uint32_t(numInputChannels_), uint32_t(frames));
-    if (numInputChannels_ < 2) vec::copy(inputBuffer_.channel(0), inputBuffer_.channel(1), size_t(frames));
+    fillContext(time, frames);
+    effect_->prepareBlock(context_, frames);
+    const double beatsPerFrame = 1.0 / ((60.0 / time.tempo) * sampleRate_);
+    for (int32_t offset = 0; offset < frames; offset += blockSize_)
+        processPiece(inputs, outputs, offset, std::min(blockSize_, frames - offset), beatsPerFrame);
+    effect_->clearPendingChanges();
+    gate_.leave();
+}
 
-    context_.build(inputBuffer_.channels(), int32_t(inputBuffer_.numChannels() / 2), outputBuffer_.channels(),
-                   int32_t(outputBuffer_.numChannels() / 2), frames);
+void TessuVST::fillContext(const VstTimeInfo& time, int32_t frames) {
     context_.samplePos = time.samplePos;
     context_.ppqPos = time.ppqPos;
     context_.barStartPos = time.barStartPos;
@@ -380,18 +408,24 @@ void TessuVST::processReplacing(float** inputs, float** outputs, int32_t frames)
     context_.recording = time.flags & kVstTransportRecording;
     context_.automationWriting = time.flags & kVstAutomationWriting;
     context_.automationReading = time.flags & kVstAutomationReading;
+    context_.frames = frames;
+}
 
-    if (!inSetParameter_) effect_->prepareBlock(context_, frames);
-    int32_t maxSubBlock = effect_->getMaxBlockSize();
-    int32_t subBlock = maxSubBlock < 0 ? frames : std::min(maxSubBlock, frames);
-    double beatsPerFrame = 1.0 / ((60.0 / time.tempo) * sampleRate_);
+void TessuVST::processPiece(float** inputs, float** outputs, int32_t offset, int32_t frames,
+                            double beatsPerFrame) {
+    inputBuffer_.copyIn(inputs, uint32_t(numInputChannels_), uint32_t(frames), uint32_t(offset));
+    if (numInputChannels_ < 2) vec::copy(inputBuffer_.channel(0), inputBuffer_.channel(1), size_t(frames));
+    context_.build(inputBuffer_.channels(), int32_t(inputBuffer_.numChannels() / 2), outputBuffer_.channels(),
+                   int32_t(outputBuffer_.numChannels() / 2), frames);
 
+    const int32_t maxSubBlock = effect_->getMaxBlockSize();
+    const int32_t subBlock = std::max(maxSubBlock < 0 ? frames : std::min(maxSubBlock, frames), 1);
     for (int32_t remaining = frames; remaining > 0;) {
-        int32_t n = std::min(remaining, std::max(subBlock, 1));
-        if (effect_->getChangeQuantize() != TessuOS::kQuantizeOff && !inSetParameter_) {
-            applyingHostChange_ = true;
+        int32_t n = std::min(remaining, subBlock);
+        if (effect_->getChangeQuantize() != TessuOS::kQuantizeOff) {
+            echoOf(this).applyingHostChange = true;
             effect_->applyDueChanges(n);
-            applyingHostChange_ = false;
+            echoOf(this).applyingHostChange = false;
         }
         context_.frames = n;
         effect_->process(context_);
@@ -402,28 +436,21 @@ void TessuVST::processReplacing(float** inputs, float** outputs, int32_t frames)
         context_.ppqPos += n * beatsPerFrame;
         remaining -= n;
     }
-    effect_->clearPendingChanges();
-    outputBuffer_.copyOut(outputs, uint32_t(numOutputChannels_), uint32_t(frames));
+    outputBuffer_.copyOut(outputs, uint32_t(numOutputChannels_), uint32_t(frames), uint32_t(offset));
 }
 
 void TessuVST::setParameter(int32_t index, float value) {
-    inSetParameter_ = true;
-    ParameterProperty* parameter = nullptr;
-    if (effect_ && index >= 0 && index <= effect_->getParameterCount()) {
-        if (automatingToHost_ && !applyingHostChange_) {
-            // The host echoing our own automation message.
-            inSetParameter_ = false;
-            return;
-        }
-        automatingToHost_ = false;
-        parameter = effect_->getHostParameter(index);
-    }
-    if (parameter) {
-        applyingHostChange_ = true;
-        if (!effect_->queueParameterChange(parameter, value, 0)) parameter->setNormalizedValue(value);
-        applyingHostChange_ = false;
-    }
-    inSetParameter_ = false;
+    HostEcho& echo = echoOf(this);
+    // The host answering our own automation message.
+    if (echo.automatingToHost && !echo.applyingHostChange) return;
+    echo.automatingToHost = false;
+    ParameterProperty* parameter = effect_ && index >= 0 && index <= effect_->getParameterCount()
+                                       ? effect_->getHostParameter(index)
+                                       : nullptr;
+    if (!parameter) return;
+    echo.applyingHostChange = true;
+    if (!effect_->queueParameterChange(parameter, value, 0)) parameter->setNormalizedValue(value);
+    echoOf(this).applyingHostChange = false;
 }
 
 float TessuVST::getParameter(int32_t index) {
@@ -432,16 +459,14 @@ float TessuVST::getParameter(int32_t index) {
 }
 
 void TessuVST::parameterChanged(IPluginParameter* changed) {
-    if (applyingHostChange_) {
-        if (!automatingToHost_) return;
-        applyingHostChange_ = false;
+    HostEcho& echo = echoOf(this);
+    if (echo.applyingHostChange) {
+        if (!echo.automatingToHost) return;
+        echo.applyingHostChange = false;
     }
     auto* parameter = static_cast<ParameterProperty*>(changed);
-    if (parameter && parameter->isAutomatable() && parameter->getHostIndex() >= 0 && audioMaster_) {
-        automatingToHost_ = true;
-        callHost(audioMasterAutomate, parameter->getHostIndex(), 0, nullptr, parameter->getNormalizedValue());
-        automatingToHost_ = false;
-    }
+    if (parameter && parameter->isAutomatable() && parameter->getHostIndex() >= 0 && audioMaster_)
+        automate(parameter->getHostIndex(), parameter->getNormalizedValue());
 }
 
 void TessuVST::idle() {
@@ -487,9 +512,9 @@ int32_t TessuVST::endEdit(int32_t hostIndex) {
 
 void TessuVST::automate(int32_t hostIndex, float value) {
     if (hostIndex < 0) return;
-    automatingToHost_ = true;
+    echoOf(this).automatingToHost = true;
     callHost(audioMasterAutomate, hostIndex, 0, nullptr, value);
-    automatingToHost_ = false;
+    echoOf(this).automatingToHost = false;
 }
 
 float TessuVST::getTempo() {

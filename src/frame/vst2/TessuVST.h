@@ -5,6 +5,7 @@
 
 #include "frame/AudioBuses.h"
 #include "frame/PluginDescriptor.h"
+#include "frame/ProcessingGate.h"
 #include "frame/TessuOS.h"
 #include "frame/vst2/AudioEffectX.h"
 #include "frame/vst2/EditorBridge.h"
@@ -58,15 +59,14 @@ private:
     vst2::VstIntPtr getParameterProperties(int32_t index, vst2::VstParameterProperties* properties);
     vst2::VstIntPtr shellGetNextPlugin(char* name);
     const vst2::VstTimeInfo& timeInfo(int32_t filter);
+    void fillContext(const vst2::VstTimeInfo& time, int32_t frames);
+    void processPiece(float** inputs, float** outputs, int32_t offset, int32_t frames, double beatsPerFrame);
     static int32_t samplesToNextBeat(double tempo, double rate, double ppqPos);
 
     TessuOS* effect_ = nullptr;
     std::unique_ptr<CTessuVST2_Editor> editor_;
-    bool applyingHostChange_ = false;
-    bool automatingToHost_ = false;
     vst2::VstTimeInfo defaultTimeInfo_{};
-    bool bypassed_ = false;
-    bool inSetParameter_ = false;
+    ProcessingGate gate_;
     int32_t inputPairs_ = 1;
     int32_t outputPairs_ = 1;
     int32_t shellIndex_ = 0;
@@ -74,6 +74,7 @@ private:
     bool announcedInstrument_ = false;
     PluginDescriptor descriptor_{};
     PluginList plugins_;
+    // Filled by effProcessEvents and emptied by processReplacing, both on the audio thread.
     std::vector<MidiEventRecord> midiQueue_;
     int32_t numInputChannels_ = 2;
     int32_t numOutputChannels_ = 2;

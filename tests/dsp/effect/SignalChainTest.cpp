@@ -62,7 +62,7 @@ TEST(DryWet, FullyDryIsTheExactDelayedInputAndChangesGlide) {
     EXPECT_LT(rms(wet.left, 4096), 1e-3);
 }
 
-TEST(Bypass, FadesOverFifteenMillisecondsThenPassesTheInputAndRestartsClean) {
+TEST(Bypass, FadesOverFifteenMillisecondsThenPassesTheDelayedInputAndRestartsClean) {
     EffectHarness h;
     h.set("LOWPASSFREQ", 200.0f);
     h.set("LOWPASSSLOPE", 4.0f);
@@ -70,16 +70,56 @@ TEST(Bypass, FadesOverFifteenMillisecondsThenPassesTheInputAndRestartsClean) {
     h.run(tone);
     h.set("kBypass", 1.0f);
     Stereo fading = h.run(sine(1024, 3000.0, 44100.0));
-    // 15 ms at 44.1 kHz is 661.5 samples; afterwards the output is the input itself, undelayed.
+    // 15 ms at 44.1 kHz is 661.5 samples.
     EXPECT_LT(std::fabs(fading.left[100]), 0.45f);
+    // Bypassed, the input keeps the latency the host compensates.
     Stereo after = h.run(tone);
-    for (size_t i = 0; i < 1000; ++i) ASSERT_EQ(after.left[i], tone.left[i]);
+    for (size_t i = kLatency; i < 2000; ++i) ASSERT_EQ(after.left[i], tone.left[i - kLatency]) << i;
 
     h.set("kBypass", 0.0f);
     Stereo silence(2048);
     Stereo back = h.run(silence);
     // Every filter, delay and smoother was cleared: the way back starts from silence.
     for (size_t i = kLatency; i < back.size(); ++i) ASSERT_NEAR(back.left[i], 0.0f, 1e-6f) << i;
+}
+
+// Switching bypass on and off in the middle of a signal moves no sample further than the signal itself
+// moves, and while bypassed the output is the input delayed by the latency, sample for sample.
+TEST(Bypass, BothFadesAreSeamlessOverSineAndNoise) {
+    Stereo noise(44100);
+    uint32_t seed = 1;
+    for (size_t i = 0; i < noise.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        noise.left[i] = noise.right[i] = 0.5f * (float(seed >> 8) / float(1 << 24) - 0.5f);
+    }
+    for (const Stereo& input : {sine(44100, 1000.0, 44100.0), noise}) {
+        EffectHarness h;
+        auto stepOf = [](const std::vector<float>& x, size_t from, size_t to) {
+            float step = 0.0f;
+            for (size_t i = from + 1; i < to; ++i) step = std::max(step, std::fabs(x[i] - x[i - 1]));
+            return step;
+        };
+        Stereo out(input.size());
+        auto runPart = [&](size_t from, size_t to) {
+            Stereo part(to - from);
+            std::copy(input.left.begin() + long(from), input.left.begin() + long(to), part.left.begin());
+            std::copy(input.right.begin() + long(from), input.right.begin() + long(to), part.right.begin());
+            Stereo result = h.run(part);
+            std::copy(result.left.begin(), result.left.end(), out.left.begin() + long(from));
+        };
+        runPart(0, 10000);
+        h.set("kBypass", 1.0f);
+        runPart(10000, 20000);
+        h.set("kBypass", 0.0f);
+        runPart(20000, 30000);
+        // Noise steps as far as it likes; the sine shows any discontinuity.
+        if (input.left[1] != noise.left[1]) {
+            const float ownStep = stepOf(input.left, 0, input.size());
+            EXPECT_LE(stepOf(out.left, 9000, 11000), ownStep * 1.01f);
+            EXPECT_LE(stepOf(out.left, 19000, 21500), ownStep * 1.01f);
+        }
+        for (size_t i = 11000; i < 20000; ++i) ASSERT_EQ(out.left[i], input.left[i - kLatency]) << i;
+    }
 }
 
 TEST(Gain, InputAndOutputGainsScaleTheSignal) {
