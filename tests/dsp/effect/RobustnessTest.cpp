@@ -90,26 +90,38 @@ extern "C" int pthread_mutex_lock(pthread_mutex_t* mutex) {
     return real(mutex);
 }
 
+// Between blocks a host thread changes values, slopes and the filter mode, loads a chunk, resets and
+// toggles bypass; the audio thread applies all of it inside process, still without allocating or locking,
+// also for a block longer than announced.
 TEST(RealTime, ProcessingWithEveryStageNeitherAllocatesNorLocks) {
     EffectHarness h;
     everythingOn(h);
+    void* data = nullptr;
+    const int32_t size = h.effect->getPresetChunk(&data);
+    const std::vector<uint8_t> chunk(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
     // No warm-up block: the very first block must not allocate either.
-    Stereo in = noise(88), out(88);
+    Stereo in = noise(2048), out(2048);
     float* ins[2] = {in.left.data(), in.right.data()};
     float* outs[2] = {out.left.data(), out.right.data()};
     allocations = 0;
     locks = 0;
-    watching = true;
     for (int block = 0; block < 500; ++block) {
-        // Automation between blocks, as a host sends it.
         h.set("LOWPASSFREQ", 300.0f + 40.0f * float(block));
         h.set("kDryWetMix", float(block % 10) / 10.0f);
-        h.context.build(ins, 1, outs, 1, 88);
+        if (block % 50 == 10) h.set("LOWPASSSLOPE", float(1 + block % 4));
+        if (block % 50 == 20) h.set("FILTERMODE", float(block % 100 == 20));
+        if (block % 50 == 30)
+            h.effect->setPresetChunk(const_cast<uint8_t*>(chunk.data()), int32_t(chunk.size()));
+        if (block % 50 == 40) h.effect->reset();
+        if (block % 100 == 45) h.set("kBypass", float(block % 200 == 45));
+        const int32_t n = block == 250 ? 2048 : 88;
+        h.context.build(ins, 1, outs, 1, n);
         h.context.playing = true;
         h.context.samplePos = 88.0 * block;
+        watching = true;
         h.effect->process(h.context);
+        watching = false;
     }
-    watching = false;
     EXPECT_EQ(allocations, 0);
     EXPECT_EQ(locks, 0);
 }

@@ -170,3 +170,31 @@ TEST(Limiter, HoldsPeaksAtTheCeilingTimesItsOutputGain) {
 }
 
 } // namespace
+
+// Settings read as what the user sees: the pre-mix before the filters follows the placement of the
+// effects alone, so the level does not step when the drive leaves 0; a filter mode shown as "Notch"
+// runs the parallel routing whatever its exact plain value.
+TEST(Settings, LevelAndRoutingFollowWhatTheDisplayShows) {
+    auto levelOf = [](float drive) {
+        EffectHarness h;
+        h.set("INPUTGAIN", 2.0f);
+        h.set("kDryWetMix", 0.5f);
+        h.set("DISTLEVEL", drive);
+        Stereo out = h.run(sine(16384, 200.0, 44100.0, 0.1f));
+        return rms(out.left, 8192) / (0.1 / std::sqrt(2.0));
+    };
+    // Work at twice the input, blended half-way toward the input before and after the filters.
+    EXPECT_NEAR(levelOf(0.0f), 1.25, 0.01);
+    EXPECT_NEAR(levelOf(1e-6f), levelOf(0.0f), 1e-3);
+
+    auto routedLevel = [](float mode) {
+        EffectHarness h;
+        h.set("LOWPASSFREQ", 100.0f);
+        h.set("HIGHPASSFREQ", 3000.0f);
+        h.set("FILTERMODE", mode);
+        Stereo out = h.run(sine(16384, 1000.0, 44100.0));
+        return decibels(rms(out.left, 8192) / (0.5 / std::sqrt(2.0)));
+    };
+    EXPECT_NEAR(routedLevel(0.7f), routedLevel(1.0f), 0.01);
+    EXPECT_LT(routedLevel(0.3f), routedLevel(1.0f) - 20.0);
+}
