@@ -11,6 +11,7 @@
 #include "dsp/GainStage.h"
 #include "dsp/LatencyDelay.h"
 #include "dsp/Relaxed.h"
+#include "dsp/SpectrumFeed.h"
 #include "dsp/filter/FilterStage.h"
 #include "dsp/fx/Distortion.h"
 #include "dsp/fx/ModulationLinks.h"
@@ -85,8 +86,9 @@ public:
     float lfoValue() const { return shownLfo_; }
     float modulatedCutoff(DSP::CFilterStage::Side side) const { return modulatedCutoff_[side]; }
     float ringModFrequency() const { return shownRingFrequency_; }
-    // The all-pass analysis copy for the displays is only computed while an editor asks for it.
+    // The all-pass analysis copy and the spectrum feed are only filled while an editor asks for them.
     void setAnalysisRequested(bool on) { analysisRequested_ = on; }
+    const CSpectrumFeed& spectrumFeed() const { return spectrumFeed_; }
 
     // ISamplerEffect: forwarded to an attached sampler-side object, ignored without one.
     void samplerNoteOn(int note, int velocity) override;
@@ -191,6 +193,7 @@ private:
     Relaxed<float> shownEnvelope_[2] = {0.0f, 0.0f};
     Relaxed<float> shownLfo_{0.0f};
     Relaxed<float> shownRingFrequency_{0.0f};
+    CSpectrumFeed spectrumFeed_;
 
     // The handler's own state, on whichever thread changes parameters.
     Relaxed<bool> linkFilters_{false};

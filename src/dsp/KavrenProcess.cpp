@@ -94,6 +94,7 @@ void CKavren::processBlock(const Block& block) {
 
     crossfadeTowardDry(output, dry, n, dryWeight_, 1.0f - wetAmount);
     if (!bypassRampFinished_) bypassCrossfade(output, dry, n);
+    if (analysing) spectrumFeed_.write(output.left, output.right, n);
 }
 
 // The input passes through the latency delay only, so the track keeps its place against the latency
@@ -110,6 +111,7 @@ void CKavren::processBypassed(const Block& block, DSP::StereoView delayedDry) {
     };
     raisePeak(bypassPeakLeft_, block.input.left);
     raisePeak(bypassPeakRight_, block.input.right);
+    if (analysisRequested_) spectrumFeed_.write(block.output.left, block.output.right, block.n);
 }
 
 void CKavren::publishEditorValues() {
