@@ -313,6 +313,10 @@ void CFrameX11::pump() {
         while (XPending(d.display)) {
             XEvent event;
             XNextEvent(d.display, &event);
+            if (event.type == MappingNotify) {
+                XRefreshKeyboardMapping(&event.xmapping); // the user switched the keyboard layout
+                continue;
+            }
             if (XFilterEvent(&event, None)) continue; // the input method took it
             if (d.popup && d.popup->handle(event)) continue;
             if (event.xany.window == d.window) d.handle(event);
