@@ -140,8 +140,9 @@ void CXButton::draw(CDrawContext* context) {
     if (m_background) {
         m_background->draw(context, m_size, CPoint(0, m_pressed ? m_size.height() : 0));
     } else {
-        context->fillVerticalGradient(m_size, m_pressed ? CColor{40, 44, 52, 255} : CColor{92, 98, 110, 255},
-                                      m_pressed ? CColor{70, 76, 86, 255} : CColor{52, 56, 64, 255});
+        context->fillRoundRectGradient(m_size, 3,
+                                       m_pressed ? CColor{40, 44, 52, 255} : CColor{92, 98, 110, 255},
+                                       m_pressed ? CColor{70, 76, 86, 255} : CColor{52, 56, 64, 255});
         context->setFrameColor(CColor{20, 22, 26, 255});
         context->drawRoundRect(m_size, 3);
     }

@@ -171,7 +171,8 @@ int32_t CControl::gestureMoved(CKnobGesture& gesture, bool inProgress, CPoint& w
 }
 
 int32_t CControl::gestureUp(bool& inProgress, CPoint& where, int32_t buttons) {
-    endEdit();
+    // Only a drag that began an edit ends one: the host never sees an end without its begin.
+    if (inProgress) endEdit();
     if (!hitTest(where, buttons)) onMouseExited(where, buttons);
     inProgress = false;
     return kMouseHandled;
@@ -189,10 +190,16 @@ void CControl::commitSteppedValue(int32_t steps) {
 
 bool CControl::wheelStep(const CPoint& where, float distance, int32_t buttons, int32_t steps) {
     if (!m_mouseEnabled || !m_active || !hitTest(where, buttons)) return false;
-    const double increment = (buttons & kShift) ? m_wheelInc * 0.1 : m_wheelInc;
-    m_value += distance * increment;
+    if (steps > 1) {
+        // Each notch is one step: a fraction of the range would round back to where it started.
+        const double rounded = std::round(static_cast<double>(distance));
+        const double notches = distance > 0 ? std::max(1.0, rounded) : std::min(-1.0, rounded);
+        const double step = std::clamp(std::round(m_value * (steps - 1)) + notches, 0.0, steps - 1.0);
+        m_value = step / (steps - 1);
+    } else {
+        m_value += distance * ((buttons & kShift) ? m_wheelInc * 0.1 : m_wheelInc);
+    }
     bounceValue();
-    if (steps > 1) m_value = std::round(m_value * (steps - 1)) / (steps - 1);
     beginEdit();
     commitSteppedValue(steps);
     endEdit();

@@ -85,7 +85,8 @@ protected:
     // Stores a value produced by a gesture (clamped to [0, 1], snapped to k / (steps − 1) when
     // `steps` > 1) and, when it changed, sends it to the parameter and the listener; marks dirty.
     void setValueFromGesture(double value, int32_t steps);
-    // The wheel model of the knob family: one notch moves by the wheel increment (a tenth with shift).
+    // The wheel model of the knob family: one notch moves by the wheel increment (a tenth with shift),
+    // or by one step of a stepped control.
     bool wheelStep(const CPoint& where, float distance, int32_t buttons, int32_t steps);
     // Mouse-move and mouse-up of a knob drag in progress (shared by the knob family and the mini dial).
     int32_t gestureMoved(CKnobGesture& gesture, bool inProgress, CPoint& where, int32_t buttons,

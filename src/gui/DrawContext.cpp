@@ -17,6 +17,7 @@
 #include <agg_rendering_buffer.h>
 #include <agg_rounded_rect.h>
 #include <agg_scanline_u.h>
+#include <agg_span_allocator.h>
 #include <agg_trans_affine.h>
 
 #include <algorithm>
@@ -73,7 +74,8 @@ void CDrawContext::setClipRect(const CRect& clip) {
     const int y1 = static_cast<int>(std::floor(m_clip.top));
     const int x2 = static_cast<int>(std::ceil(m_clip.right)) - 1;
     const int y2 = static_cast<int>(std::ceil(m_clip.bottom)) - 1;
-    m_renderer->clipEmpty = x2 < x1 || y2 < y1;
+    // A clip without area draws nothing, even where its edges fall inside one pixel.
+    m_renderer->clipEmpty = x2 < x1 || y2 < y1 || !(m_clip.width() > 0 && m_clip.height() > 0);
     if (!m_renderer->clipEmpty) {
         m_renderer->base.clip_box(x1, y1, x2, y2);
         m_renderer->ras.clip_box(x1, y1, x2 + 1, y2 + 1);
@@ -327,6 +329,37 @@ void CDrawContext::clear(const CColor& color) {
     if (!m_renderer || m_renderer->clipEmpty) return;
     const auto& box = m_renderer->base.clip_box();
     m_renderer->base.copy_bar(box.x1, box.y1, box.x2, box.y2, premultiplied(color));
+}
+
+namespace {
+
+// Colours a span by its row: the gradient of fillVerticalGradient, for any path.
+struct VerticalGradientSpans {
+    double top, height;
+    CColor topColor, bottomColor;
+    void prepare() {}
+    void generate(agg::rgba8* span, int, int y, unsigned length) const {
+        const double t = std::clamp((y + 0.5 - top) / height, 0.0, 1.0);
+        std::fill(span, span + length, premultiplied(lerpColor(topColor, bottomColor, t)));
+    }
+};
+
+} // namespace
+
+void CDrawContext::fillRoundRectGradient(const CRect& rect, double radius, const CColor& top,
+                                         const CColor& bottom) {
+    if (!m_renderer || m_renderer->clipEmpty || rect.isEmpty()) return;
+    agg::rounded_rect shape(rect.left, rect.top, rect.right, rect.bottom, radius);
+    shape.normalize_radius();
+    agg::trans_affine mtx = agg::trans_affine_translation(m_offset.x, m_offset.y);
+    agg::conv_transform<agg::rounded_rect> transformed(shape, mtx);
+    Renderer& r = *m_renderer;
+    r.ras.gamma(agg::gamma_none());
+    r.ras.reset();
+    r.ras.add_path(transformed);
+    agg::span_allocator<agg::rgba8> spans;
+    VerticalGradientSpans gradient{rect.top + m_offset.y, rect.height(), top, bottom};
+    agg::render_scanlines_aa(r.ras, r.sl, r.base, spans, gradient);
 }
 
 } // namespace Mirda

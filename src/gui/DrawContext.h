@@ -65,6 +65,8 @@ public:
     void fillVerticalGradient(const CRect& rect, const CColor& top, const CColor& bottom);
     void fillVerticalGradient(const CRect& rect, const CColor& top, const CColor& middle,
                               const CColor& bottom);
+    // A vertical gradient inside a rounded rectangle (nothing shows outside its corners).
+    void fillRoundRectGradient(const CRect& rect, double radius, const CColor& top, const CColor& bottom);
 
     void drawString(const char* utf8, const CRect& rect, int32_t align = kCenterText);
     double getStringWidth(const char* utf8);

@@ -45,7 +45,7 @@ bool CFrame::setModalView(CView* view) {
     if (m_modalView) {
         CView* old = m_modalView;
         m_modalView = nullptr;
-        if (m_mouseCapture == old) m_mouseCapture = nullptr;
+        if (m_mouseCapture == old) clearMouseCapture();
         removeView(old, true);
     }
     if (view) {
@@ -169,6 +169,7 @@ int32_t CFrame::onMouseDown(CPoint& where, int32_t buttons) {
     if ((buttons & kLButton) && (buttons & kControl)) buttons = kMButton;
     m_lastMouse = where;
     m_lastButtons = buttons;
+    endWheelCapture();
 
     if (m_focusView && !m_focusView->getViewSize().pointInside(m_focusView->frameToParent(where)))
         takeFocusAway();
@@ -194,7 +195,7 @@ int32_t CFrame::onMouseUp(CPoint& where, int32_t buttons) {
     if (capture->getParentView() == this) return CViewContainer::onMouseUp(where, buttons);
     // A modal view below the top level holds the mouse.
     if (!capture->hitTest(local, buttons)) capture->onMouseExited(local, buttons);
-    m_mouseCapture = nullptr;
+    clearMouseCapture();
     capture->onMouseUp(local, buttons);
     return kMouseHandled;
 }
@@ -204,6 +205,7 @@ int32_t CFrame::onMouseMoved(CPoint& where, int32_t buttons) {
     m_lastButtons = buttons;
     if (m_modalView) {
         CPoint local = m_modalView->frameToParent(where);
+        if (m_wheelCapture && !m_modalView->hitTest(local, buttons)) endWheelCapture();
         if (m_mouseCapture == m_modalView || m_modalView->hitTest(local, buttons))
             return m_modalView->onMouseMoved(local, buttons) == kMouseHandled ? kMouseHandled
                                                                               : kMouseNotHandled;
@@ -213,7 +215,7 @@ int32_t CFrame::onMouseMoved(CPoint& where, int32_t buttons) {
 }
 
 int32_t CFrame::onMouseExited(CPoint& where, int32_t buttons) {
-    if (m_mouseCapture) return kMouseHandled; // the pointer is grabbed; the up will follow
+    if (m_mouseCapture && !m_wheelCapture) return kMouseHandled; // the pointer is grabbed; the up will follow
     return CViewContainer::onMouseExited(where, buttons);
 }
 
@@ -223,7 +225,7 @@ bool CFrame::onWheel(const CPoint& where, int32_t axis, float distance, int32_t 
         CPoint local = m_modalView->frameToParent(where);
         if (m_modalView->isVisible() && m_modalView->getMouseEnabled() && m_modalView->getActive() &&
             m_modalView->hitTest(local, buttons) && m_modalView->onWheel(local, axis, distance, buttons)) {
-            m_mouseCapture = m_modalView;
+            if (!m_mouseCapture || m_wheelCapture) m_mouseCapture = m_modalView, m_wheelCapture = true;
             return true;
         }
         return false;

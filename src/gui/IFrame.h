@@ -25,8 +25,10 @@ public:
     // The offscreen buffer the frame paints into.
     virtual CPixelBuffer getBackBuffer() = 0;
     virtual void setCursor(CursorType) {}
-    // Takes the keyboard focus for the frame window (text fields need keys).
+    // Takes the keyboard focus for the frame window while a text field is open, and gives it back to
+    // where it was when the field closes; keys the editor does not use belong to the host.
     virtual void takeKeyboardFocus() {}
+    virtual void releaseKeyboardFocus() {}
     // Shows `menu` as a popup at a frame-coordinate point. The choice reaches the menu later through
     // COptionMenu::popupFinished; answers false when the platform cannot show popups.
     virtual bool showPopupMenu(COptionMenu*, const CPoint&) { return false; }

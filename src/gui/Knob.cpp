@@ -70,7 +70,8 @@ int32_t CKnob::onMouseUp(CPoint& where, int32_t buttons) {
     return gestureUp(m_mouseDownInProgress, where, buttons);
 }
 
-bool CKnob::onWheel(const CPoint& where, int32_t, float distance, int32_t buttons) {
+bool CKnob::onWheel(const CPoint& where, int32_t axis, float distance, int32_t buttons) {
+    if (axis != 0) return false; // horizontal scrolling does not turn dials
     return wheelStep(where, distance, buttons, m_steps);
 }
 

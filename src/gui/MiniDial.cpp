@@ -73,7 +73,8 @@ int32_t Mirda_MiniDial::onMouseUp(CPoint& where, int32_t buttons) {
     return gestureUp(m_mouseDownInProgress, where, buttons);
 }
 
-bool Mirda_MiniDial::onWheel(const CPoint& where, int32_t, float distance, int32_t buttons) {
+bool Mirda_MiniDial::onWheel(const CPoint& where, int32_t axis, float distance, int32_t buttons) {
+    if (axis != 0) return false; // horizontal scrolling does not turn dials
     return wheelStep(where, distance, buttons, 0);
 }
 

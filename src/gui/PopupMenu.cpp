@@ -38,11 +38,13 @@ constexpr double kMoveThreshold = 3;
 } // namespace
 
 CPopupMenuSession::CPopupMenuSession(COptionMenu* menu, const CPoint& anchor, const CRect& screen,
-                                     double minWidth, MeasureText measure)
+                                     double minWidth, MeasureText measure, std::optional<double> flipBottom)
     : m_root(menu), m_screen(screen), m_measure(measure ? std::move(measure) : MeasureText(defaultMeasure)) {
     m_root->addRef();
     Pane root = layoutPane(menu, minWidth);
     root.rect.moveTo(anchor.x, anchor.y);
+    const double above = flipBottom.value_or(anchor.y) - root.rect.height();
+    if (root.rect.bottom > m_screen.bottom && above >= m_screen.top) root.rect.moveTo(anchor.x, above);
     keepInside(root.rect, m_screen);
     m_panes.push_back(std::move(root));
     // Keyboard navigation starts from the current choice.

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,8 +53,10 @@ public:
 
     // Opens `menu` (a reference is held until the session ends) with its top-left at `anchor`, inside
     // `screen`. The root pane is at least `minWidth` wide. Without `measure` the default font measures.
+    // A pane that does not fit below the anchor opens above, with its bottom at `flipBottom` (the top of
+    // the control it belongs to; the anchor itself when not given), so that it never covers its control.
     CPopupMenuSession(COptionMenu* menu, const CPoint& anchor, const CRect& screen, double minWidth = 0,
-                      MeasureText measure = {});
+                      MeasureText measure = {}, std::optional<double> flipBottom = {});
     ~CPopupMenuSession();
     CPopupMenuSession(const CPopupMenuSession&) = delete;
     CPopupMenuSession& operator=(const CPopupMenuSession&) = delete;

@@ -37,7 +37,11 @@ int32_t CTextEdit::onMouseDown(CPoint&, int32_t buttons) {
 
 void CTextEdit::takeFocus() {
     if (m_field || !m_frame || !m_parent || !m_parent->isTypeOf("CViewContainer")) return;
+    // Two holders: the container that shows the field and this text edit, each with its own reference,
+    // so that the field survives whichever of them lets go first when the editor closes.
     m_field = new CTextField(m_size, m_text, this);
+    m_field->setColors(m_fontColor, m_backColor);
+    m_field->addRef();
     static_cast<CViewContainer*>(m_parent)->addView(m_field);
     m_frame->setFocusView(m_field);
     if (IFrame* platform = m_frame->getPlatformFrame()) platform->takeKeyboardFocus();
@@ -47,10 +51,12 @@ void CTextEdit::closeField() {
     CTextField* field = m_field;
     m_field = nullptr;
     if (!field) return;
+    field->detachOwner();
     if (CView* parent = field->getParentView(); parent && parent->isTypeOf("CViewContainer"))
         static_cast<CViewContainer*>(parent)->removeView(field, true);
-    else
-        field->release();
+    field->release();
+    if (m_frame)
+        if (IFrame* platform = m_frame->getPlatformFrame()) platform->releaseKeyboardFocus();
 }
 
 void CTextEdit::textEditEnded(int32_t flag, const std::string& text) {
@@ -81,13 +87,14 @@ void Mirda_TextEdit::textEditEnded(int32_t flag, const std::string& text) {
 }
 
 int32_t Mirda_TextEdit::textEditKey(VstKeyCode& keyCode) {
-    // Tab leaves the field like a focus change; the frame then moves the focus on.
+    // Tab leaves the field like a focus change and moves the focus on; with no other view to move to
+    // it is swallowed, so that the field stays open.
     if (keyCode.virt != VKEY_TAB || !m_frame) return -1;
     CFrame* frame = m_frame;
     frame->addRef();
-    const bool moved = frame->advanceNextFocusView(this, (keyCode.modifier & MODIFIER_SHIFT) != 0);
+    frame->advanceNextFocusView(this, (keyCode.modifier & MODIFIER_SHIFT) != 0);
     frame->release();
-    return moved ? 1 : -1;
+    return 1;
 }
 
 int32_t Mirda_TextEdit::onKeyDown(VstKeyCode& keyCode) {

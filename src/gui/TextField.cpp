@@ -5,6 +5,7 @@
 #include "gui/Frame.h"
 #include "gui/Utf8.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Mirda {
@@ -22,6 +23,7 @@ CTextField::CTextField(const CRect& size, const std::string& text, ITextEditCall
 void CTextField::selectAll() {
     m_anchor = 0;
     m_caret = m_text.size();
+    keepCaretVisible();
     setDirty(true);
 }
 
@@ -99,16 +101,30 @@ int32_t CTextField::onKeyDown(VstKeyCode& key) {
             return 1; // every other key stays in the field
         }
     }
+    keepCaretVisible();
     setDirty(true);
     return 1;
 }
 
-double CTextField::textX(size_t bytes) {
+double CTextField::textWidth(size_t bytes) const {
     auto* context = new CDrawContext(CPixelBuffer{});
     context->setFont(CFontDesc::getDefaultFont());
     const double w = context->getStringWidth(m_text.substr(0, bytes).c_str());
     context->release();
-    return m_size.left + kPadding + w;
+    return w;
+}
+
+double CTextField::textX(size_t bytes) {
+    return m_size.left + kPadding + textWidth(bytes) - m_scroll;
+}
+
+void CTextField::keepCaretVisible() {
+    const double visible = std::max(0.0, m_size.width() - 2 * kPadding - 1);
+    const double caret = textWidth(m_caret);
+    if (caret - m_scroll > visible) m_scroll = caret - visible;
+    if (caret < m_scroll) m_scroll = caret;
+    // No empty space after the end of a text that is wider than the field.
+    m_scroll = std::clamp(m_scroll, 0.0, std::max(0.0, textWidth(m_text.size()) - visible));
 }
 
 size_t CTextField::caretFromX(double x) {
@@ -129,6 +145,7 @@ int32_t CTextField::onMouseDown(CPoint& where, int32_t buttons) {
         return kMouseHandledNoFollow;
     }
     moveCaret(caretFromX(where.x), (buttons & kShift) != 0);
+    keepCaretVisible();
     m_selecting = true;
     setDirty(true);
     return kMouseHandled;
@@ -137,6 +154,7 @@ int32_t CTextField::onMouseDown(CPoint& where, int32_t buttons) {
 int32_t CTextField::onMouseMoved(CPoint& where, int32_t) {
     if (!m_selecting) return kMouseNotHandled;
     moveCaret(caretFromX(where.x), true);
+    keepCaretVisible();
     setDirty(true);
     return kMouseHandled;
 }
@@ -150,6 +168,13 @@ void CTextField::draw(CDrawContext* context) {
     context->setFillColor(m_backColor);
     context->setFrameColor(CColor{80, 140, 220, 255});
     context->drawRect(m_size, kDrawFilledAndStroked);
+    // Text, selection and caret stay inside the frame, whatever part of a long text is scrolled in.
+    const CRect savedClip = context->getClipRect();
+    CRect inside = m_size;
+    inside.inset(1, 1);
+    inside.offset(context->getOffset().x, context->getOffset().y);
+    inside.bound(savedClip);
+    context->setClipRect(inside);
     context->setFont(CFontDesc::getDefaultFont());
     const double selStart = textX(selectionBegin()), selEnd = textX(selectionEnd());
     if (selEnd > selStart) {
@@ -157,12 +182,12 @@ void CTextField::draw(CDrawContext* context) {
         context->drawRect(CRect(selStart, m_size.top + 2, selEnd, m_size.bottom - 2), kDrawFilled);
     }
     context->setFontColor(m_fontColor);
-    CRect textRect = m_size;
-    textRect.inset(kPadding, 0);
+    const CRect textRect(textX(0), m_size.top, m_size.right + m_scroll, m_size.bottom);
     context->drawString(m_text.c_str(), textRect, kLeftText);
     const double caretX = std::floor(textX(m_caret));
     context->setFrameColor(m_fontColor);
     context->drawLine(CPoint(caretX, m_size.top + 3), CPoint(caretX, m_size.bottom - 4));
+    context->setClipRect(savedClip);
     setDirty(false);
 }
 

@@ -39,6 +39,11 @@ public:
     void setColors(const CColor& font, const CColor& back) { m_fontColor = font, m_backColor = back; }
     // Ends the editing once; later calls do nothing.
     void finish(int32_t flag);
+    // The owner lets go of the field: it reports to nobody from now on.
+    void detachOwner() { m_owner = nullptr; }
+    // Where the caret is drawn, in the field's parent coordinates; a long text scrolls so that the
+    // caret stays inside the field.
+    double caretX() { return textX(m_caret); }
 
     const char* getClassName() const override { return "CTextField"; }
 
@@ -48,6 +53,8 @@ private:
     void moveCaret(size_t to, bool extend);
     size_t caretFromX(double x);
     double textX(size_t bytes);
+    double textWidth(size_t bytes) const;
+    void keepCaretVisible();
 
     std::string m_text;
     ITextEditCallback* m_owner;
@@ -55,6 +62,7 @@ private:
     size_t m_anchor = 0;
     bool m_finished = false;
     bool m_selecting = false;
+    double m_scroll = 0; // pixels of text hidden at the left
     CColor m_fontColor = kBlackCColor;
     CColor m_backColor = kWhiteCColor;
 };

@@ -48,7 +48,7 @@ bool CViewContainer::addView(CView* view) {
 
 bool CViewContainer::removeView(CView* view, bool withRelease) {
     if (view == m_mouseOver) m_mouseOver = nullptr;
-    if (view == m_mouseCapture) m_mouseCapture = nullptr;
+    if (view == m_mouseCapture) clearMouseCapture();
     auto it = std::find(m_children.begin(), m_children.end(), view);
     if (it == m_children.end()) return false;
     m_children.erase(it);
@@ -59,7 +59,7 @@ bool CViewContainer::removeView(CView* view, bool withRelease) {
 
 bool CViewContainer::removeAll(bool withRelease) {
     m_mouseOver = nullptr;
-    m_mouseCapture = nullptr;
+    clearMouseCapture();
     std::vector<CView*> children;
     children.swap(m_children);
     for (CView* view : children) {
@@ -151,7 +151,14 @@ bool CViewContainer::acceptsMouse(const CView* child, const CPoint& local, int32
            child->hitTest(local, buttons);
 }
 
+void CViewContainer::endWheelCapture() {
+    if (!m_wheelCapture) return;
+    m_wheelCapture = false;
+    m_mouseCapture = nullptr;
+}
+
 int32_t CViewContainer::onMouseDown(CPoint& where, int32_t buttons) {
+    endWheelCapture();
     CPoint local = toLocal(where);
     for (auto it = m_children.rbegin(); it != m_children.rend(); ++it) {
         CView* child = *it;
@@ -176,7 +183,7 @@ int32_t CViewContainer::onMouseUp(CPoint& where, int32_t buttons) {
     if (!capture) return kMouseNotHandled;
     CPoint local = toLocal(where);
     if (!capture->hitTest(local, buttons)) capture->onMouseExited(local, buttons);
-    m_mouseCapture = nullptr;
+    clearMouseCapture();
     capture->onMouseUp(local, buttons);
     return kMouseHandled;
 }
@@ -194,6 +201,7 @@ void CViewContainer::updateMouseOver(const CPoint& local, int32_t buttons) {
 
 int32_t CViewContainer::onMouseMoved(CPoint& where, int32_t buttons) {
     CPoint local = toLocal(where);
+    if (m_wheelCapture && !m_mouseCapture->hitTest(local, buttons)) endWheelCapture();
     if (!m_mouseCapture) updateMouseOver(local, buttons);
     if (m_mouseCapture && m_mouseCapture->onMouseMoved(local, buttons) == kMouseHandled) return kMouseHandled;
     for (auto it = m_children.rbegin(); it != m_children.rend(); ++it) {
@@ -205,6 +213,7 @@ int32_t CViewContainer::onMouseMoved(CPoint& where, int32_t buttons) {
 }
 
 int32_t CViewContainer::onMouseExited(CPoint& where, int32_t buttons) {
+    endWheelCapture();
     if (m_mouseOver) {
         CPoint local = toLocal(where);
         CView* over = m_mouseOver;
@@ -220,7 +229,7 @@ bool CViewContainer::onWheel(const CPoint& where, int32_t axis, float distance, 
         CView* child = *it;
         if (!acceptsMouse(child, local, buttons)) continue;
         if (child->onWheel(local, axis, distance, buttons)) {
-            m_mouseCapture = child;
+            if (!m_mouseCapture || m_wheelCapture) m_mouseCapture = child, m_wheelCapture = true;
             return true;
         }
     }
@@ -271,7 +280,7 @@ void CViewContainer::applyPendingChanges() {
 
 void CViewContainer::forgetView(const CView* view) {
     if (m_mouseOver == view) m_mouseOver = nullptr;
-    if (m_mouseCapture == view) m_mouseCapture = nullptr;
+    if (m_mouseCapture == view) clearMouseCapture();
     for (CView* child : m_children)
         if (child->isTypeOf("CViewContainer")) static_cast<CViewContainer*>(child)->forgetView(view);
 }

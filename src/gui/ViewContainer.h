@@ -48,7 +48,7 @@ public:
     void applyPendingChanges() override;
 
     CView* getMouseCaptureView() const { return m_mouseCapture; }
-    void clearMouseCapture() { m_mouseCapture = nullptr; }
+    void clearMouseCapture() { m_mouseCapture = nullptr, m_wheelCapture = false; }
     // Forgets `view` wherever this container or its descendants point to it (capture, mouse-over).
     void forgetView(const CView* view);
 
@@ -63,10 +63,14 @@ protected:
     bool acceptsMouse(const CView* child, const CPoint& local, int32_t buttons) const;
     CPoint toLocal(const CPoint& where) const { return where - m_size.topLeft(); }
     void updateMouseOver(const CPoint& local, int32_t buttons);
+    // The capture that a wheel event set ends when the pointer leaves that view or a button goes down;
+    // a button capture lasts until the button goes up.
+    void endWheelCapture();
 
     std::vector<CView*> m_children;
     CView* m_mouseOver = nullptr;
     CView* m_mouseCapture = nullptr;
+    bool m_wheelCapture = false;
     CColor m_backgroundColor = kBlackCColor;
 };
 

@@ -1,4 +1,5 @@
 #include "gui/Buttons.h"
+#include "gui/DrawContext.h"
 #include "gui/Frame.h"
 #include "gui/Knob.h"
 #include "gui/MiniDial.h"
@@ -136,6 +137,37 @@ TEST_F(Controls, WheelNotchesAndSteps) {
     EXPECT_NEAR(knob->getValue(), 0.59, 1e-6);
     EXPECT_NEAR(param.getValue(), 0.59, 1e-6);
     EXPECT_FALSE(frame->onWheel(CPoint(10, 10), 0, 1, 0));
+    EXPECT_FALSE(frame->onWheel(CPoint(120, 120), 1, 1, 0)) << "horizontal scrolling";
+    EXPECT_NEAR(knob->getValue(), 0.59, 1e-6);
+
+    mode.setMaximum(3);
+    knob->setSteps(4);
+    knob->bindParameter(&mode);
+    for (float expected : {1.0f, 2.0f, 3.0f, 3.0f}) {
+        frame->onWheel(CPoint(120, 120), 0, 1, kShift);
+        EXPECT_EQ(mode.getValue(), expected) << "one step per notch";
+    }
+    frame->onWheel(CPoint(120, 120), 0, -1, 0);
+    EXPECT_EQ(mode.getValue(), 2.0f);
+    EXPECT_NEAR(knob->getValue(), 2.0 / 3, 1e-6);
+
+    auto* dial = new Mirda_MiniDial(CRect(200, 200, 230, 230), &listener);
+    frame->addView(dial);
+    EXPECT_FALSE(frame->onWheel(CPoint(215, 215), 1, 1, 0)) << "horizontal scrolling";
+    EXPECT_EQ(dial->getValue(), 0.0f);
+}
+
+TEST_F(Controls, WheelGesturesAreBracketedAndAStrayReleaseSendsNoEnd) {
+    frame->onWheel(CPoint(120, 120), 0, 1, 0);
+    EXPECT_EQ(listener.events.front(), "begin");
+    EXPECT_EQ(listener.events.back(), "end");
+    listener.events.clear();
+    release(120);
+    moveTo(300, 0);
+    CPoint elsewhere(300, 300);
+    frame->onMouseDown(elsewhere, kLButton);
+    frame->onMouseUp(elsewhere, 0);
+    EXPECT_TRUE(listener.events.empty()) << listener.events.front();
 }
 
 TEST_F(Controls, SteppedKnobOnlyProducesItsSteps) {
@@ -242,6 +274,9 @@ TEST_F(Controls, TextFieldEditingAndItsThreeEndings) {
         VstKeyCode k{ch, virt, mod};
         frame->onKeyDown(k);
     };
+    CTextField* field = edit->getField();
+    key(0, VKEY_TAB);
+    EXPECT_EQ(edit->getField(), field) << "Tab with nowhere to go stays in the field";
     key(0, VKEY_END);
     key('!');
     key(0, VKEY_HOME);
@@ -267,6 +302,48 @@ TEST_F(Controls, TextFieldEditingAndItsThreeEndings) {
     frame->onMouseDown(away, kLButton);
     EXPECT_EQ(edit->getText(), "y") << "focus loss keeps the text";
     EXPECT_EQ(endings, (std::vector<int32_t>{1, -1, 0}));
+}
+
+TEST_F(Controls, TextFieldShowsTheViewsColoursAndScrollsToTheCaret) {
+    auto* edit =
+        new Mirda_TextEdit(CRect(0, 350, 60, 370), &listener, 0, "A name much longer than its field");
+    edit->setBackColor(CColor{24, 26, 30, 255});
+    frame->addView(edit);
+    CPoint p(20, 360);
+    frame->onMouseDown(p, kLButton);
+    CTextField* field = edit->getField();
+    ASSERT_NE(field, nullptr);
+    COwnedPixelBuffer target(400, 400);
+    auto* context = new CDrawContext(target.desc());
+    frame->renderAll(context);
+    const uint8_t* inside = target.desc().row(351) + 30 * 4;
+    EXPECT_EQ((std::vector<int>{inside[0], inside[1], inside[2]}), (std::vector<int>{30, 26, 24}))
+        << "the view's back colour";
+    context->release();
+
+    for (uint8_t virt : {VKEY_END, VKEY_HOME, VKEY_END}) {
+        VstKeyCode k{0, virt, 0};
+        frame->onKeyDown(k);
+        EXPECT_GE(field->caretX(), 0);
+        EXPECT_LE(field->caretX(), 60) << "the caret stays in sight";
+    }
+}
+
+TEST_F(Controls, AnOpenTextFieldIsReleasedOnceWhateverTearsItDown) {
+    // The editor closing or the field's container going away while a field is open.
+    for (bool closeFrame : {false, true}) {
+        auto* box = new CViewContainer(CRect(0, 340, 200, 400));
+        auto* edit = new Mirda_TextEdit(CRect(0, 10, 150, 30), &listener, 0, "Init");
+        box->addView(edit);
+        frame->addView(box);
+        CPoint p(20, 360);
+        frame->onMouseDown(p, kLButton);
+        ASSERT_TRUE(edit->isEditing());
+        if (closeFrame)
+            frame->close();
+        else
+            EXPECT_TRUE(frame->removeView(box, true));
+    }
 }
 
 TEST_F(Controls, OptionMenuTakesTheChoiceFromThePopup) {

@@ -107,7 +107,21 @@ TEST(Drawing, BitmapOutsideTheClipDrawsNothingAndKeepsTheClip) {
     context->setFillColor(kWhiteCColor);
     context->drawRect(CRect(0, 0, 20, 20), kDrawFilled);
     EXPECT_EQ(target.desc().row(5)[3 * 4 + 3], 0) << "a clip of zero area suppresses drawing";
+    context->setClipRect(CRect(7.5, 3, 7.5, 9));
+    context->drawRect(CRect(0, 0, 20, 20), kDrawFilled);
+    EXPECT_EQ(target.desc().row(5)[7 * 4 + 3], 0) << "also when its edges fall inside one pixel";
     bitmap->release();
+    context->release();
+}
+
+TEST(Drawing, ButtonGradientStaysInsideTheRoundedOutline) {
+    COwnedPixelBuffer target(40, 20);
+    auto* context = new CDrawContext(target.desc());
+    auto* button = new CXButton(CRect(0, 0, 40, 20), "");
+    button->draw(context);
+    EXPECT_LT(target.desc().row(0)[3], 32) << "the corner pixel only gets the anti-aliased edge";
+    EXPECT_EQ(target.desc().row(10)[20 * 4 + 3], 255) << "the inside is filled";
+    button->release();
     context->release();
 }
 

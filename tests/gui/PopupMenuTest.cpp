@@ -63,7 +63,15 @@ TEST_F(PopupMenus, LayoutStacksRowsAndSeparatorsAndStaysOnTheScreen) {
     }
     {
         CPopupMenuSession s(root, CPoint(790, 550), screen, 120, fixedWidth);
-        EXPECT_EQ(s.pane(0).rect, CRect(680, 489, 800, 600)) << "at least as wide as asked, moved inside";
+        EXPECT_EQ(s.pane(0).rect, CRect(680, 439, 800, 550)) << "at least as wide as asked, above the anchor";
+    }
+    {
+        CPopupMenuSession s(root, CPoint(100, 550), screen, 0, fixedWidth, 530.0);
+        EXPECT_EQ(s.pane(0).rect.bottom, 530) << "above the control, which stays visible";
+    }
+    {
+        CPopupMenuSession s(root, CPoint(100, 550), screen, 0, fixedWidth, 50.0);
+        EXPECT_EQ(s.pane(0).rect.bottom, 600) << "no room above either: moved inside the screen";
     }
 }
 

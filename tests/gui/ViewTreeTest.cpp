@@ -175,6 +175,17 @@ TEST_F(ViewTree, MoveTracksEnterAndExit) {
     EXPECT_EQ(log, (std::vector<std::string>{"a:enter", "a:move", "a:exit"}));
 }
 
+TEST_F(ViewTree, WheelCaptureEndsWhenThePointerLeavesTheView) {
+    CPoint over(15, 15), out(150, 5);
+    frame->onMouseMoved(over, 0);
+    EXPECT_TRUE(frame->onWheel(over, 0, 1, 0));
+    log.clear();
+    EXPECT_EQ(frame->onMouseMoved(out, 0), kMouseNotHandled);
+    frame->onMouseDown(out, kLButton);
+    frame->onMouseUp(out, 0);
+    EXPECT_EQ(log, (std::vector<std::string>{"a:exit"})) << "no move or release for the view left behind";
+}
+
 TEST_F(ViewTree, FocusLossOnClickOutsideAndRemoval) {
     a->setWantsFocus(true);
     frame->setFocusView(a);

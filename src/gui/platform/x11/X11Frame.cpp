@@ -4,16 +4,16 @@
 #include "gui/Frame.h"
 #include "gui/OptionMenu.h"
 #include "gui/TimerService.h"
+#include "gui/platform/x11/X11ErrorTrap.h"
 #include "gui/platform/x11/X11Keys.h"
+#include "gui/platform/x11/X11Motion.h"
 #include "gui/platform/x11/X11PopupMenu.h"
+#include "gui/platform/x11/X11Surface.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
-#include <X11/extensions/XShm.h>
-#include <sys/ipc.h>
-#include <sys/shm.h>
 
 #include <algorithm>
 #include <cmath>
@@ -23,13 +23,11 @@
 namespace Mirda {
 namespace {
 
-// X errors (a parent window that is already gone, a refused shared-memory attach) must never end the
-// host process: note them and carry on.
-bool g_xErrorSeen = false;
-int ignoreXError(Display*, XErrorEvent*) {
-    g_xErrorSeen = true;
-    return 0;
-}
+// Keys reach the editor's window only while one of its text fields is open; every other key goes to
+// the host window under it.
+constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            LeaveWindowMask | EnterWindowMask | StructureNotifyMask | FocusChangeMask;
+constexpr long kKeyMask = KeyPressMask | KeyReleaseMask;
 
 constexpr unsigned long kDoubleClickMs = 400;
 constexpr int kDoubleClickDistance = 4;
@@ -44,12 +42,8 @@ struct CFrameX11::Impl {
     bool topLevel = false;
     bool closeRequested = false;
     Atom wmDelete = 0;
-    GC gc = nullptr;
-    XImage* image = nullptr;
-    XShmSegmentInfo shm{};
-    bool usingShm = false;
-    COwnedPixelBuffer plainBuffer;
-    CPixelBuffer buffer;
+    CX11Visual visual;
+    std::unique_ptr<CX11Surface> surface;
     CDirtyRectHelper invalid;
     std::map<CursorType, Cursor> cursors;
     bool grabbed = false;
@@ -57,79 +51,26 @@ struct CFrameX11::Impl {
     unsigned int lastButton = 0;
     Time lastPressTime = 0;
     int lastPressX = -100, lastPressY = -100;
+    // Text input: the input method composes characters (dead keys, compose sequences, any script).
+    XIM inputMethod = nullptr;
+    XIC inputContext = nullptr;
+    // While a text field is open the window holds the keyboard focus; it goes back where it was.
+    bool keyboardTaken = false;
+    Window focusBefore = 0;
     std::unique_ptr<CX11PopupMenu> popup;
 
-    void createBuffer(int width, int height);
-    void destroyBuffer();
     void paint();
+    bool hasKeyboardFocus() const;
+    void openInputMethod();
+    void releaseKeyboard();
     void handle(XEvent& event);
     void finishPopup();
     int32_t modifiers(unsigned int state) const;
 };
 
-void CFrameX11::Impl::createBuffer(int width, int height) {
-    destroyBuffer();
-    width = std::max(width, 1);
-    height = std::max(height, 1);
-    const int screen = DefaultScreen(display);
-    Visual* visual = DefaultVisual(display, screen);
-    const int depth = DefaultDepth(display, screen);
-    if (XShmQueryExtension(display)) {
-        image = XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &shm,
-                                static_cast<unsigned>(width), static_cast<unsigned>(height));
-        if (image) {
-            shm.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(image->bytes_per_line) * image->height,
-                               IPC_CREAT | 0600);
-            shm.shmaddr = shm.shmid >= 0 ? static_cast<char*>(shmat(shm.shmid, nullptr, 0))
-                                         : reinterpret_cast<char*>(-1);
-            if (shm.shmaddr != reinterpret_cast<char*>(-1)) {
-                image->data = shm.shmaddr;
-                shm.readOnly = False;
-                g_xErrorSeen = false;
-                XShmAttach(display, &shm);
-                XSync(display, False);
-                // Marked for removal now; it goes away when both sides detach.
-                shmctl(shm.shmid, IPC_RMID, nullptr);
-                usingShm = !g_xErrorSeen;
-            }
-            if (!usingShm) {
-                if (shm.shmaddr != reinterpret_cast<char*>(-1)) shmdt(shm.shmaddr);
-                if (shm.shmid >= 0 && shm.shmaddr == reinterpret_cast<char*>(-1))
-                    shmctl(shm.shmid, IPC_RMID, nullptr);
-                image->data = nullptr;
-                XDestroyImage(image);
-                image = nullptr;
-            }
-        }
-    }
-    if (usingShm) {
-        buffer = {reinterpret_cast<uint8_t*>(image->data), width, height, image->bytes_per_line};
-    } else {
-        plainBuffer.resize(width, height);
-        buffer = plainBuffer.desc();
-        image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
-                             reinterpret_cast<char*>(buffer.pixels), static_cast<unsigned>(width),
-                             static_cast<unsigned>(height), 32, buffer.stride);
-    }
-    invalid.add(CRect(0, 0, width, height), CRect(0, 0, width, height));
-}
-
-void CFrameX11::Impl::destroyBuffer() {
-    if (!image) return;
-    if (usingShm) {
-        XShmDetach(display, &shm);
-        XSync(display, False);
-        shmdt(shm.shmaddr);
-    }
-    image->data = nullptr; // the pixels belong to the shared segment or the owned buffer
-    XDestroyImage(image);
-    image = nullptr;
-    usingShm = false;
-    buffer = {};
-}
-
 void CFrameX11::Impl::paint() {
-    if (!image || invalid.isEmpty()) return;
+    if (!surface || invalid.isEmpty()) return;
+    const CPixelBuffer& buffer = surface->buffer();
     for (const CRect& area : invalid.take()) {
         CRect r = area;
         r.bound(CRect(0, 0, buffer.width, buffer.height));
@@ -137,12 +78,7 @@ void CFrameX11::Impl::paint() {
         const int w = static_cast<int>(std::ceil(r.right)) - x, h = static_cast<int>(std::ceil(r.bottom)) - y;
         if (w <= 0 || h <= 0) continue;
         frame->drawRect(nullptr, CRect(x, y, x + w, y + h));
-        if (usingShm)
-            XShmPutImage(display, window, gc, image, x, y, x, y, static_cast<unsigned>(w),
-                         static_cast<unsigned>(h), False);
-        else
-            XPutImage(display, window, gc, image, x, y, x, y, static_cast<unsigned>(w),
-                      static_cast<unsigned>(h));
+        surface->put(x, y, w, h);
     }
     XFlush(display);
 }
@@ -219,9 +155,7 @@ void CFrameX11::Impl::handle(XEvent& event) {
     }
     case MotionNotify: {
         XEvent latest = event;
-        // Only the newest position matters.
-        while (XCheckTypedWindowEvent(display, window, MotionNotify, &latest)) {
-        }
+        takeLatestMotion(display, latest);
         CPoint where(latest.xmotion.x, latest.xmotion.y);
         frame->onMouseMoved(where, modifiers(latest.xmotion.state));
         break;
@@ -233,15 +167,21 @@ void CFrameX11::Impl::handle(XEvent& event) {
         }
         break;
     case KeyPress:
-    case KeyRelease: {
-        VstKeyCode key;
-        if (!keyCodeFromEvent(event, key)) break;
-        if (event.type == KeyPress)
-            frame->onKeyDown(key);
-        else
-            frame->onKeyUp(key);
+    case KeyRelease:
+        for (VstKeyCode& key : keyCodesFromEvent(event, inputContext)) {
+            if (event.type == KeyPress)
+                frame->onKeyDown(key);
+            else
+                frame->onKeyUp(key);
+        }
         break;
-    }
+    case FocusOut:
+        // The user moved the keyboard elsewhere (a click into the host): the open text field ends. The
+        // focus changes of our own hand-over leave the focus with us by the time they arrive.
+        if (keyboardTaken && event.xfocus.mode != NotifyGrab && event.xfocus.mode != NotifyUngrab &&
+            event.xfocus.detail != NotifyInferior && !hasKeyboardFocus())
+            frame->setFocusView(nullptr);
+        break;
     case ClientMessage:
         if (topLevel && static_cast<Atom>(event.xclient.data.l[0]) == wmDelete) closeRequested = true;
         break;
@@ -260,13 +200,39 @@ void CFrameX11::Impl::finishPopup() {
     frame->release();
 }
 
+bool CFrameX11::Impl::hasKeyboardFocus() const {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return focus == window;
+}
+
+void CFrameX11::Impl::openInputMethod() {
+    inputMethod = XOpenIM(display, nullptr, nullptr, nullptr);
+    if (!inputMethod) return;
+    inputContext = XCreateIC(inputMethod, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow,
+                             window, XNFocusWindow, window, nullptr);
+}
+
+void CFrameX11::Impl::releaseKeyboard() {
+    if (!keyboardTaken) return;
+    keyboardTaken = false;
+    XSelectInput(display, window, kEventMask);
+    if (inputContext) XUnsetICFocus(inputContext);
+    if (!hasKeyboardFocus()) return; // the user already moved it
+    CX11ErrorTrap trap(display);
+    const Window back = focusBefore == None ? parent : focusBefore;
+    XSetInputFocus(display, back, RevertToParent, CurrentTime);
+    if (trap.failed() && back != parent) XSetInputFocus(display, parent, RevertToParent, CurrentTime);
+}
+
 CFrameX11::CFrameX11(CFrame* frame, unsigned long parentWindow, const char* title)
     : m_impl(std::make_unique<Impl>()) {
     Impl& d = *m_impl;
     d.frame = frame;
-    XSetErrorHandler(ignoreXError);
     d.display = XOpenDisplay(nullptr);
     if (!d.display) return;
+    CX11ErrorTrap trap(d.display);
     const int screen = DefaultScreen(d.display);
     d.topLevel = parentWindow == 0;
     d.parent = d.topLevel ? RootWindow(d.display, screen) : static_cast<Window>(parentWindow);
@@ -274,22 +240,20 @@ CFrameX11::CFrameX11(CFrame* frame, unsigned long parentWindow, const char* titl
     const auto width = static_cast<unsigned>(std::max(1.0, size.width()));
     const auto height = static_cast<unsigned>(std::max(1.0, size.height()));
 
+    // Our own visual rather than the parent's: the host window may have any depth.
+    d.visual = CX11Visual::choose(d.display);
     XSetWindowAttributes attributes{};
-    attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                            LeaveWindowMask | EnterWindowMask | KeyPressMask | KeyReleaseMask |
-                            StructureNotifyMask | FocusChangeMask;
-    attributes.background_pixel = BlackPixel(d.display, screen);
-    g_xErrorSeen = false;
-    d.window = XCreateWindow(d.display, d.parent, 0, 0, width, height, 0, CopyFromParent, InputOutput,
-                             CopyFromParent, CWEventMask | CWBackPixel, &attributes);
-    XSync(d.display, False);
-    if (g_xErrorSeen || !d.window) {
-        d.window = 0;
+    attributes.event_mask = kEventMask;
+    d.window = XCreateWindow(d.display, d.parent, 0, 0, width, height, 0, d.visual.depth, InputOutput,
+                             d.visual.visual, CWEventMask | d.visual.apply(attributes), &attributes);
+    if (trap.failed() || !d.window) {
+        d.window = 0; // a parent that is already gone
         return;
     }
-    // Some hosts expect the embedding information even though they do not require XEmbed.
+    // Hosts that honour XEmbed keep the window hidden unless it says it wants to be mapped.
     const Atom xembedInfo = XInternAtom(d.display, "_XEMBED_INFO", False);
-    const long info[2] = {1, 0};
+    constexpr long kXEmbedVersion = 0, kXEmbedMapped = 1;
+    const long info[2] = {kXEmbedVersion, kXEmbedMapped};
     XChangeProperty(d.display, d.window, xembedInfo, xembedInfo, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(info), 2);
     if (d.topLevel) {
@@ -302,22 +266,29 @@ CFrameX11::CFrameX11(CFrame* frame, unsigned long parentWindow, const char* titl
         hints.min_height = hints.max_height = static_cast<int>(height);
         XSetWMNormalHints(d.display, d.window, &hints);
     }
-    d.gc = XCreateGC(d.display, d.window, 0, nullptr);
-    d.createBuffer(static_cast<int>(width), static_cast<int>(height));
+    d.surface = std::make_unique<CX11Surface>(d.display, d.window, d.visual);
+    d.surface->resize(static_cast<int>(width), static_cast<int>(height));
+    d.invalid.add(CRect(0, 0, width, height), CRect(0, 0, width, height));
+    d.openInputMethod();
     setCursor(CursorType::kDefault);
     XMapRaised(d.display, d.window);
-    XFlush(d.display);
 }
 
 CFrameX11::~CFrameX11() {
     Impl& d = *m_impl;
     if (!d.display) return;
-    d.popup.reset();
-    if (d.window) {
-        d.destroyBuffer();
-        for (auto& [type, cursor] : d.cursors) XFreeCursor(d.display, cursor);
-        XFreeGC(d.display, d.gc);
-        XDestroyWindow(d.display, d.window);
+    {
+        CX11ErrorTrap trap(d.display);
+        d.popup.reset();
+        if (d.window) {
+            d.releaseKeyboard();
+            if (d.inputContext) XDestroyIC(d.inputContext);
+            if (d.inputMethod) XCloseIM(d.inputMethod);
+            d.surface.reset();
+            for (auto& [type, cursor] : d.cursors) XFreeCursor(d.display, cursor);
+            XDestroyWindow(d.display, d.window);
+        }
+        XFreeColormap(d.display, d.visual.colormap);
     }
     XCloseDisplay(d.display);
 }
@@ -335,19 +306,28 @@ void* CFrameX11::getPlatformHandle() const {
 void CFrameX11::pump() {
     Impl& d = *m_impl;
     if (!isOpen()) return;
-    addRef();
-    while (XPending(d.display)) {
-        XEvent event;
-        XNextEvent(d.display, &event);
-        if (d.popup && d.popup->handle(event)) continue;
-        if (event.xany.window == d.window) d.handle(event);
+    addRef(); // a handler may close the editor
+    {
+        CX11ErrorTrap trap(d.display);
+        XSync(d.display, False); // every event the server generated so far is handled in this pass
+        while (XPending(d.display)) {
+            XEvent event;
+            XNextEvent(d.display, &event);
+            if (event.type == MappingNotify) {
+                XRefreshKeyboardMapping(&event.xmapping); // the user switched the keyboard layout
+                continue;
+            }
+            if (XFilterEvent(&event, None)) continue; // the input method took it
+            if (d.popup && d.popup->handle(event)) continue;
+            if (event.xany.window == d.window) d.handle(event);
+        }
+        if (d.popup) {
+            d.popup->update(CTimerService::instance().now());
+            if (d.popup->isFinished()) d.finishPopup();
+        }
+        CTimerService::instance().poll();
+        d.frame->idle(); // hands the dirty views to invalidRect and calls idle()
     }
-    if (d.popup) {
-        d.popup->update(CTimerService::instance().now());
-        if (d.popup->isFinished()) d.finishPopup();
-    }
-    CTimerService::instance().poll();
-    d.frame->idle(); // hands the dirty views to invalidRect and calls idle()
     release();
 }
 
@@ -356,24 +336,29 @@ void CFrameX11::invalidRect(const CRect& rect) {
 }
 
 void CFrameX11::idle() {
+    if (!isOpen()) return;
+    CX11ErrorTrap trap(m_impl->display);
     m_impl->paint();
 }
 
 bool CFrameX11::setSize(double width, double height) {
     Impl& d = *m_impl;
     if (!isOpen()) return false;
+    CX11ErrorTrap trap(d.display);
     XResizeWindow(d.display, d.window, static_cast<unsigned>(width), static_cast<unsigned>(height));
-    d.createBuffer(static_cast<int>(width), static_cast<int>(height));
+    d.surface->resize(static_cast<int>(width), static_cast<int>(height));
+    d.invalid.add(CRect(0, 0, width, height), CRect(0, 0, width, height));
     return true;
 }
 
 CPixelBuffer CFrameX11::getBackBuffer() {
-    return m_impl->buffer;
+    return m_impl->surface ? m_impl->surface->buffer() : CPixelBuffer{};
 }
 
 void CFrameX11::setCursor(CursorType cursor) {
     Impl& d = *m_impl;
     if (!isOpen()) return;
+    CX11ErrorTrap trap(d.display);
     auto it = d.cursors.find(cursor);
     if (it == d.cursors.end()) {
         unsigned shape = XC_left_ptr;
@@ -402,21 +387,45 @@ void CFrameX11::setCursor(CursorType cursor) {
 }
 
 void CFrameX11::takeKeyboardFocus() {
-    if (isOpen()) XSetInputFocus(m_impl->display, m_impl->window, RevertToParent, CurrentTime);
+    Impl& d = *m_impl;
+    if (!isOpen()) return;
+    CX11ErrorTrap trap(d.display);
+    if (!d.keyboardTaken) {
+        int revert = 0;
+        XGetInputFocus(d.display, &d.focusBefore, &revert);
+        long mask = kEventMask | kKeyMask;
+        unsigned long filterMask = 0;
+        if (d.inputContext && !XGetICValues(d.inputContext, XNFilterEvents, &filterMask, nullptr))
+            mask |= static_cast<long>(filterMask);
+        XSelectInput(d.display, d.window, mask);
+        if (d.inputContext) XSetICFocus(d.inputContext);
+        d.keyboardTaken = true;
+    }
+    XSetInputFocus(d.display, d.window, RevertToParent, CurrentTime);
+}
+
+void CFrameX11::releaseKeyboardFocus() {
+    if (isOpen()) m_impl->releaseKeyboard();
 }
 
 bool CFrameX11::showPopupMenu(COptionMenu* menu, const CPoint& where) {
     Impl& d = *m_impl;
     if (!isOpen() || !menu || menu->getNbEntries() == 0) return false;
+    CX11ErrorTrap trap(d.display);
     d.popup.reset(); // a new popup replaces one still open
     int rootX = 0, rootY = 0;
     Window child = 0;
     XTranslateCoordinates(d.display, d.window, DefaultRootWindow(d.display), static_cast<int>(where.x),
                           static_cast<int>(where.y), &rootX, &rootY, &child);
-    // A menu that shows its choice is at least as wide as the control; a context menu opens at the
-    // pointer and takes the width its entries need.
-    const double minWidth = menu->isTypeOf("Mirda_ContextMenu") ? 0 : menu->getViewSize().width();
-    d.popup = std::make_unique<CX11PopupMenu>(d.display, menu, CPoint(rootX, rootY), minWidth);
+    // A menu that shows its choice is at least as wide as the control and, when it has to open above,
+    // leaves the control visible; a context menu opens at the pointer and takes the width its entries
+    // need.
+    const bool contextMenu = menu->isTypeOf("Mirda_ContextMenu");
+    const double minWidth = contextMenu ? 0 : menu->getViewSize().width();
+    const double controlTop =
+        contextMenu ? rootY : rootY - (where.y - menu->parentToFrame(menu->getViewSize()).top);
+    d.popup = std::make_unique<CX11PopupMenu>(d.display, d.visual, menu, CPoint(rootX, rootY), controlTop,
+                                              minWidth);
     d.popup->update(CTimerService::instance().now());
     return true;
 }

@@ -31,6 +31,7 @@ public:
     CPixelBuffer getBackBuffer() override;
     void setCursor(CursorType cursor) override;
     void takeKeyboardFocus() override;
+    void releaseKeyboardFocus() override;
     bool showPopupMenu(COptionMenu* menu, const CPoint& where) override;
     void* getPlatformHandle() const override;
     // The open popup menu, null when none is open.

@@ -1,6 +1,7 @@
 #include "gui/platform/x11/X11Keys.h"
 
 #include "gui/KeyCodes.h"
+#include "gui/Utf8.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -55,8 +56,8 @@ uint8_t virtualKeyFromKeysym(unsigned long keysym) {
         return VKEY_PAGEDOWN;
     case XK_Select:
         return VKEY_SELECT;
-    case XK_Print:
-        return VKEY_PRINT;
+    case XK_Print: // the print-screen key
+        return VKEY_SNAPSHOT;
     case XK_Insert:
     case XK_KP_Insert:
         return VKEY_INSERT;
@@ -97,24 +98,76 @@ uint8_t virtualKeyFromKeysym(unsigned long keysym) {
     }
 }
 
-bool keyCodeFromEvent(XEvent& event, VstKeyCode& key) {
+namespace {
+
+uint8_t modifiersFromState(unsigned int state) {
+    uint8_t modifier = 0;
+    if (state & ShiftMask) modifier |= MODIFIER_SHIFT;
+    if (state & Mod1Mask) modifier |= MODIFIER_ALTERNATE;
+    if (state & ControlMask) modifier |= MODIFIER_CONTROL;
+    return modifier;
+}
+
+bool isPrintable(char32_t c) {
+    return c >= 0x20 && c != 0x7F;
+}
+
+// Without an input method: Latin-1 text, or the character a keysym stands for.
+char32_t characterWithoutInputMethod(XKeyEvent& event, KeySym& keysym) {
     char text[16] = {};
-    KeySym keysym = 0;
-    const int length = XLookupString(&event.xkey, text, sizeof text - 1, &keysym, nullptr);
-    key = VstKeyCode{};
-    key.virt = virtualKeyFromKeysym(keysym);
-    if (length == 1 && static_cast<unsigned char>(text[0]) >= 0x20 && text[0] != 0x7F)
-        key.character = static_cast<unsigned char>(text[0]);
-    else if (keysym >= 0x20 && keysym <= 0x7E)
-        key.character = static_cast<int32_t>(keysym);
-    else if ((keysym & 0xFF000000) == 0x01000000)
-        key.character = static_cast<int32_t>(keysym & 0x00FFFFFF); // Unicode keysyms
-    else if (keysym >= 0xA0 && keysym <= 0xFF)
-        key.character = static_cast<int32_t>(keysym); // Latin-1
-    if (key.virt == 0 && key.character == 0) return false;
-    if (event.xkey.state & ShiftMask) key.modifier |= MODIFIER_SHIFT;
-    if (event.xkey.state & Mod1Mask) key.modifier |= MODIFIER_ALTERNATE;
-    if (event.xkey.state & ControlMask) key.modifier |= MODIFIER_CONTROL;
+    const int length = XLookupString(&event, text, sizeof text - 1, &keysym, nullptr);
+    if (length == 1 && isPrintable(static_cast<unsigned char>(text[0])))
+        return static_cast<unsigned char>(text[0]);
+    if (keysym >= 0x20 && keysym <= 0x7E) return static_cast<char32_t>(keysym);
+    if ((keysym & 0xFF000000) == 0x01000000)
+        return static_cast<char32_t>(keysym & 0x00FFFFFF);                      // Unicode keysyms
+    if (keysym >= 0xA0 && keysym <= 0xFF) return static_cast<char32_t>(keysym); // Latin-1
+    return 0;
+}
+
+// Through the input method: any text it composed (nothing while a dead key waits for the next key).
+std::u32string textFromInputMethod(XIC ic, XKeyEvent& event, KeySym& keysym) {
+    char text[64];
+    Status status = 0;
+    const int length = Xutf8LookupString(ic, &event, text, sizeof text, &keysym, &status);
+    if (status != XLookupKeySym && status != XLookupBoth) keysym = NoSymbol;
+    std::u32string result;
+    if (status != XLookupChars && status != XLookupBoth) return result;
+    const std::string_view utf8(text, static_cast<size_t>(length));
+    for (size_t pos = 0; pos < utf8.size();)
+        if (const char32_t c = decodeUtf8(utf8, pos); isPrintable(c)) result.push_back(c);
+    return result;
+}
+
+} // namespace
+
+std::vector<VstKeyCode> keyCodesFromEvent(XEvent& event, XIC ic) {
+    KeySym keysym = NoSymbol;
+    std::u32string text;
+    if (ic && event.type == KeyPress) {
+        text = textFromInputMethod(ic, event.xkey, keysym);
+    } else if (const char32_t c = characterWithoutInputMethod(event.xkey, keysym)) {
+        text.push_back(c);
+    }
+    std::vector<VstKeyCode> keys;
+    VstKeyCode first;
+    first.virt = virtualKeyFromKeysym(keysym);
+    first.character = text.empty() ? 0 : static_cast<int32_t>(text[0]);
+    first.modifier = modifiersFromState(event.xkey.state);
+    if (first.virt != 0 || first.character != 0) keys.push_back(first);
+    for (size_t i = 1; i < text.size(); ++i) {
+        VstKeyCode next;
+        next.character = static_cast<int32_t>(text[i]);
+        next.modifier = first.modifier;
+        keys.push_back(next);
+    }
+    return keys;
+}
+
+bool keyCodeFromEvent(XEvent& event, VstKeyCode& key) {
+    const std::vector<VstKeyCode> keys = keyCodesFromEvent(event, nullptr);
+    if (keys.empty()) return false;
+    key = keys.front();
     return true;
 }
 

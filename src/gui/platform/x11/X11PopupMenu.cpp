@@ -2,8 +2,9 @@
 
 #include "gui/DrawContext.h"
 #include "gui/OptionMenu.h"
-#include "gui/PixelBuffer.h"
 #include "gui/platform/x11/X11Keys.h"
+#include "gui/platform/x11/X11Motion.h"
+#include "gui/platform/x11/X11Surface.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -18,11 +19,11 @@ struct CX11PopupMenu::Impl {
         Window window = 0;
         COptionMenu* menu = nullptr;
         CRect rect;
-        COwnedPixelBuffer pixels;
-        XImage* image = nullptr;
+        std::unique_ptr<CX11Surface> surface;
     };
 
     Display* display = nullptr;
+    CX11Visual visual;
     std::vector<std::unique_ptr<PaneWindow>> panes;
     bool pointerGrabbed = false;
     bool keyboardGrabbed = false;
@@ -48,32 +49,24 @@ CX11PopupMenu::Impl::createPane(const CPopupMenuSession::Pane& pane) {
     // Menus sit above everything without the window manager's involvement.
     attributes.override_redirect = True;
     attributes.save_under = True;
-    attributes.background_pixel = BlackPixel(display, screen);
     attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                             KeyPressMask | KeyReleaseMask;
-    p->window = XCreateWindow(display, RootWindow(display, screen), static_cast<int>(pane.rect.left),
-                              static_cast<int>(pane.rect.top), width, height, 0, CopyFromParent, InputOutput,
-                              CopyFromParent, CWOverrideRedirect | CWSaveUnder | CWEventMask | CWBackPixel,
-                              &attributes);
+    p->window = XCreateWindow(
+        display, RootWindow(display, screen), static_cast<int>(pane.rect.left),
+        static_cast<int>(pane.rect.top), width, height, 0, visual.depth, InputOutput, visual.visual,
+        CWOverrideRedirect | CWSaveUnder | CWEventMask | visual.apply(attributes), &attributes);
     const Atom type = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
     const Atom popupType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_POPUP_MENU", False);
     XChangeProperty(display, p->window, type, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&popupType), 1);
-    p->pixels.resize(static_cast<int32_t>(width), static_cast<int32_t>(height));
-    const CPixelBuffer& buffer = p->pixels.desc();
-    p->image = XCreateImage(display, DefaultVisual(display, screen),
-                            static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, 0,
-                            reinterpret_cast<char*>(buffer.pixels), width, height, 32, buffer.stride);
+    p->surface = std::make_unique<CX11Surface>(display, p->window, visual);
+    p->surface->resize(static_cast<int>(width), static_cast<int>(height));
     XMapRaised(display, p->window);
     return p;
 }
 
 void CX11PopupMenu::Impl::destroyPane(PaneWindow& pane) {
-    if (pane.image) {
-        pane.image->data = nullptr; // the pixels belong to the owned buffer
-        XDestroyImage(pane.image);
-        pane.image = nullptr;
-    }
+    pane.surface.reset();
     if (pane.window) XDestroyWindow(display, pane.window);
     pane.window = 0;
 }
@@ -92,14 +85,12 @@ void CX11PopupMenu::Impl::follow(const CPopupMenuSession& session) {
 }
 
 void CX11PopupMenu::Impl::paint(const CPopupMenuSession& session) {
-    const GC gc = DefaultGC(display, DefaultScreen(display));
     for (size_t i = 0; i < panes.size(); ++i) {
         PaneWindow& pane = *panes[i];
-        auto* context = new CDrawContext(pane.pixels.desc());
+        auto* context = new CDrawContext(pane.surface->buffer());
         session.drawPane(i, context);
         context->release();
-        XPutImage(display, pane.window, gc, pane.image, 0, 0, 0, 0, static_cast<unsigned>(pane.rect.width()),
-                  static_cast<unsigned>(pane.rect.height()));
+        pane.surface->put(0, 0, static_cast<int>(pane.rect.width()), static_cast<int>(pane.rect.height()));
     }
     repaint = false;
 }
@@ -124,12 +115,15 @@ bool CX11PopupMenu::Impl::ownsWindow(Window window) const {
     return false;
 }
 
-CX11PopupMenu::CX11PopupMenu(Display* display, COptionMenu* menu, const CPoint& rootAnchor, double minWidth)
+CX11PopupMenu::CX11PopupMenu(Display* display, const CX11Visual& visual, COptionMenu* menu,
+                             const CPoint& rootAnchor, double flipBottom, double minWidth)
     : m_impl(std::make_unique<Impl>()) {
     m_impl->display = display;
+    m_impl->visual = visual;
     const int screen = DefaultScreen(display);
     const CRect screenRect(0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen));
-    m_session = std::make_unique<CPopupMenuSession>(menu, rootAnchor, screenRect, minWidth);
+    m_session =
+        std::make_unique<CPopupMenuSession>(menu, rootAnchor, screenRect, minWidth, nullptr, flipBottom);
 }
 
 CX11PopupMenu::~CX11PopupMenu() {
@@ -161,9 +155,7 @@ bool CX11PopupMenu::handle(XEvent& event) {
         return true;
     case MotionNotify: {
         XEvent latest = event;
-        // Only the newest position matters.
-        while (XCheckTypedEvent(d.display, MotionNotify, &latest)) {
-        }
+        takeLatestMotion(d.display, latest);
         m_session->mouseMoved(CPoint(latest.xmotion.x_root, latest.xmotion.y_root));
         return true;
     }

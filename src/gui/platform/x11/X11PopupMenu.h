@@ -15,11 +15,14 @@ union _XEvent;
 namespace Mirda {
 
 class COptionMenu;
+struct CX11Visual;
 
 class CX11PopupMenu {
 public:
-    // Opens `menu` with its top-left at `rootAnchor` (root-window coordinates) on the screen of `display`.
-    CX11PopupMenu(_XDisplay* display, COptionMenu* menu, const CPoint& rootAnchor, double minWidth);
+    // Opens `menu` with its top-left at `rootAnchor` (root-window coordinates) on the screen of `display`,
+    // or with its bottom at `flipBottom` when it does not fit below; its windows use `visual`.
+    CX11PopupMenu(_XDisplay* display, const CX11Visual& visual, COptionMenu* menu, const CPoint& rootAnchor,
+                  double flipBottom, double minWidth);
     ~CX11PopupMenu();
     CX11PopupMenu(const CX11PopupMenu&) = delete;
     CX11PopupMenu& operator=(const CX11PopupMenu&) = delete;
