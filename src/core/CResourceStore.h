@@ -18,7 +18,7 @@ struct ResourceEntry {
 /**
  * Reader of the "RESOURCE2" store. Every directory entry is checked against the block's bounds when the
  * store opens, so reads never leave the block; a directory that fails any check leaves the store open but
- * empty. Not thread-safe: used from the GUI thread.
+ * empty. Not thread-safe: the process-wide one is used through ResourceStoreAccess.
  */
 class CResourceStore {
 public:
@@ -62,7 +62,7 @@ private:
     std::vector<std::unique_ptr<std::uint8_t[]>> handedOut_;
 };
 
-/** The process-wide store: one open store at a time. */
+/** The process-wide store: one open store at a time, opened and closed by ResourceStoreAccess only. */
 CResourceStore& resourceStore();
 
 } // namespace Core

@@ -4,10 +4,10 @@
 #include "params/KavrenParameters.h"
 #include "params/ParameterProperty.h"
 #include "params/ValueFormat.h"
+#include "params/ValueParse.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <strings.h>
 
 namespace Tessu {
@@ -64,9 +64,9 @@ bool readNumber(ParameterProperty& p, std::string text, float& plain) {
     else if (endsWithNoCase(text, "db"))
         decibels = true, text.resize(text.size() - 2);
     text = trim(text);
-    char* end = nullptr;
-    double number = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != 0 || !std::isfinite(number)) return false;
+    const char* end = nullptr;
+    double number = readLeadingNumber(text.c_str(), &end);
+    if (text.empty() || *end != 0 || std::isnan(number)) return false;
     if (decibels && p.getUnitKind() == kUnitGainFactor) number = std::pow(10.0, number * 0.05);
     plain = float(number * scale);
     return true;

@@ -1,8 +1,9 @@
 #include "params/ValueParse.h"
 
-#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <locale.h>
 
 #include "params/ParameterProperty.h"
 #include "params/SkewCurve.h"
@@ -39,20 +40,20 @@ double parseRatio(const char* text, double asRead, float maximum) {
 
 } // namespace
 
-double readLeadingNumber(const char* text) {
-    while (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r' || *text == '\f' || *text == '\v')
-        ++text;
-    if (*text == '+' && text[1] != '-') ++text;
-    double value = 0.0;
-    auto result = std::from_chars(text, text + std::strlen(text), value);
-    return result.ec == std::errc() ? value : 0.0;
+double readLeadingNumber(const char* text, const char** end) {
+    static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", locale_t(0));
+    char* after = nullptr;
+    const double value = strtod_l(text, &after, cLocale);
+    if (end) *end = after;
+    return value;
 }
 
 float parseValueText(const char* text, int32_t unitKind, float curve, float maximum) {
     double value = readLeadingNumber(text);
     switch (unitKind) {
     case kUnitPercent:
-        value = skew(value / 100.0, curve);
+        // The curve is a ratio of lines: beyond the float range its limit is not the range end.
+        if (!std::isinf(value)) value = skew(value / 100.0, curve);
         break;
     case kUnitGainFactor:
         value = std::pow(10.0, 0.05 * value);

@@ -1,10 +1,10 @@
 #include "presets/CPresetInterface.h"
 
-#include "core/CResourceStore.h"
 #include "core/DirectoryIterator.h"
 #include "core/FileSystem.h"
 #include "core/Paths.h"
 #include "core/Process.h"
+#include "core/ResourceStoreAccess.h"
 #include "core/Settings.h"
 #include "core/SpecialFolders.h"
 #include "presets/CFileFormat.h"
@@ -198,26 +198,25 @@ void CPresetInterface::askToRestoreFactoryPresets() {
 }
 
 void CPresetInterface::restoreFactoryPresets() {
-    Core::CResourceStore& store = Core::resourceStore();
-    if (store.isOpen()) return; // someone else is reading it
-    if (!store.open(factoryStore_)) {
-        store.close(); // an unreadable directory still leaves the store open
-        return;
+    // Copied out first: the store is not held while the files are written.
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
+    {
+        Core::ResourceStoreAccess access(factoryStore_.data ? factoryStore_ : Core::linkedResources());
+        Core::CResourceStore& store = access.store();
+        const std::size_t prefixLength = std::strlen(kFactoryPrefix);
+        for (std::int32_t i = 0; access.isOpen() && i < store.count(); ++i) {
+            const std::string name = store.entryAt(i)->name;
+            if (name.compare(0, prefixLength, kFactoryPrefix) != 0 || name.size() == prefixLength) continue;
+            const std::string relative = name.substr(prefixLength);
+            if (staysInside(relative)) files.emplace_back(relative, access.copy(name.c_str()));
+        }
     }
-    const std::size_t prefixLength = std::strlen(kFactoryPrefix);
-    for (std::int32_t i = 0; i < store.count(); ++i) {
-        const std::string name = store.entryAt(i)->name;
-        if (name.compare(0, prefixLength, kFactoryPrefix) != 0 || name.size() == prefixLength) continue;
-        const std::string relative = name.substr(prefixLength);
-        if (!staysInside(relative)) continue;
+    for (const auto& [relative, bytes] : files) {
+        if (bytes.empty()) continue;
         const std::string target = Core::withTrailingSlash(presetFolder_) + relative;
         Core::createFolders(Core::folderPart(target));
-        std::int32_t size = 0;
-        std::uint8_t* bytes = store.read(name.c_str(), size);
-        if (bytes) Core::writeFileAtomically(target, bytes, static_cast<std::size_t>(size));
-        store.release(bytes);
+        Core::writeFileAtomically(target, bytes.data(), bytes.size());
     }
-    store.close();
 }
 
 void CPresetInterface::openPresetFolder() {

@@ -60,7 +60,7 @@ public:
     static std::string defaultPresetFolder();
 
     const std::string& getPresetFolder() const { return presetFolder_; }
-    /** The store that factory presets are restored from. */
+    /** The store that factory presets are restored from; the library's linked store when none is set. */
     void setFactoryStore(Core::ResourceBlock block) { factoryStore_ = block; }
 
     void scan();

@@ -3,6 +3,11 @@
 // source says.
 #include "factory/FactoryPresets.h"
 
+#include "core/ResourceStoreAccess.h"
+#include "core/TempFolder.h"
+#include "kavren/PresetLibrary.h"
+#include "presets/CPresetInterface.h"
+
 #include "params/UserValueText.h"
 #include "presetc/PresetSource.h"
 #include "vsthost/VstPluginHost.h"
@@ -38,6 +43,20 @@ TEST(FactoryLibrary, ListsTheInitPresetAndEveryCategoryWithItsSize) {
     }
     EXPECT_TRUE(init);
     EXPECT_EQ(sizes, kCategorySizes);
+}
+
+// The library's own store, as the plug-in registers it, restored into an empty folder.
+TEST(FactoryLibrary, RestoringFromTheLibrarysStoreWritesEveryPreset) {
+    const kavren::PresetLibrary carried(pluginPath());
+    KavrenTest::TempFolder folder;
+    Core::setLinkedResources(carried.store());
+    Tessu::CPresetInterface(folder.path(), nullptr, nullptr).restoreFactoryPresets();
+    Core::setLinkedResources({});
+    size_t written = 0;
+    for (const auto& file : fs::recursive_directory_iterator(folder.path()))
+        written += file.is_regular_file();
+    EXPECT_EQ(written, 133u);
+    for (const std::string& name : carried.names()) EXPECT_TRUE(fs::exists(folder / (name + ".fxp"))) << name;
 }
 
 TEST(FactoryLibrary, EveryPresetIsDescribedInTheGuide) {

@@ -230,6 +230,13 @@ TEST(ParameterPropertyText, SetValueFromTextByUnitKind) {
         {kUnitRatio, 1, 20, "6", 6.0f},
         {kUnitInteger, 1, 4, "3", 3.0f},
         {kUnitHertz, 40, 22050, "abc", 40.0f},
+        // The C library's reading: beyond the float range is infinite and clamps to that end.
+        {kUnitHertz, 40, 22050, "1e999", 22050.0f},
+        {kUnitHertz, 40, 22050, "-1e999 Hz", 40.0f},
+        {kUnitMilliseconds, 0, 1000, "0x10", 16.0f},
+        {kUnitMilliseconds, 0, 1000, "infinite", 1000.0f},
+        {kUnitMilliseconds, 5, 1000, "nan", 5.0f},
+        {kUnitPercent, 0, 1, "1e400%", 1.0f},
     };
     for (const Case& c : cases) {
         ParameterProperty parameter;

@@ -1,12 +1,15 @@
 #include "presets/CPresetInterface.h"
 #include "ResourcePacker.h"
-#include "core/CResourceStore.h"
+#include "core/ResourceStoreAccess.h"
 #include "core/TempFolder.h"
 #include "presets/CFileFormat.h"
 
+#include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
+#include <thread>
 
 using KavrenTest::TempFolder;
 using Tessu::CPresetInterface;
@@ -211,6 +214,38 @@ TEST_F(PresetLibrary, RestoringFactoryPresetsOverwritesSameNamesOnly) {
     EXPECT_FALSE(std::filesystem::exists(root / "Escape.fxp"));
     EXPECT_FALSE(std::filesystem::exists(folder + "Background.png"));
     EXPECT_FALSE(Core::resourceStore().isOpen());
+}
+
+// In the plug-in nothing sets a factory store: the library's linked store is restored, while instances
+// created on a host's worker thread read their init preset from it.
+TEST_F(PresetLibrary, RestoresTheLinkedStoreWhileInstancesReadIt) {
+    std::vector<Packres::PackEntry> entries{{"presets/Init Preset.fxp", {'i', 'n', 'i', 't'}}};
+    for (int i = 0; i < 133; ++i)
+        entries.push_back(
+            {"presets/Category " + std::to_string(i % 7) + "/Preset " + std::to_string(i) + ".fxp",
+             std::vector<std::uint8_t>(200 + i, std::uint8_t(i))});
+    std::vector<std::uint8_t> store;
+    std::string error;
+    ASSERT_TRUE(Packres::packStore(entries, 64, store, error)) << error;
+    Core::setLinkedResources({store.data(), store.size()});
+    std::atomic<bool> restored{false};
+    std::atomic<int> instances{0}, missed{0};
+    std::thread worker([&] {
+        while (!restored || instances < 50) {
+            if (Core::readResource("presets/Init Preset.fxp").size() != 4) ++missed;
+            ++instances;
+        }
+    });
+    library.restoreFactoryPresets();
+    restored = true;
+    worker.join();
+    Core::setLinkedResources({});
+    EXPECT_EQ(missed.load(), 0);
+    for (const Packres::PackEntry& entry : entries) {
+        const std::string path = folder + entry.name.substr(std::strlen("presets/"));
+        ASSERT_TRUE(std::filesystem::exists(path)) << path;
+        EXPECT_EQ(std::filesystem::file_size(path), entry.content.size()) << path;
+    }
 }
 
 TEST(PresetFolder, DefaultsToTheDocumentsFolderUnlessConfigured) {

@@ -2,6 +2,8 @@
 // stored there, and preset files on disk.
 #pragma once
 
+#include "core/ResourceBlock.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +20,10 @@ public:
     // The state chunk of an embedded preset by name, or of an FXP file by path. Throws
     // std::runtime_error naming what was not found or not readable.
     std::vector<uint8_t> chunk(const std::string& nameOrFile) const;
+    // The store as the library carries it (valid while this object lives).
+    Core::ResourceBlock store() const {
+        return {library_.data() + storeOffset_, library_.size() - storeOffset_};
+    }
 
 private:
     std::vector<uint8_t> library_;

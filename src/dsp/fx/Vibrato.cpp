@@ -11,6 +11,17 @@ namespace {
 
 // Largest delay the read can take: with a write index of 1 the read interpolates from index 1 - 1.
 constexpr float kMaximumReadDelay = CVibrato::kBufferLength - 2;
+constexpr float kEnableRate = 0.00011f;
+constexpr float kDepthRate = 0.01f;
+constexpr float kDelayRate = 0.01f;
+constexpr float kDenormalOffset = 1e-19f;
+
+// x after `steps` steps of x += (target - x)·rate + 1e-19: the distance to the fixed point
+// target + 1e-19 / rate shrinks by (1 - rate) per step.
+float afterSteps(float x, float target, float rate, int steps) {
+    const double fixedPoint = double(target) + double(kDenormalOffset) / rate;
+    return static_cast<float>(fixedPoint + (x - fixedPoint) * std::pow(1.0 - rate, steps));
+}
 
 } // namespace
 
@@ -27,7 +38,6 @@ void CVibrato::setSampleRate(float rate) {
     sampleRate = rate;
     first.setSampleRate(rate);
     second.setSampleRate(rate);
-    setParameter(kMix, mix);
 }
 
 void CVibrato::setParameter(int index, float value) {
@@ -45,7 +55,7 @@ void CVibrato::setParameter(int index, float value) {
         enableTarget = value > 0.0101f ? 1.0f : 0.0f;
         break;
     case kMix: {
-        mix = std::clamp(value, 0.0f, 1.0f);
+        const float mix = std::clamp(value, 0.0f, 1.0f);
         depthTarget = std::min(65526.0f, std::trunc(0.05f * sampleRate * mix * mix) * 0.5f);
         break;
     }
@@ -73,12 +83,12 @@ void CVibrato::processSample(float inL, float inR, float& outL, float& outR) {
 }
 
 float CVibrato::nextEnable(float e) const {
-    e += (enableTarget - e) * 0.00011f + 1e-19f;
-    return e + (enableTarget - e) * 0.00011f + 1e-19f;
+    e += (enableTarget - e) * kEnableRate + kDenormalOffset;
+    return e + (enableTarget - e) * kEnableRate + kDenormalOffset;
 }
 
 float CVibrato::nextDepth(float d) const {
-    return d + 1e-19f + (depthTarget - d) * 0.01f;
+    return d + kDenormalOffset + (depthTarget - d) * kDepthRate;
 }
 
 void CVibrato::processFrame(float inL, float inR, float& outL, float& outR, float o, Rest rest) {
@@ -86,7 +96,8 @@ void CVibrato::processFrame(float inL, float inR, float& outL, float& outR, floa
     if (!rest.enable) enable = nextEnable(enable);
     if (!rest.depth) depth = nextDepth(depth);
 
-    delay = std::clamp(delay + 1e-19f + (depth * (o + 1.0f) * enable - delay) * 0.01f, 0.0f, 65536.0f);
+    delay = std::clamp(delay + kDenormalOffset + (depth * (o + 1.0f) * enable - delay) * kDelayRate, 0.0f,
+                       65536.0f);
 
     // Output = the input (delay + 1) samples back: interpolate between the samples stored at
     // trunc(position) - 1 and trunc(position), position = write index - delay on the ring 1..65535.
@@ -142,6 +153,20 @@ void CVibrato::writeOnly(StereoView bus, int n) {
         }
     }
     if (finiteCheck != 0.0f) clearBuffers();
+    advanceUnread(n);
+}
+
+// n frames of processing without the reads, in closed form: enable and depth take their smoothing
+// steps, both oscillators turn, and the delay follows depth·(o + 1)·enable with o at its mean over the
+// frames (idle, that target stays below twice a depth under 1e-6 samples).
+void CVibrato::advanceUnread(int n) {
+    if (n <= 0) return;
+    if (nextEnable(enable) != enable) enable = afterSteps(enable, enableTarget, kEnableRate, 2 * n);
+    if (nextDepth(depth) != depth) depth = afterSteps(depth, depthTarget, kDepthRate, n);
+    const float meanSweep = static_cast<float>(first.tickSum(n) / n);
+    delay = std::clamp(afterSteps(delay, depth * (meanSweep + 1.0f) * enable, kDelayRate, n), 0.0f, 65536.0f);
+    second.tickSum(n);
+    secondValue = second.value();
 }
 
 void CVibrato::processBlock(StereoView bus, int n) {

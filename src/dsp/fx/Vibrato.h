@@ -22,7 +22,8 @@ public:
 
     void setSampleRate(float rate);
     // kShift: phase of the first oscillator (0..1); kRate: Hz of both oscillators, on above 0.0101 Hz;
-    // kMix: 0..1, depth = min(65526, trunc(0.05 sampleRate mix^2) / 2) samples.
+    // kMix: 0..1, depth = min(65526, trunc(0.05 sampleRate mix^2) / 2) samples at the rate of the call
+    // (a later rate change keeps the depth in samples until the mix is set again).
     void setParameter(int index, float value);
     // Buffers cleared, write index 1, delay 0, oscillators restarted.
     void reset();
@@ -34,8 +35,9 @@ public:
     // No depth asked for and the sweep settled at the shortest delay: the output would only be the
     // input one sample late.
     bool isIdle() const { return depthTarget == 0.0f && depth < 1e-6f && delay < 1e-6f; }
-    // Stores the block as the delay's input without reading it, so a caller that skips an idle vibrato
-    // keeps the delay line current for when it is used again.
+    // Stores the block as the delay's input without reading it, and moves the smoothers, the delay and
+    // both oscillators on by the block as processing would, so a caller that skips an idle vibrato
+    // resumes it where it would be had it run all along.
     void writeOnly(StereoView bus, int n);
 
     float getDelay() const { return delay; }
@@ -55,6 +57,7 @@ private:
     float nextEnable(float e) const;
     float nextDepth(float d) const;
     void store(float inL, float inR);
+    void advanceUnread(int n);
 
     Generators::CLFOOscillator first;
     Generators::CLFOOscillator second;
@@ -66,7 +69,6 @@ private:
     float depth = 0.0f;
     float enableTarget = 1.0f;
     float enable = 1.0f;
-    float mix = 0.0f;
     float sampleRate = 44100.0f;
     double secondValue = 0.0;
 };

@@ -73,6 +73,9 @@ void takeRoots(float* x, int n) {
 } // namespace
 
 CFXLimiter::CFXLimiter() {
+    // The automatic release time falls to 1 % of a step within 2205 samples (50 ms at the construction
+    // rate); like the look-ahead, this stays in samples at every later rate.
+    autoReleaseFall = static_cast<float>(1.0 - std::pow(0.01, 1.0 / (0.05 * sampleRate)));
     setLookAhead();
     setMaxBlockSize(initialBlockSize);
     recompute();
@@ -132,8 +135,6 @@ void CFXLimiter::recompute() {
     autoReleaseCoefficient = halfLifeKeep(autoReleaseMs);
     makeup = std::pow(threshold, 1.0f - ratioExponent);
     outputScale = (1.0f / makeup + 1.0f) * 0.5f;
-    // The automatic release time falls to 1 % of a step within 50 ms.
-    autoReleaseFall = static_cast<float>(1.0 - std::pow(0.01, 1.0 / (0.05 * sampleRate)));
 }
 
 void CFXLimiter::reset() {
@@ -176,8 +177,10 @@ float CFXLimiter::windowMaximum() const {
 
 void CFXLimiter::detectPeaks(const float* left, const float* right, int n) {
     if (loudest(left, right, n) < silence) {
-        // Silence does not advance the window; a window that has gone quiet gives zero peaks.
-        if (windowMaximum() < silence) std::fill_n(peaks.begin(), n, 0.0f);
+        // Silence does not advance the window, so its maximum still covers every sample in the
+        // look-ahead and holds the gain down until they are out; a window that has gone quiet gives zero.
+        const float held = windowMaximum();
+        std::fill_n(peaks.begin(), n, held < silence ? 0.0f : std::min(std::sqrt(held), peakCap));
         return;
     }
     for (int done = 0; done < n;) {

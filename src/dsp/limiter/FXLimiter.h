@@ -11,7 +11,9 @@
 // half-lives); the audio is delayed by P samples so the envelope has reached a peak when it leaves.
 // P = trunc(0.005·44100 + 1) = 221 is fixed at construction and stays the effect's latency at every rate.
 // A release of 1 ms or less switches to a program-dependent release: about 1.1 ms without gain reduction,
-// up to about 651 ms at 24 dB of reduction.
+// up to about 651 ms at 24 dB of reduction; that release time falls back within 2205 samples at every
+// rate. A block of digital silence does not advance the window: the gain follows the window's maximum
+// until sound returns, so the samples still in the look-ahead never pass the ceiling.
 //
 // Audio thread: process, reset, setParameter. Setup: setSampleRate, setMaxBlockSize (allocates).
 // Non-finite input samples are replaced by silence before they enter the limiter, so its output is

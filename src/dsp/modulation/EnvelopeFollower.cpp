@@ -105,7 +105,6 @@ void CEnvelopeFollower::process(const float* left, const float* right, int n) {
 void CEnvelopeFollower::reset() {
     smoothers[kLowPass].reset();
     smoothers[kHighPass].reset();
-    bandPass.clearState();
 }
 
 } // namespace DSP

@@ -57,7 +57,7 @@ public:
     const CEnvelopeSmoother& smoother(Target target) const { return smoothers[target]; }
     bool isMeasuringInBand() const { return measurePoint.load(std::memory_order_relaxed) > 100.0f; }
 
-    // Smoothers to 0 and the measure-point filter cleared (bypass reset).
+    // Smoothers to 0 (reset and bypass reset); the measure-point filter keeps its state.
     void reset();
 
 private:

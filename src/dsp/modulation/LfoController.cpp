@@ -36,12 +36,14 @@ void CLFOController::setSync(bool on) {
 
 void CLFOController::setShape(int value) {
     shapeValue.store(value, kRelaxed);
+    shapeSent.store(true, kRelaxed);
     requestRealign();
     settingsVersion.fetch_add(1, kRelaxed);
 }
 
 void CLFOController::setShift(float cycles) {
     shift.store(cycles, kRelaxed);
+    shiftSent.store(true, kRelaxed);
     requestRealign();
     settingsVersion.fetch_add(1, kRelaxed);
 }
@@ -50,7 +52,10 @@ void CLFOController::setBpmOverride(int bpm) {
     bpmOverride.store(bpm, kRelaxed);
 }
 
-// Only what changed reaches the oscillator, so re-sending a value (preset load) does not restart it.
+// Rate and sync only redo the rate setup. Every shape sent, changed or not, restarts the oscillator, and
+// every shift sent is applied again, which puts the phase shapes back at the shifted start (a sine
+// phasor turns by the difference to its applied shift only); so a preset load, which sends every value
+// again, starts the LFO afresh.
 void CLFOController::applySettings() {
     const std::uint32_t version = settingsVersion.load(kRelaxed);
     if (version == appliedVersion) return;
@@ -60,11 +65,9 @@ void CLFOController::applySettings() {
     if (syncIndex != lfo.getSyncIndex()) lfo.setSyncIndex(syncIndex);
     lfo.setRate(rateHz.load(kRelaxed));
 
-    const int shape = Generators::CLFOOscillator::shapeFromParameter(shapeValue.load(kRelaxed));
-    if (shape != lfo.getShape()) lfo.setShape(shape);
-
-    const double newShift = shift.load(kRelaxed);
-    if (newShift != lfo.getShift()) lfo.setShift(newShift);
+    if (shapeSent.exchange(false, kRelaxed))
+        lfo.setShape(Generators::CLFOOscillator::shapeFromParameter(shapeValue.load(kRelaxed)));
+    if (shiftSent.exchange(false, kRelaxed)) lfo.setShift(shift.load(kRelaxed));
 }
 
 double CLFOController::blockTempo(double hostTempo) const {

@@ -22,9 +22,12 @@ public:
 
     // "LFO Rate": plain value in Hz and its normalised position (which picks the division when synced).
     void setRate(float hz, float normalised);
-    void setSync(bool on);        // "LFO Sync"
-    void setShape(int value);     // "LFO Shape" 0..5
-    void setShift(float cycles);  // "LFO Shift" 0..1
+    void setSync(bool on); // "LFO Sync"
+    // "LFO Shape" 0..5: restarts the oscillator at the next advance(), also when the shape is unchanged.
+    void setShape(int value);
+    // "LFO Shift" 0..1: applied again at the next advance(), also when unchanged (the phase shapes start
+    // over at the shift; a sine turns by the change only).
+    void setShift(float cycles);
     void setBpmOverride(int bpm); // "LFO BPM": 30 and above replace the host tempo
     // Recompute the restart grid at the next synced block (rate, shape, sync, shift changes and the
     // bypass reset do this).
@@ -53,6 +56,8 @@ private:
     std::atomic<bool> sync{false};
     std::atomic<int> shapeValue{0};
     std::atomic<float> shift{0.0f};
+    std::atomic<bool> shapeSent{false};
+    std::atomic<bool> shiftSent{false};
     std::atomic<int> bpmOverride{0};
     std::atomic<bool> realignRequested{false};
     std::atomic<std::uint32_t> settingsVersion{1};

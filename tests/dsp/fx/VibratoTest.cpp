@@ -62,6 +62,11 @@ TEST(Vibrato, FullMixSweepsTheDelayOverTwiceTheDepth) {
 
     vibrato.setParameter(CVibrato::kMix, 0.5f);
     EXPECT_FLOAT_EQ(vibrato.getDepthTarget(), 275.5f); // trunc(551.25) / 2
+    // The depth is taken at the rate of the mix setting.
+    vibrato.setSampleRate(96000.0f);
+    EXPECT_FLOAT_EQ(vibrato.getDepthTarget(), 275.5f);
+    vibrato.setParameter(CVibrato::kMix, 0.5f);
+    EXPECT_FLOAT_EQ(vibrato.getDepthTarget(), 600.0f);
 }
 
 // A ramp read through the delay gives back the ramp at (k - 1 - delay), which checks the fractional
@@ -129,4 +134,41 @@ TEST(Vibrato, BlocksMatchFrameByFrameThroughSettlingAndRest) {
     run(0.4f, 2000); // 176000 samples: enable and depth come to rest
     EXPECT_NEAR(blockwise.getDelay(), frameByFrame.getDelay(), 1e-3f);
     run(0.7f, 300);
+}
+
+// The effect skips an idle vibrato (writeOnly instead of processBlock). Meanwhile the sweep may fade out
+// (rate at 0) or the oscillators keep turning; either way, once a depth is asked for, the skipped one
+// sounds as the one that ran throughout.
+TEST(Vibrato, SkippedWhileIdleResumesAsIfItHadRun) {
+    for (float rate : {0.0f, 3.0f}) {
+        CVibrato skipped, running;
+        for (CVibrato* v : {&skipped, &running}) {
+            v->setParameter(CVibrato::kRate, rate);
+            v->setParameter(CVibrato::kMix, 0.0f);
+        }
+        int sample = 0;
+        float worst = 0.0f;
+        auto block = [&](bool compare) {
+            std::vector<float> l(88), r(88);
+            for (int i = 0; i < 88; ++i, ++sample) {
+                l[i] = 0.5f * std::sin(0.0627f * float(sample));
+                r[i] = 0.25f * std::cos(0.0113f * float(sample));
+            }
+            std::vector<float> expectedL = l, expectedR = r;
+            running.processBlock(DSP::StereoView{expectedL.data(), expectedR.data()}, 88);
+            if (skipped.isIdle())
+                skipped.writeOnly(DSP::StereoView{l.data(), r.data()}, 88);
+            else
+                skipped.processBlock(DSP::StereoView{l.data(), r.data()}, 88);
+            for (int i = 0; compare && i < 88; ++i)
+                worst = std::max({worst, std::fabs(l[i] - expectedL[i]), std::fabs(r[i] - expectedR[i])});
+        };
+        for (int b = 0; b < 1000; ++b) block(false); // two seconds idle
+        ASSERT_TRUE(skipped.isIdle());
+        for (CVibrato* v : {&skipped, &running}) v->setParameter(CVibrato::kMix, 1.0f);
+        for (int b = 0; b < 250; ++b) block(true);
+        EXPECT_LT(worst, 1e-4f) << rate << " Hz";
+        EXPECT_NEAR(skipped.getDelay(), running.getDelay(), 1e-2f) << rate << " Hz";
+        EXPECT_NEAR(skipped.getSecondOscillatorValue(), running.getSecondOscillatorValue(), 1e-6) << rate;
+    }
 }

@@ -94,8 +94,9 @@ TEST(FXLimiter, FixedReleaseReturnsToUnityOnTime) {
     for (int i = unityAt + 5; i < 20000; ++i) ASSERT_EQ(out.left[i], 0.5f) << i;
 }
 
-int samplesToRecover(float burstLevel, float releaseMs) {
+int samplesToRecover(float burstLevel, float releaseMs, float rate = 44100.0f) {
     CFXLimiter limiter;
+    limiter.setSampleRate(rate);
     limiter.setParameter(CFXLimiter::Release, releaseMs);
     const int loudEnd = 44100 / 5;
     const Signal out = run(limiter, constant({{loudEnd, burstLevel}, {44100, 0.5f}}), 88);
@@ -113,6 +114,35 @@ TEST(FXLimiter, AutomaticReleaseLengthensWithGainReduction) {
     EXPECT_LT(fixedShort, 44100 * 20 / 1000);
     EXPECT_GT(heavy, 44100 * 50 / 1000);
     EXPECT_LT(heavy, 44100); // the release shortens as the reduction fades
+}
+
+// The release-time smoother falls per sample as it does at 44.1 kHz, whatever the rate: at 8 kHz the
+// recovery is not simply the 44.1 kHz recovery scaled to the rate, it takes longer.
+TEST(FXLimiter, AutomaticReleaseSmootherKeepsItsSampleCount) {
+    for (float level : {4.0f, 16.0f}) {
+        const double scaled = samplesToRecover(level, 1.0f) * 8000.0 / 44100.0;
+        EXPECT_GT(samplesToRecover(level, 1.0f, 8000.0f), 1.15 * scaled) << level;
+    }
+}
+
+// Loud, limited sound that stops in exact digital silence (as after the rate reducer's quantisation):
+// silent blocks hold the window, and the samples still in the look-ahead stay under the ceiling at every
+// block length and release.
+TEST(FXLimiter, SoundEndingInDigitalSilenceStaysUnderTheCeiling) {
+    for (float releaseMs : {1.0f, 10.0f, 50.0f}) {
+        for (int block : {64, 88, 221, 384, 512}) {
+            for (int stop : {20000, 20037}) {
+                CFXLimiter limiter;
+                limiter.setParameter(CFXLimiter::Release, releaseMs);
+                Signal s = constant({{stop, 0.0f}, {3000, 0.0f}});
+                for (int i = 0; i < stop; ++i) s.left[i] = s.right[i] = 2.0f * std::sin(0.0628f * float(i));
+                const Signal out = run(limiter, s, block);
+                float loudest = 0.0f;
+                for (int i = 10000; i < stop + 3000; ++i) loudest = std::max(loudest, std::fabs(out.left[i]));
+                EXPECT_LT(loudest, 1.0002f) << releaseMs << " ms, block " << block << ", stop " << stop;
+            }
+        }
+    }
 }
 
 TEST(FXLimiter, NonFiniteInputNeverReachesTheOutput) {

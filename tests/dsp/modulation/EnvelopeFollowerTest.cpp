@@ -92,6 +92,23 @@ TEST(EnvelopeFollower, SmoothersStepOncePerBlockAtTheirCoefficients) {
     EXPECT_FLOAT_EQ(follower.value(CEnvelopeFollower::kHighPass), 0.0f);
 }
 
+// A reset (bypass, resume) clears the smoothers; the measure-point band-pass rings on undisturbed.
+TEST(EnvelopeFollower, ResetClearsTheSmoothersOnly) {
+    CEnvelopeFollower reset, untouched;
+    const Stereo tone = sine(1000.0, 1.0, 880);
+    for (CEnvelopeFollower* follower : {&reset, &untouched}) {
+        follower->setMeasurePoint(1000.0f);
+        follower->process(tone.left.data(), tone.right.data(), 880);
+    }
+    reset.reset();
+    EXPECT_EQ(reset.value(CEnvelopeFollower::kLowPass), 0.0f);
+    EXPECT_EQ(reset.value(CEnvelopeFollower::kHighPass), 0.0f);
+    const std::vector<float> silent(88, 0.0f);
+    const float ringing = untouched.measure(silent.data(), silent.data(), 88);
+    EXPECT_GT(ringing, 0.5f);
+    EXPECT_EQ(reset.measure(silent.data(), silent.data(), 88), ringing);
+}
+
 TEST(EnvelopeFollower, RecoversInOneBlockAfterNonFiniteInput) {
     for (float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
         CEnvelopeFollower follower;

@@ -114,3 +114,19 @@ TEST(LfoController, ShapeChangeTakesEffectAtTheNextBlock) {
     lfo.setShift(0.5f);
     EXPECT_EQ(lfo.advance(1, 120.0, false, 0.0), -1.0f);
 }
+
+// A preset load sends every value again: an unchanged shape restarts the oscillator, and an unchanged
+// shift puts a phase shape back at its shifted start.
+TEST(LfoController, ResentShapeAndShiftStartOver) {
+    CLFOController lfo;
+    lfo.setRate(441.0f, 0.5f); // 100 samples per cycle: the saw falls by 0.02 per sample
+    lfo.setShape(kSawShape);
+    lfo.setShift(0.25f);
+    EXPECT_FLOAT_EQ(lfo.advance(1, 120.0, false, 0.0), 0.5f);
+    lfo.advance(30, 120.0, false, 0.0);
+    lfo.setShape(kSawShape);
+    EXPECT_FLOAT_EQ(lfo.advance(1, 120.0, false, 0.0), 0.5f);
+    lfo.advance(30, 120.0, false, 0.0);
+    lfo.setShift(0.25f);
+    EXPECT_NEAR(lfo.advance(1, 120.0, false, 0.0), 0.48f, 1e-6f);
+}
