@@ -278,6 +278,7 @@ struct CService::Internals {
     std::atomic<const CSession*> driver{nullptr};
     Core::CriticalSection newsGuard;
     bool newsStarted = false;
+    int instances = 0;
     ServiceThreads threads;
 };
 
@@ -293,6 +294,7 @@ CSession& CService::registerProduct(const char* productKey, const char* productK
     CSession* session = nullptr;
     {
         std::lock_guard lock(internals_->mutex);
+        ++internals_->instances;
         for (const auto& existing : internals_->sessions)
             if (existing->productKey() == productKey) return *existing;
         session = internals_->sessions
@@ -302,6 +304,14 @@ CSession& CService::registerProduct(const char* productKey, const char* productK
     session->readCache();
     session->startNewsCheck();
     return *session;
+}
+
+void CService::releaseProduct() {
+    {
+        std::lock_guard lock(internals_->mutex);
+        if (internals_->instances == 0 || --internals_->instances > 0) return;
+    }
+    stopThreads();
 }
 
 CSession* CService::findSession(const std::string& productKey) {
@@ -350,6 +360,10 @@ CService& service() {
 
 CSession& registerProduct(const char* productKey, const char* productKeyLower, std::int32_t version) {
     return service().registerProduct(productKey, productKeyLower, version);
+}
+
+void releaseProduct() {
+    service().releaseProduct();
 }
 
 void stopServiceThreads() {

@@ -131,9 +131,13 @@ public:
     CService(const CService&) = delete;
     CService& operator=(const CService&) = delete;
 
-    /** The product's session, made on first registration (which reads the cache and starts the news check).
+    /**
+     * The product's session, made on first registration (which reads the cache and starts the news
+     * check). Every effect instance registers once and releases once when it goes.
      */
     CSession& registerProduct(const char* productKey, const char* productKeyLower, std::int32_t version);
+    /** One instance fewer; when none is left, stopThreads(), so nothing runs once the host may unload us. */
+    void releaseProduct();
     CSession* findSession(const std::string& productKey);
 
     const ServiceClock& clock() const { return clock_; }
@@ -165,6 +169,10 @@ CService& service();
 
 /** Registers a product with the process's service (the effect factory calls it for every instance). */
 CSession& registerProduct(const char* productKey, const char* productKeyLower, std::int32_t version);
+/** The matching release, when an effect instance is destroyed. */
+void releaseProduct();
+/** The matching release, when an effect instance is destroyed. */
+void releaseProduct();
 
 /**
  * Cancels every request in flight and waits until no service thread runs any more. Call it before the

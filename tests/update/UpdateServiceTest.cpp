@@ -244,19 +244,21 @@ TEST_F(UpdateService, FailedChecksAskNothingAndAreRetriedByTheNextProcess) {
     }
 }
 
-TEST_F(UpdateService, StoppingEndsRequestsInFlight) {
+TEST_F(UpdateService, TheLastInstanceGoneNothingRuns) {
     LoopbackServer silent([](const std::string&) { return std::nullopt; });
     configureServer(silent.port());
     auto service = startService();
     service->setTimeouts({60s, 60s});
     Pellu::CSession& session = service->registerProduct("KavrenXL", "kavrenXL", 66056);
+    service->registerProduct("KavrenXL", "kavrenXL", 66056);
     CUpdateNotifier notifier(session, false, nullptr);
     for (int i = 0; i < 4; ++i, milliseconds += 600) notifier.tick();
     while (silent.requests().size() < 2) std::this_thread::yield(); // news and check both waiting
-    EXPECT_EQ(service->runningThreads(), 2);
 
+    service->releaseProduct();
+    EXPECT_EQ(service->runningThreads(), 2) << "one instance is still there";
     const auto start = std::chrono::steady_clock::now();
-    service->stopThreads();
+    service->releaseProduct();
     EXPECT_EQ(service->runningThreads(), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
 }
