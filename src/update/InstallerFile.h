@@ -2,6 +2,7 @@
 
 #include "update/CSimpleHTTPDownloader.h"
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -41,7 +42,7 @@ private:
     std::string name_;
     Progress progress_;
     std::string temporary_;
-    int fd_ = -1;
+    std::FILE* file_ = nullptr;
 };
 
 } // namespace Pellu

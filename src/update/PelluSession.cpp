@@ -12,7 +12,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <list>
 #include <memory>
 
@@ -104,18 +103,10 @@ CSimpleHTTPDownloader CSession::downloader() const {
 void CSession::readCache() {
     std::string text;
     if (!Core::readFileBounded(cachePath(), kMaxCacheBytes, text)) return;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (line.rfind(kCachePrefix, 0) != 0) continue;
-        const UpdateReply page = parseUpdateReply("PRODUCT_PAGE " + line.substr(std::strlen(kCachePrefix)));
-        std::lock_guard lock(mutex_);
-        productPage_ = page.productPage;
-        return;
-    }
+    // The cache holds a "PRODUCT_PAGE=" line as the check's reply does; only the page is taken from it.
+    const std::string page = parseUpdateReply(text).productPage;
+    std::lock_guard lock(mutex_);
+    productPage_ = page;
 }
 
 void CSession::startNewsCheck() {

@@ -52,28 +52,23 @@ InstallerFile::InstallerFile(std::string folder, std::string name, Progress prog
       progress_(std::move(progress)) {}
 
 InstallerFile::~InstallerFile() {
-    if (fd_ >= 0) ::close(fd_);
+    if (file_) std::fclose(file_);
     if (!temporary_.empty()) ::unlink(temporary_.c_str());
 }
 
 bool InstallerFile::open() {
-    if (folder_.empty() || name_.empty() || fd_ >= 0) return false;
+    if (folder_.empty() || name_.empty() || file_) return false;
     std::string pattern = folder_ + "." + name_ + ".part-XXXXXX";
-    fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd_ < 0) return false;
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) return false;
     temporary_ = pattern;
-    return ::fchmod(fd_, 0644) == 0;
+    file_ = ::fdopen(fd, "wb");
+    if (!file_) ::close(fd);
+    return file_ && ::fchmod(fd, 0644) == 0;
 }
 
 bool InstallerFile::write(const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd_, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
+    return std::fwrite(data, 1, size, file_) == size;
 }
 
 void InstallerFile::progress(std::uint64_t received, std::uint64_t total) {
@@ -81,11 +76,11 @@ void InstallerFile::progress(std::uint64_t received, std::uint64_t total) {
 }
 
 std::string InstallerFile::commit() {
-    if (fd_ < 0) return {};
-    const bool flushed = ::fsync(fd_) == 0;
-    ::close(fd_);
-    fd_ = -1;
-    if (!flushed) return {};
+    if (!file_) return {};
+    const bool flushed = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!flushed || !closed) return {};
     for (int number = 1; number <= kMaxNameAttempts; ++number) {
         const std::string path = folder_ + numberedName(name_, number);
         if (::link(temporary_.c_str(), path.c_str()) == 0) return path; // link never replaces a file
