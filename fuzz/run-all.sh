@@ -12,7 +12,7 @@ fi
 build_dir=$(cd "$1" && pwd) || exit 2
 seconds=$2
 seeds=$(cd "$(dirname "$0")/corpus" && pwd)
-targets=(fuzz_chunk fuzz_preset_file fuzz_resource_store fuzz_settings fuzz_state_block)
+targets=(fuzz_chunk fuzz_preset_file fuzz_resource_store fuzz_service_reply fuzz_settings fuzz_state_block)
 
 failed=()
 for target in "${targets[@]}"; do

@@ -1,4 +1,5 @@
 // kavren info / render end to end, and the reading of KEY=VALUE settings.
+#include "core/TempFolder.h"
 #include "kavren/ParameterSettings.h"
 #include "params/CPropertyManager.h"
 #include "params/KavrenParameters.h"
@@ -120,11 +121,28 @@ TEST(Cli, MistakesEndWithOneLineAndStatusTwo) {
     for (const char* arguments : {"", "frobnicate", "render", "render /nonexistent/in.wav /tmp/out.wav",
                                   "render --demo x.wav --block 0", "render --demo x.wav --set NOPE=1",
                                   "info --plugin /nonexistent/kavren-xl.so", "render --demo", "info --bogus",
-                                  "render --demo x.wav --tempo fast"}) {
+                                  "render --demo x.wav --tempo fast", "support extra"}) {
         CliRun run = runCli(arguments);
         EXPECT_EQ(run.status, 2) << arguments << "\n" << run.output;
         EXPECT_NE(run.output.find("kavren"), std::string::npos) << arguments;
     }
+}
+
+TEST(Cli, SupportWritesTheReportToTheDesktop) {
+    KavrenTest::TempFolder home;
+    KavrenTest::ScopedEnvironment homeFolder("HOME", home.path());
+    KavrenTest::ScopedEnvironment configHome("XDG_CONFIG_HOME", std::nullopt);
+    std::filesystem::create_directories(home / "Desktop");
+    CliRun run = runCli("support");
+    ASSERT_EQ(run.status, 0) << run.output;
+    const std::string file = home / "Desktop/kavrenXL Support.txt";
+    EXPECT_NE(run.output.find("Wrote " + file + "\n"), std::string::npos) << run.output;
+    const std::string report = KavrenTest::readTextFile(file);
+    EXPECT_EQ(report.rfind("-\n- Kavren Settings\n-\n\nversion: 1.2.8\n", 0), 0u) << report;
+    EXPECT_NE(report.find("VERSIONINFO\nName       : kavren host\nVendor     : Kavren\nVersion    : 1000\n"
+                          "MaxBufSize : 512\nSamplerate : 44100\nInterface  : VST2\n"),
+              std::string::npos)
+        << report;
 }
 
 TEST(Cli, PresetsAreListedRenderedAndSaved) {

@@ -6,6 +6,7 @@
 #include "kavren/ParameterSettings.h"
 #include "kavren/PresetLibrary.h"
 #include "kavren/Render.h"
+#include "kavren/Support.h"
 #include "vsthost/VstPluginHost.h"
 
 #include <unistd.h>
@@ -27,7 +28,8 @@ const char* const kUsage =
     "       kavren render IN OUT [--preset NAME|FILE.fxp] [--set KEY=VALUE]... [--block N] [--rate HZ]\n"
     "                            [--tempo BPM] [--playing] [--plugin PATH]\n"
     "       kavren render --demo OUT.wav [options as above]\n"
-    "       kavren preset save FILE.fxp [--preset NAME|FILE.fxp] [--set KEY=VALUE]... [--plugin PATH]\n";
+    "       kavren preset save FILE.fxp [--preset NAME|FILE.fxp] [--set KEY=VALUE]... [--plugin PATH]\n"
+    "       kavren support\n";
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -188,6 +190,10 @@ int main(int argc, char** argv) {
         if (command == "render") return render(args);
         if (command == "presets") return listPresets(args);
         if (command == "preset") return savePreset(args);
+        if (command == "support") {
+            if (!args.positional.empty()) throw UsageError("support takes no arguments");
+            return kavren::runSupport(std::cout);
+        }
         if (command == "--help" || command == "help") {
             std::cout << kUsage;
             return 0;

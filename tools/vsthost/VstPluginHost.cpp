@@ -124,13 +124,13 @@ VstIntPtr VstPluginHost::answer(int32_t opcode, int32_t index, VstIntPtr, void* 
         ++ioChanged_;
         return 1;
     case audioMasterGetVendorString:
-        std::strcpy(static_cast<char*>(ptr), "Kavren");
+        std::strcpy(static_cast<char*>(ptr), kHostVendor);
         return 1;
     case audioMasterGetProductString:
-        std::strcpy(static_cast<char*>(ptr), "kavren host");
+        std::strcpy(static_cast<char*>(ptr), kHostProduct);
         return 1;
     case audioMasterGetVendorVersion:
-        return 1000;
+        return kHostVendorVersion;
     case audioMasterCanDo:
         return ptr && !std::strcmp(static_cast<const char*>(ptr), "receiveVstTimeInfo") ? 1 : 0;
     default:

@@ -11,6 +11,11 @@
 
 namespace kavren::host {
 
+// How this host describes itself to plug-ins.
+inline constexpr const char* kHostVendor = "Kavren";
+inline constexpr const char* kHostProduct = "kavren host";
+inline constexpr int32_t kHostVendorVersion = 1000;
+
 struct AutomationMessage {
     int32_t index;
     float value;

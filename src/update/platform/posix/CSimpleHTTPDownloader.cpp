@@ -1,0 +1,172 @@
+#include "update/CSimpleHTTPDownloader.h"
+
+#include "update/HttpMessage.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <netdb.h>
+#include <optional>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace Pellu {
+namespace {
+
+std::atomic<std::uint64_t> attempts{0};
+
+// How often a waiting request looks at the cancel flag.
+constexpr std::chrono::milliseconds kCancelSlice{25};
+
+class Socket {
+public:
+    ~Socket() {
+        if (fd >= 0) ::close(fd);
+    }
+    int fd = -1;
+};
+
+class StringSink : public IHttpBodySink {
+public:
+    bool write(const char* data, std::size_t size) override {
+        text.append(data, size);
+        return true;
+    }
+    std::string text;
+};
+
+} // namespace
+
+std::uint64_t CSimpleHTTPDownloader::networkAttempts() {
+    return attempts.load();
+}
+
+int CSimpleHTTPDownloader::get(const std::string& host, int port, const std::string& path,
+                               bool withAuthorization, std::string& body) {
+    StringSink sink;
+    const int status = get(host, port, path, withAuthorization, sink, kMaxTextReplyBytes);
+    if (status == kHttpComplete) body = std::move(sink.text);
+    return status;
+}
+
+int CSimpleHTTPDownloader::get(const std::string& host, int port, const std::string& path,
+                               bool withAuthorization, IHttpBodySink& sink, std::uint64_t maxBytes) {
+    if (cancelled()) return kHttpCancelled;
+    Socket socket;
+    int status = connectTo(host, port, socket.fd);
+    if (status != kHttpComplete) return status;
+    status = sendAll(socket.fd, buildGetRequest(host, path, withAuthorization ? credential_ : std::string()));
+    if (status != kHttpComplete) return status;
+    return receive(socket.fd, sink, maxBytes);
+}
+
+int CSimpleHTTPDownloader::waitFor(int socket, short events, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (cancelled()) return kHttpCancelled;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return kHttpTimedOut;
+        pollfd entry{socket, events, 0};
+        const int ready = ::poll(&entry, 1, static_cast<int>(std::min(left, kCancelSlice).count()));
+        if (ready > 0) return kHttpComplete;
+        if (ready < 0 && errno != EINTR) return kHttpNoConnection;
+    }
+}
+
+int CSimpleHTTPDownloader::connectTo(const std::string& host, int port, int& socket) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo* addresses = nullptr;
+    attempts.fetch_add(1);
+    if (host.empty() || ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses) != 0)
+        return kHttpNoConnection;
+    int status = kHttpNoConnection;
+    for (addrinfo* address = addresses; address && status != kHttpComplete; address = address->ai_next) {
+        attempts.fetch_add(1);
+        const int fd = ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                                address->ai_protocol);
+        if (fd < 0) continue;
+        status = kHttpNoConnection;
+        if (::connect(fd, address->ai_addr, address->ai_addrlen) == 0) {
+            status = kHttpComplete;
+        } else if (errno == EINPROGRESS) {
+            status = waitFor(fd, POLLOUT, timeouts_.connect);
+            int error = 0;
+            socklen_t length = sizeof(error);
+            if (status == kHttpComplete &&
+                (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0))
+                status = kHttpNoConnection;
+        }
+        if (status == kHttpComplete) {
+            socket = fd;
+        } else {
+            ::close(fd);
+            if (status == kHttpCancelled) break;
+        }
+    }
+    ::freeaddrinfo(addresses);
+    return status;
+}
+
+int CSimpleHTTPDownloader::sendAll(int socket, const std::string& request) {
+    std::size_t sent = 0;
+    while (sent < request.size()) {
+        const int status = waitFor(socket, POLLOUT, timeouts_.silence);
+        if (status != kHttpComplete) return status;
+        const ssize_t n = ::send(socket, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (n <= 0) return kHttpNoConnection;
+        sent += static_cast<std::size_t>(n);
+    }
+    return kHttpComplete;
+}
+
+int CSimpleHTTPDownloader::receive(int socket, IHttpBodySink& sink, std::uint64_t maxBytes) {
+    std::string header;
+    std::optional<ReplyHeader> reply;
+    std::uint64_t received = 0;
+    char buffer[16384];
+    for (;;) {
+        if (reply && reply->contentLength && received == *reply->contentLength) return kHttpComplete;
+        const int status = waitFor(socket, POLLIN, timeouts_.silence);
+        if (status != kHttpComplete) return status;
+        // Until the header is complete, read no further than its limit, so that nothing of it is lost.
+        const std::size_t wanted = reply ? sizeof(buffer) : kMaxReplyHeaderBytes + 1 - header.size();
+        const ssize_t n = ::recv(socket, buffer, wanted, 0);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (n < 0) return kHttpTruncated;
+        if (n == 0) {
+            if (!reply) return kHttpBadReply;
+            return reply->contentLength ? kHttpTruncated : kHttpComplete;
+        }
+        const char* data = buffer;
+        std::size_t size = static_cast<std::size_t>(n);
+        if (!reply) {
+            header.append(data, size);
+            const std::size_t end = replyHeaderEnd(header);
+            if (end == std::string::npos) {
+                if (header.size() > kMaxReplyHeaderBytes) return kHttpBadReply;
+                continue;
+            }
+            if (end > kMaxReplyHeaderBytes) return kHttpBadReply;
+            reply = parseReplyHeader(std::string_view(header).substr(0, end));
+            if (!reply || reply->chunked) return kHttpBadReply;
+            if (reply->statusCode != 200) return kHttpRefused;
+            if (reply->contentLength && *reply->contentLength > maxBytes) return kHttpTooLarge;
+            data = header.data() + end;
+            size = header.size() - end;
+        }
+        if (reply->contentLength)
+            size = static_cast<std::size_t>(std::min<std::uint64_t>(size, *reply->contentLength - received));
+        if (received + size > maxBytes) return kHttpTooLarge;
+        if (size > 0 && !sink.write(data, size)) return kHttpNotStored;
+        received += size;
+        sink.progress(received, reply->contentLength.value_or(0));
+    }
+}
+
+} // namespace Pellu
