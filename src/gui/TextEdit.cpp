@@ -52,11 +52,13 @@ void CTextEdit::closeField() {
     m_field = nullptr;
     if (!field) return;
     field->detachOwner();
+    // The field knows the frame as long as it is in the tree, even when this text edit already left it.
+    CFrame* frame = field->getFrame();
+    IFrame* platform = frame ? frame->getPlatformFrame() : nullptr;
     if (CView* parent = field->getParentView(); parent && parent->isTypeOf("CViewContainer"))
         static_cast<CViewContainer*>(parent)->removeView(field, true);
     field->release();
-    if (m_frame)
-        if (IFrame* platform = m_frame->getPlatformFrame()) platform->releaseKeyboardFocus();
+    if (platform) platform->releaseKeyboardFocus();
 }
 
 void CTextEdit::textEditEnded(int32_t flag, const std::string& text) {
