@@ -14,6 +14,7 @@ inline constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024;
 bool createFolders(const std::string& folder);
 
 bool fileExists(const std::string& path);
+bool folderExists(const std::string& path);
 bool removeFile(const std::string& path);
 
 /** Reads a whole file of at most `maxBytes` bytes; a larger or unreadable file leaves `contents` untouched.

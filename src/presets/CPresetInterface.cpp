@@ -94,9 +94,11 @@ void CPresetInterface::addFolderFiles(const std::string& subfolder) {
     }
 }
 
+// There is no installer: the first scan that finds no preset folder makes one and fills it with the
+// factory presets. A folder that exists is never touched, however empty.
 void CPresetInterface::scan() {
     entries_.clear();
-    Core::createFolders(presetFolder_);
+    if (!Core::folderExists(presetFolder_) && Core::createFolders(presetFolder_)) restoreFactoryPresets();
     addFolderFiles("");
 }
 
