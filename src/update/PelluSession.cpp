@@ -207,14 +207,14 @@ void CSession::answerUpdate(bool download) {
     {
         std::lock_guard lock(mutex_);
         url = downloadUrl_;
-        downloadResult_.reset();
+        downloadedPath_.clear();
     }
+    downloadFinished_.clear();
     received_ = 0;
     total_ = 0;
     if (!service_.startThread([this, url] { runDownload(url); })) {
-        std::lock_guard lock(mutex_);
-        downloadResult_ = std::string();
         downloading_ = false;
+        downloadFinished_.set();
     }
 }
 
@@ -232,9 +232,12 @@ void CSession::runDownload(std::string url) {
                                             kMaxDownloadBytes) == kHttpComplete)
             stored = file.commit();
     }
-    std::lock_guard lock(mutex_);
-    downloadResult_ = stored;
+    {
+        std::lock_guard lock(mutex_);
+        downloadedPath_ = stored;
+    }
     downloading_ = false;
+    downloadFinished_.set();
 }
 
 double CSession::downloadProgress() const {
@@ -243,10 +246,10 @@ double CSession::downloadProgress() const {
 }
 
 bool CSession::takeDownloadResult(std::string& path) {
+    if (!downloadFinished_.isSet()) return false;
+    downloadFinished_.clear();
     std::lock_guard lock(mutex_);
-    if (!downloadResult_) return false;
-    path = *downloadResult_;
-    downloadResult_.reset();
+    path = downloadedPath_;
     return true;
 }
 

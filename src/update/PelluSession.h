@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/MessageBox.h"
+#include "core/Threads.h"
 #include "update/CSimpleHTTPDownloader.h"
 
 #include <atomic>
@@ -113,7 +114,8 @@ private:
     std::string productPage_;
     std::string downloadUrl_;
     std::vector<std::uint64_t> news_;
-    std::optional<std::string> downloadResult_;
+    std::string downloadedPath_;
+    Core::Threads::ThreadEvent downloadFinished_; // the download thread's hand-over to the GUI thread
     std::atomic<bool> downloading_{false};
     std::atomic<std::uint64_t> received_{0};
     std::atomic<std::uint64_t> total_{0};

@@ -39,7 +39,7 @@ protected:
     std::unique_ptr<Pellu::CService> startService(std::uint64_t hoursLater = 0) {
         auto service = std::make_unique<Pellu::CService>(Pellu::ServiceClock{
             [this] { return milliseconds; }, [hoursLater] { return kNow + hoursLater * kHour; }});
-        service->setTimeouts({1s, 300ms});
+        service->setTimeouts({5s, 5s});
         return service;
     }
 
@@ -234,6 +234,7 @@ TEST_F(UpdateService, FailedChecksAskNothingAndAreRetriedByTheNextProcess) {
         LoopbackServer server([&](const std::string&) { return reply; });
         configureServer(server.port());
         auto service = startService();
+        if (!reply) service->setTimeouts({5s, 200ms});
         AnsweringPresenter presenter(0);
         Pellu::CSession& session = service->registerProduct("KavrenXL", "kavrenXL", 66056);
         CUpdateNotifier notifier(session, false, &presenter);
