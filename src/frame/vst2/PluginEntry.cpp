@@ -4,6 +4,7 @@
 #include "frame/PluginDescriptor.h"
 #include "frame/vst2/TessuVST.h"
 #include "kavren_resources.h"
+#include "update/PelluSession.h"
 
 #include <cstdint>
 #include <mutex>
@@ -17,6 +18,14 @@ namespace {
 bool looksLikeHostCallback(vst2::AudioMasterCallback audioMaster) {
     return reinterpret_cast<uintptr_t>(audioMaster) > 0xFFFF;
 }
+
+// Every effect the library hands out is known to the update service, which stops its threads when the
+// last one goes, before the library can be unloaded.
+class RegisteredKavren : public CKavren {
+public:
+    explicit RegisteredKavren(Tessu::TessuCallback* callback) : CKavren(callback) {}
+    ~RegisteredKavren() override { Pellu::releaseProduct(); }
+};
 
 vst2::AEffect* createPlugin(vst2::AudioMasterCallback audioMaster) {
     if (!looksLikeHostCallback(audioMaster)) return nullptr;
@@ -45,7 +54,10 @@ KAVREN_EXPORT Tessu::TessuOS* createTessuInstance(Tessu::TessuCallback* callback
     // The files linked into the library (presets) open once, before the first effect needs them.
     static std::once_flag storeOpened;
     std::call_once(storeOpened, [] { Core::resourceStore().open(kavren_resources_block()); });
-    return new (std::nothrow) CKavren(callback);
+    Pellu::registerProduct("KavrenXL", "kavrenXL", 66056);
+    auto* effect = new (std::nothrow) RegisteredKavren(callback);
+    if (!effect) Pellu::releaseProduct();
+    return effect;
 }
 
 KAVREN_EXPORT ISamplerEffect* getSamplerInterface(Tessu::TessuOS* instance) {
