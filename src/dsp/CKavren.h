@@ -11,7 +11,7 @@
 #include "dsp/GainStage.h"
 #include "dsp/LatencyDelay.h"
 #include "dsp/Relaxed.h"
-#include "dsp/SpectrumFeed.h"
+#include "dsp/SampleRing.h"
 #include "dsp/filter/FilterStage.h"
 #include "dsp/fx/Distortion.h"
 #include "dsp/fx/ModulationLinks.h"
@@ -89,6 +89,10 @@ public:
     // The all-pass analysis copy and the spectrum feed are only filled while an editor asks for them.
     void setAnalysisRequested(bool on) { analysisRequested_ = on; }
     const CSpectrumFeed& spectrumFeed() const { return spectrumFeed_; }
+    // One envelope value per block while an editor asks for analysis.
+    const CEnvelopeHistory& envelopeHistory(DSP::CEnvelopeFollower::Target target) const {
+        return envelopeHistory_[target];
+    }
 
     // ISamplerEffect: forwarded to an attached sampler-side object, ignored without one.
     void samplerNoteOn(int note, int velocity) override;
@@ -135,6 +139,7 @@ private:
     void processBlock(const Block& block);
     void processBypassed(const Block& block, DSP::StereoView delayedDry);
     void publishEditorValues();
+    void feedDisplays(const Block& block);
     void storePresetName(const char* name);
     void crossfadeTowardDry(DSP::StereoView out, DSP::StereoView dry, int n, float& dryWeight, float target);
     void bypassCrossfade(DSP::StereoView out, DSP::StereoView dry, int n);
@@ -194,6 +199,7 @@ private:
     Relaxed<float> shownLfo_{0.0f};
     Relaxed<float> shownRingFrequency_{0.0f};
     CSpectrumFeed spectrumFeed_;
+    CEnvelopeHistory envelopeHistory_[2];
 
     // The handler's own state, on whichever thread changes parameters.
     Relaxed<bool> linkFilters_{false};

@@ -94,7 +94,7 @@ void CKavren::processBlock(const Block& block) {
 
     crossfadeTowardDry(output, dry, n, dryWeight_, 1.0f - wetAmount);
     if (!bypassRampFinished_) bypassCrossfade(output, dry, n);
-    if (analysing) spectrumFeed_.write(output.left, output.right, n);
+    if (analysing) feedDisplays(block);
 }
 
 // The input passes through the latency delay only, so the track keeps its place against the latency
@@ -111,7 +111,15 @@ void CKavren::processBypassed(const Block& block, DSP::StereoView delayedDry) {
     };
     raisePeak(bypassPeakLeft_, block.input.left);
     raisePeak(bypassPeakRight_, block.input.right);
-    if (analysisRequested_) spectrumFeed_.write(block.output.left, block.output.right, block.n);
+    if (analysisRequested_) feedDisplays(block);
+}
+
+void CKavren::feedDisplays(const Block& block) {
+    const float* left = block.output.left;
+    const float* right = block.output.right;
+    spectrumFeed_.write(block.n, [left, right](int i) { return (left[i] + right[i]) * 0.5f; });
+    for (auto target : {DSP::CEnvelopeFollower::kLowPass, DSP::CEnvelopeFollower::kHighPass})
+        envelopeHistory_[target].write(1, [this, target](int) { return envelope_.value(target); });
 }
 
 void CKavren::publishEditorValues() {

@@ -1,6 +1,6 @@
 #include "editor/display/SpectrumAnalyser.h"
 
-#include "dsp/SpectrumFeed.h"
+#include "dsp/SampleRing.h"
 
 #include <kissfft/kiss_fft.h>
 

@@ -9,7 +9,8 @@
 #include <vector>
 
 struct kiss_fft_state;
-class CSpectrumFeed;
+template <int Capacity> class CSampleRing;
+using CSpectrumFeed = CSampleRing<8192>;
 
 namespace Mirda {
 

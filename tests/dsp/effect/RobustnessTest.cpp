@@ -92,10 +92,12 @@ extern "C" int pthread_mutex_lock(pthread_mutex_t* mutex) {
 
 // Between blocks a host thread changes values, slopes and the filter mode, loads a chunk, resets and
 // toggles bypass; the audio thread applies all of it inside process, still without allocating or locking,
-// also for a block longer than announced.
+// also for a block longer than announced and while it feeds an open editor's displays.
 TEST(RealTime, ProcessingWithEveryStageNeitherAllocatesNorLocks) {
     EffectHarness h;
     everythingOn(h);
+    EXPECT_EQ(h.effect->spectrumFeed().written(), 0u);
+    h.effect->setAnalysisRequested(true);
     void* data = nullptr;
     const int32_t size = h.effect->getPresetChunk(&data);
     const std::vector<uint8_t> chunk(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
@@ -124,6 +126,8 @@ TEST(RealTime, ProcessingWithEveryStageNeitherAllocatesNorLocks) {
     }
     EXPECT_EQ(allocations, 0);
     EXPECT_EQ(locks, 0);
+    EXPECT_EQ(h.effect->spectrumFeed().written(), 499u * 88u + 2048u);
+    EXPECT_EQ(h.effect->envelopeHistory(DSP::CEnvelopeFollower::kLowPass).written(), 499u + 4u);
 }
 
 TEST(RealTime, CallersFloatingPointStateComesBackUnchanged) {

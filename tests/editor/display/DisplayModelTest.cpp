@@ -1,10 +1,11 @@
 // What the central display shows, checked against the formulas: filter curves from the filter design,
 // grid and labels, the spectrum of known signals, meter ballistics with an injected clock, and the
 // lock-free feed between the audio and GUI threads.
-#include "dsp/SpectrumFeed.h"
+#include "dsp/SampleRing.h"
 #include "editor/display/FilterCurve.h"
 #include "editor/display/FrequencyGrid.h"
 #include "editor/display/LevelMeter.h"
+#include "editor/display/LfoPreview.h"
 #include "editor/display/SpectrumAnalyser.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,10 @@ int pointNear(const CFilterCurve& curve, double hz) {
             std::fabs(std::log(curve.frequencyAt(best) / hz)))
             best = i;
     return best;
+}
+
+void writeMono(CSpectrumFeed& feed, const std::vector<float>& left, const std::vector<float>& right, int n) {
+    feed.write(n, [&](int i) { return (left[size_t(i)] + right[size_t(i)]) * 0.5f; });
 }
 
 } // namespace
@@ -118,7 +123,7 @@ TEST(Spectrum, FeedGivesTheLatestFrameAndAnalysesHalfAFrameLater) {
         left[i] = float(i);
         right[i] = -float(i) + 2.0f;
     }
-    feed->write(left.data(), right.data(), 3000);
+    writeMono(*feed, left, right, 3000);
     std::vector<float> frame(2048);
     uint64_t end = 0;
     ASSERT_TRUE(feed->readLatest(frame.data(), 2048, end));
@@ -128,9 +133,9 @@ TEST(Spectrum, FeedGivesTheLatestFrameAndAnalysesHalfAFrameLater) {
 
     CSpectrumAnalyser analyser;
     EXPECT_TRUE(analyser.update(*feed));
-    feed->write(left.data(), right.data(), CSpectrumAnalyser::kHop - 1);
+    writeMono(*feed, left, right, CSpectrumAnalyser::kHop - 1);
     EXPECT_FALSE(analyser.update(*feed));
-    feed->write(left.data(), right.data(), 1);
+    writeMono(*feed, left, right, 1);
     EXPECT_TRUE(analyser.update(*feed));
 }
 
@@ -151,4 +156,13 @@ TEST(LevelMeter, RiseHoldAndFallWithAnInjectedClock) {
     EXPECT_GE(meter.peakDb(), -100.0);
     EXPECT_NEAR(CLevelMeterChannel::litFraction(0.0), 48.0 / 55.0, 1e-12);
     EXPECT_EQ(CLevelMeterChannel::litFraction(-60.0), 0.0);
+}
+
+// One cycle across the columns, starting where the shift puts it; the square previews as a square.
+TEST(LfoPreview, OneCycleOfTheEffectsOscillatorPerWidth) {
+    const auto sine = lfoPreviewCycle(100, 0, 0.0);
+    ASSERT_EQ(sine.size(), 100u);
+    const auto shifted = lfoPreviewCycle(100, 0, 0.25);
+    for (size_t i = 0; i < 75; ++i) EXPECT_NEAR(shifted[i], sine[i + 25], 1e-6) << i;
+    for (double value : lfoPreviewCycle(100, 5, 0.0)) EXPECT_DOUBLE_EQ(std::fabs(value), 1.0);
 }
