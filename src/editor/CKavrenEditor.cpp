@@ -4,6 +4,7 @@
 #include "editor/EditorBitmaps.h"
 #include "editor/MultiDisplay.h"
 #include "editor/PolledControl.h"
+#include "editor/ScaleMenu.h"
 #include "editor/StackedSwitch.h"
 #include "frame/TessuOS.h"
 #include "gui/Bitmap.h"
@@ -68,6 +69,7 @@ CBitmap* CKavrenEditor::bitmap(int id) const {
 
 void CKavrenEditor::createControls(CFrame* frame) {
     frame->setBackground(bitmap(EditorBitmaps::kBackground));
+    frame->addView(new CScaleMenu(frame->getViewSize(), *this));
     for (const Dial& dial : kDials) addDial(frame, dial);
     addSlopeSelector(frame, "LOWPASSSLOPE", kLowSlope);
     addSlopeSelector(frame, "HIGHPASSSLOPE", kHighSlope);

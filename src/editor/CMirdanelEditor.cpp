@@ -2,6 +2,7 @@
 
 #include "editor/EditorScale.h"
 #include "frame/IdleList.h"
+#include "frame/TessuCallback.h"
 #include "frame/TessuOS.h"
 #include "gui/Control.h"
 #include "gui/DrawContext.h"
@@ -42,6 +43,26 @@ void CMirdanelEditor::chooseScale() {
     scale_ = EditorScale::choose(setting, hostScale_, needServer ? EditorScale::serverDpi() : 0.0);
 }
 
+void CMirdanelEditor::requestScale(const std::string& setting) {
+    EditorScale::writeSetting(setting);
+    scaleFixed_ = false;
+    rescale_ = isOpen();
+}
+
+void CMirdanelEditor::applyRequestedScale() {
+    rescale_ = false;
+    const double before = scale_;
+    chooseScale();
+    if (scale_ == before) return;
+    void* parent = parent_;
+    close();
+    open(parent);
+    double size[4];
+    getSize(size);
+    if (effect_ && effect_->getCallback())
+        effect_->getCallback()->sizeWindow(static_cast<int32_t>(size[2]), static_cast<int32_t>(size[3]));
+}
+
 CFrame* CMirdanelEditor::makeFrame(const CRect& size) {
     return new CFrame(size, this);
 }
@@ -77,6 +98,7 @@ bool CMirdanelEditor::open(void* parent) {
     frame_->setPlatformFrame(window);
     window->release(); // the frame holds it now
     window_ = window;
+    parent_ = parent;
     openTime_ = Mirda::CTimerService::instance().now();
     idle();
     Tessu::IdleList::instance().add(this);
@@ -97,6 +119,8 @@ void CMirdanelEditor::idle() {
     syncPolledControls();
     window_->pump();
     onIdle();
+    // After the pass: the frame is not rebuilt from inside its own event handling.
+    if (rescale_) applyRequestedScale();
 }
 
 int32_t CMirdanelEditor::onKeyDown(const Tessu::EditorKey& key) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace Tessu {
@@ -49,6 +50,9 @@ public:
     void setScale(double scale);
     // Re-chooses the scale (user setting, host, X server) when no scale was fixed.
     void chooseScale();
+    // The user's choice: stores it as the EditorScale setting ("auto" or a percentage) and, when the
+    // editor is open, rebuilds it at that scale at the next idle pass and asks the host for the new size.
+    void requestScale(const std::string& setting);
     Mirda::CFrame* getFrame() const { return frame_; }
     uint64_t getOpenTime() const { return openTime_; }
     Tessu::TessuOS* getEffect() const { return effect_; }
@@ -72,6 +76,7 @@ protected:
 private:
     Mirda::CFrame* buildFrame();
     void releaseFrame();
+    void applyRequestedScale();
 
     struct Polled {
         Mirda::CControl* control;
@@ -86,6 +91,8 @@ private:
     float hostScale_ = 0.0f;
     Mirda::CFrame* frame_ = nullptr;
     Mirda::CFrameX11* window_ = nullptr;
+    void* parent_ = nullptr;
+    bool rescale_ = false;
     uint64_t openTime_ = 0;
     std::vector<Polled> polled_;
     std::recursive_mutex lock_;

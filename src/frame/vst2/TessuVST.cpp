@@ -531,6 +531,10 @@ void TessuVST::automate(int32_t hostIndex, float value) {
     echoOf(this).automatingToHost = false;
 }
 
+bool TessuVST::sizeWindow(int32_t width, int32_t height) {
+    return callHost(audioMasterSizeWindow, width, height) != 0;
+}
+
 float TessuVST::getTempo() {
     auto* info = reinterpret_cast<const VstTimeInfo*>(callHost(audioMasterGetTime, 0, kVstTempoValid));
     return float(info ? info->tempo : defaultTimeInfo_.tempo);

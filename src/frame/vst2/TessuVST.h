@@ -44,6 +44,7 @@ public:
     void automate(int32_t hostIndex, float value) override;
     float getTempo() override;
     int32_t getWrapperType() override { return kWrapperVst2; }
+    bool sizeWindow(int32_t width, int32_t height) override;
 
     TessuOS* getEffect() const { return effect_; }
 
