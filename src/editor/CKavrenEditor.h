@@ -1,23 +1,46 @@
-// The effect's editor window: 534 x 488 pixels.
+// The effect's editor: a 534 x 488 panel with every parameter of the effect's front page as dials, LED
+// selectors and switches, the value read-out line and the central display.
 #pragma once
 
-#include "frame/PluginEditor.h"
+#include "editor/CMirdanelEditor.h"
+#include "editor/KavrenLayout.h"
+#include "params/ParameterProperty.h"
 
 class CKavren;
+class CMultiDisplay;
 
-class CKavrenEditor : public Tessu::IPluginEditor {
+namespace Mirda {
+class CBitmap;
+}
+
+class CKavrenEditor : public CMirdanelEditor {
 public:
-    static constexpr int kWidth = 534;
-    static constexpr int kHeight = 488;
+    static constexpr int kWidth = KavrenLayout::kWidth;
+    static constexpr int kHeight = KavrenLayout::kHeight;
+    // The read-out line's text when the pointer is over no control.
+    static constexpr const char* kDefaultReadout = "Kavren XL";
 
-    explicit CKavrenEditor(CKavren* effect) : effect_(effect) {}
+    explicit CKavrenEditor(CKavren* effect);
+    ~CKavrenEditor() override;
 
-    bool getSize(double rect[4]) override;
-    // The window itself is not drawn yet: opening declines, so hosts keep their generic view.
-    bool open(void* parent) override;
-    void close() override {}
-    bool isOpen() const override { return false; }
+    Tessu::ParameterProperty& readout() { return readout_; }
+    Tessu::ParameterProperty& infoPage() { return infoPage_; }
+    CMultiDisplay* getDisplay() const { return display_; }
+
+protected:
+    void createControls(Mirda::CFrame* frame) override;
+    Mirda::CFrame* makeFrame(const Mirda::CRect& size) override;
 
 private:
-    [[maybe_unused]] CKavren* effect_;
+    Mirda::CRect place(int x, int y, double width, double height) const;
+    Mirda::CBitmap* bitmap(int id) const;
+    void addDial(Mirda::CFrame* frame, const KavrenLayout::Dial& dial);
+    void addSlopeSelector(Mirda::CFrame* frame, const char* key, const KavrenLayout::Box& box);
+    void addSwitch(Mirda::CFrame* frame, const char* key, const KavrenLayout::Box& box, int bitmapId);
+    void addReadout(Mirda::CFrame* frame);
+
+    Tessu::ParameterProperty readout_;
+    Tessu::ParameterProperty infoPage_;
+    char readoutText_[128] = {};
+    CMultiDisplay* display_ = nullptr;
 };

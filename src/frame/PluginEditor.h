@@ -5,6 +5,14 @@
 
 namespace Tessu {
 
+// A caller's pixel buffer: 32-bit premultiplied BGRA, top-down rows `stride` bytes apart.
+struct EditorPixels {
+    uint8_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t stride = 0;
+};
+
 struct EditorKey {
     int32_t character = 0;
     uint8_t virtualKey = 0;
@@ -24,6 +32,12 @@ public:
     virtual int32_t onKeyDown(const EditorKey&) { return 0; }
     virtual int32_t onKeyUp(const EditorKey&) { return 0; }
     virtual bool onWheel(float) { return false; }
+    // The host's display scale (1 = 100 %), announced before open; 0 or less: no host preference.
+    virtual void setHostScale(float) {}
+    // A scale chosen by the caller that wins over every other source (command-line tools); 0 releases it.
+    virtual void setFixedScale(float) {}
+    // Draws what the editor shows into `out` (its current size, see getSize) without a window system.
+    virtual bool renderOffscreen(const EditorPixels&) { return false; }
 };
 
 } // namespace Tessu

@@ -26,6 +26,8 @@ public:
     virtual void automate(int32_t, float) {}
     virtual float getTempo() { return 10.0f; }
     virtual int32_t getWrapperType() { return kWrapperNone; }
+    // Asks the host to resize the editor's window; false when it declines.
+    virtual bool sizeWindow(int32_t, int32_t) { return false; }
     virtual void refreshHost() {
         updateDisplay();
         ioChanged();

@@ -2,6 +2,7 @@
 // to describe the effect and to render audio files through it.
 #include "kavren/AudioFile.h"
 #include "kavren/DemoSignal.h"
+#include "kavren/Editor.h"
 #include "kavren/Info.h"
 #include "kavren/ParameterSettings.h"
 #include "kavren/PresetLibrary.h"
@@ -29,7 +30,10 @@ const char* const kUsage =
     "                            [--tempo BPM] [--playing] [--plugin PATH]\n"
     "       kavren render --demo OUT.wav [options as above]\n"
     "       kavren preset save FILE.fxp [--preset NAME|FILE.fxp] [--set KEY=VALUE]... [--plugin PATH]\n"
-    "       kavren support\n";
+    "       kavren support\n"
+    "       kavren edit [--preset NAME|FILE.fxp] [--set KEY=VALUE]... [--scale S] [--plugin PATH]\n"
+    "       kavren snapshot OUT.png [--preset NAME|FILE.fxp] [--set KEY=VALUE]... [--scale S] [--plugin "
+    "PATH]\n";
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -43,6 +47,7 @@ struct Arguments {
     int blockSize = 512;
     int rate = 0;
     double tempo = 120.0;
+    double scale = 0.0;
     bool playing = false;
     bool demo = false;
 };
@@ -54,6 +59,15 @@ double readNumber(const std::string& option, const std::string& text, double low
         throw UsageError(option + " needs a number from " + std::to_string(int(low)) + " to " +
                          std::to_string(int(high)) + ", not '" + text + "'");
     return value;
+}
+
+// 1, 1.5 or 2 (or the same as a percentage: 100, 150, 200).
+double readScale(const std::string& text) {
+    double scale = readNumber("--scale", text, 1, 200);
+    if (scale > 2) scale /= 100;
+    if (scale != 1 && scale != 1.5 && scale != 2)
+        throw UsageError("--scale takes 1, 1.5 or 2, not '" + text + "'");
+    return scale;
 }
 
 Arguments parse(int argc, char** argv) {
@@ -76,6 +90,8 @@ Arguments parse(int argc, char** argv) {
             args.rate = int(readNumber(a, value(), 8000, 384000));
         else if (a == "--tempo")
             args.tempo = readNumber(a, value(), 10, 999);
+        else if (a == "--scale")
+            args.scale = readScale(value());
         else if (a == "--playing")
             args.playing = true;
         else if (a == "--demo")
@@ -139,6 +155,33 @@ int savePreset(const Arguments& args) {
     return 0;
 }
 
+// A plug-in with the preset and the settings applied, its editor at the requested scale.
+void prepareEditor(kavren::host::VstPluginHost& plugin, const Arguments& args) {
+    std::vector<uint8_t> chunk = presetChunk(args);
+    std::vector<kavren::HostSetting> settings = resolveSettings(args);
+    plugin.start(44100.0f, 512);
+    if (!chunk.empty()) plugin.setChunk(chunk, true);
+    for (const kavren::HostSetting& s : settings) plugin.setParameter(s.hostIndex, s.normalizedValue);
+    if (args.scale > 0) kavren::setEditorScale(plugin, args.scale);
+}
+
+int snapshot(const Arguments& args) {
+    if (args.positional.size() != 1) throw UsageError("snapshot takes one output file");
+    kavren::host::VstPluginHost plugin(args.pluginPath);
+    prepareEditor(plugin, args);
+    kavren::writeEditorSnapshot(plugin, args.positional[0]);
+    std::cout << "Wrote " << args.positional[0] << "\n";
+    return 0;
+}
+
+int edit(const Arguments& args) {
+    if (!args.positional.empty()) throw UsageError("edit takes no file arguments");
+    kavren::host::VstPluginHost plugin(args.pluginPath);
+    prepareEditor(plugin, args);
+    kavren::runEditorWindow(plugin, "Kavren XL");
+    return 0;
+}
+
 int render(const Arguments& args) {
     kavren::RenderOptions options;
     options.pluginPath = args.pluginPath;
@@ -194,6 +237,8 @@ int main(int argc, char** argv) {
             if (!args.positional.empty()) throw UsageError("support takes no arguments");
             return kavren::runSupport(std::cout);
         }
+        if (command == "snapshot") return snapshot(args);
+        if (command == "edit") return edit(args);
         if (command == "--help" || command == "help") {
             std::cout << kUsage;
             return 0;

@@ -116,8 +116,13 @@ VstIntPtr VstPluginHost::answer(int32_t opcode, int32_t index, VstIntPtr, void* 
         return providesTime_ ? reinterpret_cast<VstIntPtr>(&timeInfo_) : 0;
     case audioMasterGetSampleRate:
         return VstIntPtr(timeInfo_.sampleRate);
+    case audioMasterBeginEdit:
+    case audioMasterEndEdit:
+        edits_.push_back({opcode, index, 0.0f});
+        return 1;
     case audioMasterAutomate:
         automation_.push_back({index, opt});
+        edits_.push_back({opcode, index, opt});
         if (onAutomate) onAutomate(index, opt);
         return 0;
     case audioMasterIOChanged:

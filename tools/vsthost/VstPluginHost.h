@@ -21,6 +21,14 @@ struct AutomationMessage {
     float value;
 };
 
+// A gesture message in the order the plug-in sent it: audioMasterBeginEdit, audioMasterAutomate
+// (with its value) or audioMasterEndEdit.
+struct EditMessage {
+    int32_t opcode;
+    int32_t index;
+    float value;
+};
+
 class VstPluginHost {
 public:
     // Loads the library and creates one plug-in instance. Throws std::runtime_error with a readable
@@ -61,7 +69,11 @@ public:
 
     // What the plug-in told the host.
     const std::vector<AutomationMessage>& automation() const { return automation_; }
-    void clearAutomation() { automation_.clear(); }
+    const std::vector<EditMessage>& edits() const { return edits_; }
+    void clearAutomation() {
+        automation_.clear();
+        edits_.clear();
+    }
     int32_t ioChangedCount() const { return ioChanged_; }
     // Called from inside audioMasterAutomate, before it returns (e.g. to echo a setParameter).
     std::function<void(int32_t, float)> onAutomate;
@@ -76,6 +88,7 @@ private:
     vst2::VstTimeInfo timeInfo_{};
     bool providesTime_ = true;
     std::vector<AutomationMessage> automation_;
+    std::vector<EditMessage> edits_;
     int32_t ioChanged_ = 0;
 };
 

@@ -1,6 +1,8 @@
-// Adapts the effect's format-neutral editor to the VST 2.4 editor requests.
+// Adapts the effect's format-neutral editor to the VST 2.4 editor requests. Idle requests drive the
+// process-wide idle list, which gives every open editor its idle pass every 25 ms.
 #pragma once
 
+#include "frame/IdleList.h"
 #include "frame/PluginEditor.h"
 #include "frame/vst2/VstAbi.h"
 
@@ -15,10 +17,13 @@ public:
     bool open(void* parent);
     void close();
     bool isOpen() const { return editor_->isOpen(); }
-    void idle() { editor_->idle(); }
+    void idle() { IdleList::instance().pump(); }
     int32_t onKeyDown(const vst2::VstKeyCode& key) { return editor_->onKeyDown(toEditorKey(key)); }
     int32_t onKeyUp(const vst2::VstKeyCode& key) { return editor_->onKeyUp(toEditorKey(key)); }
     bool onWheel(float distance) { return editor_->onWheel(distance); }
+    void setHostScale(float scale) { editor_->setHostScale(scale); }
+    void setFixedScale(float scale) { editor_->setFixedScale(scale); }
+    bool renderOffscreen(const EditorPixels& out) { return editor_->renderOffscreen(out); }
 
 private:
     static EditorKey toEditorKey(const vst2::VstKeyCode& key) {

@@ -1,8 +1,10 @@
 // The library's exported entry points. Everything else in the library is hidden.
 #include "core/CResourceStore.h"
 #include "dsp/CKavren.h"
+#include "editor/EditorBitmaps.h"
 #include "frame/PluginDescriptor.h"
 #include "frame/vst2/TessuVST.h"
+#include "kavren_hidpi_artwork.h"
 #include "kavren_resources.h"
 #include "update/PelluSession.h"
 
@@ -51,9 +53,12 @@ KAVREN_EXPORT Tessu::PluginList* getTessuPluginListPTR() {
 }
 
 KAVREN_EXPORT Tessu::TessuOS* createTessuInstance(Tessu::TessuCallback* callback, int32_t /*uniqueID*/) {
-    // The files linked into the library (presets) open once, before the first effect needs them.
+    // The files linked into the library (bitmaps, presets) open once, before the first effect needs them.
     static std::once_flag storeOpened;
-    std::call_once(storeOpened, [] { Core::resourceStore().open(kavren_resources_block()); });
+    std::call_once(storeOpened, [] {
+        Core::resourceStore().open(kavren_resources_block());
+        EditorBitmaps::registerHighResolutionStore(kavren_hidpi_artwork_block());
+    });
     Pellu::registerProduct("KavrenXL", "kavrenXL", 66056);
     auto* effect = new (std::nothrow) RegisteredKavren(callback);
     if (!effect) Pellu::releaseProduct();

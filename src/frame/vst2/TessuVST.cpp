@@ -165,7 +165,7 @@ VstIntPtr TessuVST::dispatcher(int32_t opcode, int32_t index, VstIntPtr value, v
     case effGetVendorVersion:
         return descriptor_.version;
     case effVendorSpecific:
-        return dispatchVendorSpecific(index, value, opt);
+        return dispatchVendorSpecific(index, value, ptr, opt);
     case effCanDo:
         return ptr ? canDo(static_cast<const char*>(ptr)) : 0;
     case effGetTailSize:
@@ -290,7 +290,21 @@ VstIntPtr TessuVST::dispatchText(int32_t opcode, int32_t index, char* text) {
     return 0;
 }
 
-VstIntPtr TessuVST::dispatchVendorSpecific(int32_t index, VstIntPtr value, float opt) {
+VstIntPtr TessuVST::dispatchVendorSpecific(int32_t index, VstIntPtr value, void* ptr, float opt) {
+    // Hosts that know the screen's scale announce it before opening the editor.
+    if (index == fourCC("PreS") && value == fourCC("AeCs")) {
+        if (editor_) editor_->setHostScale(opt);
+        return editor_ ? 1 : 0;
+    }
+    // Our own tools: a fixed editor scale, and the editor drawn into the caller's pixels.
+    if (index == fourCC("KvED") && editor_) {
+        if (value == fourCC("Scal")) {
+            editor_->setFixedScale(opt);
+            return 1;
+        }
+        if (value == fourCC("Snap") && ptr)
+            return editor_->renderOffscreen(*static_cast<EditorPixels*>(ptr)) ? 1 : 0;
+    }
     if (value == fourCC("Whee") && isWheelSelector(index)) {
         if (editor_) editor_->onWheel(opt);
         return 1;
@@ -515,6 +529,10 @@ void TessuVST::automate(int32_t hostIndex, float value) {
     echoOf(this).automatingToHost = true;
     callHost(audioMasterAutomate, hostIndex, 0, nullptr, value);
     echoOf(this).automatingToHost = false;
+}
+
+bool TessuVST::sizeWindow(int32_t width, int32_t height) {
+    return callHost(audioMasterSizeWindow, width, height) != 0;
 }
 
 float TessuVST::getTempo() {

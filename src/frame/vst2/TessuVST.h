@@ -44,6 +44,7 @@ public:
     void automate(int32_t hostIndex, float value) override;
     float getTempo() override;
     int32_t getWrapperType() override { return kWrapperVst2; }
+    bool sizeWindow(int32_t width, int32_t height) override;
 
     TessuOS* getEffect() const { return effect_; }
 
@@ -52,7 +53,7 @@ private:
     void setBlockSize(int32_t frames);
     void resizeBuffers();
     vst2::VstIntPtr dispatchText(int32_t opcode, int32_t index, char* text);
-    vst2::VstIntPtr dispatchVendorSpecific(int32_t index, vst2::VstIntPtr value, float opt);
+    vst2::VstIntPtr dispatchVendorSpecific(int32_t index, vst2::VstIntPtr value, void* ptr, float opt);
     vst2::VstIntPtr canDo(const char* text) const;
     vst2::VstIntPtr queueMidi(const vst2::VstEvents* events);
     vst2::VstIntPtr getPinProperties(bool input, int32_t index, vst2::VstPinProperties* pin) const;

@@ -1,0 +1,186 @@
+#include "editor/CMirdanelEditor.h"
+
+#include "editor/EditorScale.h"
+#include "frame/IdleList.h"
+#include "frame/TessuCallback.h"
+#include "frame/TessuOS.h"
+#include "gui/Control.h"
+#include "gui/DrawContext.h"
+#include "gui/TimerService.h"
+#include "gui/platform/x11/X11Frame.h"
+#include "params/ParameterProperty.h"
+
+#include <cmath>
+
+using Mirda::CFrame;
+using Mirda::CRect;
+
+CMirdanelEditor::CMirdanelEditor(Tessu::TessuOS* effect, int width, int height)
+    : effect_(effect), width_(width), height_(height) {}
+
+CMirdanelEditor::~CMirdanelEditor() {
+    close();
+    Tessu::IdleList::instance().remove(this);
+}
+
+bool CMirdanelEditor::getSize(double rect[4]) {
+    rect[0] = 0.0;
+    rect[1] = 0.0;
+    rect[2] = std::round(width_ * scale_);
+    rect[3] = std::round(height_ * scale_);
+    return true;
+}
+
+void CMirdanelEditor::setScale(double scale) {
+    scaleFixed_ = scale > 0;
+    if (scaleFixed_) scale_ = EditorScale::snap(scale);
+}
+
+void CMirdanelEditor::chooseScale() {
+    if (scaleFixed_) return;
+    const std::string setting = EditorScale::readSetting();
+    const bool needServer = std::atof(setting.c_str()) <= 0 && hostScale_ <= 0;
+    scale_ = EditorScale::choose(setting, hostScale_, needServer ? EditorScale::serverDpi() : 0.0);
+}
+
+void CMirdanelEditor::requestScale(const std::string& setting) {
+    EditorScale::writeSetting(setting);
+    scaleFixed_ = false;
+    rescale_ = isOpen();
+}
+
+void CMirdanelEditor::applyRequestedScale() {
+    rescale_ = false;
+    const double before = scale_;
+    chooseScale();
+    if (scale_ == before) return;
+    void* parent = parent_;
+    close();
+    open(parent);
+    double size[4];
+    getSize(size);
+    if (effect_ && effect_->getCallback())
+        effect_->getCallback()->sizeWindow(static_cast<int32_t>(size[2]), static_cast<int32_t>(size[3]));
+}
+
+CFrame* CMirdanelEditor::makeFrame(const CRect& size) {
+    return new CFrame(size, this);
+}
+
+CFrame* CMirdanelEditor::buildFrame() {
+    polled_.clear();
+    double size[4];
+    getSize(size);
+    CFrame* frame = makeFrame(CRect(0, 0, size[2], size[3]));
+    createControls(frame);
+    return frame;
+}
+
+void CMirdanelEditor::releaseFrame() {
+    polled_.clear();
+    frame_->close();
+    frame_->release();
+    frame_ = nullptr;
+}
+
+bool CMirdanelEditor::open(void* parent) {
+    if (!parent) return false;
+    if (isOpen()) return true;
+    std::lock_guard guard(lock_);
+    chooseScale();
+    frame_ = buildFrame();
+    auto* window = new Mirda::CFrameX11(frame_, reinterpret_cast<unsigned long>(parent));
+    if (!window->isOpen()) {
+        window->release();
+        releaseFrame();
+        return false;
+    }
+    frame_->setPlatformFrame(window);
+    window->release(); // the frame holds it now
+    window_ = window;
+    parent_ = parent;
+    openTime_ = Mirda::CTimerService::instance().now();
+    idle();
+    Tessu::IdleList::instance().add(this);
+    return true;
+}
+
+void CMirdanelEditor::close() {
+    std::lock_guard guard(lock_);
+    Tessu::IdleList::instance().remove(this);
+    if (!frame_) return;
+    window_ = nullptr;
+    releaseFrame();
+}
+
+void CMirdanelEditor::idle() {
+    std::unique_lock guard(lock_, std::try_to_lock);
+    if (!guard.owns_lock() || !window_) return;
+    syncPolledControls();
+    window_->pump();
+    onIdle();
+    // After the pass: the frame is not rebuilt from inside its own event handling.
+    if (rescale_) applyRequestedScale();
+}
+
+int32_t CMirdanelEditor::onKeyDown(const Tessu::EditorKey& key) {
+    if (!frame_) return 0;
+    Mirda::VstKeyCode code{key.character, key.virtualKey, key.modifiers};
+    return frame_->onKeyDown(code);
+}
+
+int32_t CMirdanelEditor::onKeyUp(const Tessu::EditorKey& key) {
+    if (!frame_) return 0;
+    Mirda::VstKeyCode code{key.character, key.virtualKey, key.modifiers};
+    return frame_->onKeyUp(code);
+}
+
+bool CMirdanelEditor::onWheel(float distance) {
+    if (!frame_) return false;
+    return frame_->onWheel(frame_->getLastMousePosition(), 0, distance, frame_->getLastButtons());
+}
+
+bool CMirdanelEditor::renderOffscreen(const Tessu::EditorPixels& out) {
+    double size[4];
+    getSize(size);
+    if (!out.pixels || out.width != static_cast<int32_t>(size[2]) ||
+        out.height != static_cast<int32_t>(size[3]) || out.stride < out.width * 4)
+        return false;
+    std::lock_guard guard(lock_);
+    const bool temporary = frame_ == nullptr;
+    if (temporary) {
+        chooseScale();
+        frame_ = buildFrame();
+    }
+    syncPolledControls();
+    auto* context =
+        new Mirda::CDrawContext(Mirda::CPixelBuffer{out.pixels, out.width, out.height, out.stride});
+    context->clear(Mirda::kBlackCColor);
+    frame_->renderAll(context);
+    context->release();
+    if (temporary) releaseFrame();
+    return true;
+}
+
+void CMirdanelEditor::beginEdit(Mirda::CControl* control) {
+    if (effect_ && control && control->getParameter()) effect_->beginEdit(control->getParameter());
+}
+
+void CMirdanelEditor::endEdit(Mirda::CControl* control) {
+    if (effect_ && control && control->getParameter()) effect_->endEdit(control->getParameter());
+}
+
+void CMirdanelEditor::pollParameter(Mirda::CControl* control, Tessu::ParameterProperty* parameter) {
+    if (!control || !parameter) return;
+    control->bindParameter(parameter);
+    polled_.push_back({control, parameter, parameter->getNormalizedValue()});
+}
+
+void CMirdanelEditor::syncPolledControls() {
+    for (Polled& entry : polled_) {
+        const float value = entry.parameter->getNormalizedValue();
+        if (value == entry.shown) continue;
+        entry.shown = value;
+        entry.control->parameterChanged(entry.parameter);
+    }
+}
