@@ -3,11 +3,14 @@
 #include "kavren/ParameterSettings.h"
 #include "params/CPropertyManager.h"
 #include "params/KavrenParameters.h"
+#include "presets/CFileFormat.h"
+#include "presets/CPresetChunk.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -89,6 +92,14 @@ TEST(Settings, RejectionsExplainThemselves) {
     EXPECT_NE(messageOf("LOWPASSFREQ=nan").find("cannot read"), std::string::npos);
 }
 
+TEST(Settings, ValuesOutsideTheRangeAreClampedWithANotice) {
+    EXPECT_EQ(kavren::resolveSetting("LOWPASSFREQ=800").clampNotice, "");
+    EXPECT_FLOAT_EQ(plainOf("LOWPASSFREQ=1e999"), 22050.0f);
+    EXPECT_FLOAT_EQ(plainOf("LOWPASSFREQ=-5"), 40.0f);
+    EXPECT_EQ(kavren::resolveSetting("LOWPASSFREQ=1e999").clampNotice,
+              "LOWPASSFREQ=1e999 is outside 40.0Hz to 22050.0Hz; clamped to 22050.0Hz");
+}
+
 TEST(Cli, InfoListsTheEffectAndItsParameters) {
     CliRun run = runCli("info");
     ASSERT_EQ(run.status, 0) << run.output;
@@ -117,15 +128,59 @@ TEST(Cli, DemoRenderWritesEightSecondsOfStereo) {
     std::filesystem::remove(out);
 }
 
+// Preset files whose chunk the effect would silently ignore: another plug-in's, and one that does not
+// inflate.
+std::vector<std::filesystem::path> unreadablePresets() {
+    const std::string foreign = "not a state chunk of this plug-in";
+    Tessu::CPresetChunk chunk;
+    chunk.setIdentifier("QMX-kavren-Preset");
+    chunk.addString("Parameters", std::string(200, 'x'));
+    void* data = nullptr;
+    const int32_t size = chunk.serialize(&data);
+    std::vector<uint8_t> broken(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    for (size_t i = Tessu::CPresetChunk::kHeaderSize; i < broken.size(); ++i) broken[i] ^= 0x5a;
+    const std::filesystem::path paths[2] = {scratch("kavren-cli-foreign.fxp"),
+                                            scratch("kavren-cli-broken.fxp")};
+    Tessu::fxpFormat().save(paths[0].c_str(), foreign.data(), int32_t(foreign.size()));
+    Tessu::fxpFormat().save(paths[1].c_str(), broken.data(), int32_t(broken.size()));
+    return {paths[0], paths[1]};
+}
+
 TEST(Cli, MistakesEndWithOneLineAndStatusTwo) {
-    for (const char* arguments : {"", "frobnicate", "render", "render /nonexistent/in.wav /tmp/out.wav",
-                                  "render --demo x.wav --block 0", "render --demo x.wav --set NOPE=1",
-                                  "info --plugin /nonexistent/kavren-xl.so", "render --demo", "info --bogus",
-                                  "render --demo x.wav --tempo fast", "support extra"}) {
+    const std::vector<std::filesystem::path> unreadable = unreadablePresets();
+    const std::string readBack[2] = {"render --demo x.wav --preset " + unreadable[0].string(),
+                                     "preset save x.fxp --preset " + unreadable[1].string()};
+    for (const std::string& arguments :
+         {std::string("frobnicate"), std::string("render"),
+          std::string("render /nonexistent/in.wav /tmp/out.wav"),
+          std::string("render --demo x.wav --block 0"), std::string("render --demo x.wav --set NOPE=1"),
+          std::string("info --plugin /nonexistent/kavren-xl.so"), std::string("render --demo"),
+          std::string("info --bogus"), std::string("render --demo x.wav --tempo fast"), std::string("support extra"), readBack[0],
+          readBack[1]}) {
         CliRun run = runCli(arguments);
         EXPECT_EQ(run.status, 2) << arguments << "\n" << run.output;
-        EXPECT_NE(run.output.find("kavren"), std::string::npos) << arguments;
+        EXPECT_EQ(run.output.rfind("kavren: ", 0), 0u) << arguments << "\n" << run.output;
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << arguments << "\n"
+                                                                             << run.output;
     }
+    EXPECT_NE(runCli(readBack[0]).output.find("holds the state of another plug-in"), std::string::npos);
+    EXPECT_NE(runCli(readBack[1]).output.find("holds a state this plug-in cannot read"), std::string::npos);
+    for (const auto& path : unreadable) std::filesystem::remove(path);
+
+    CliRun bare = runCli("");
+    EXPECT_EQ(bare.status, 2);
+    EXPECT_NE(bare.output.find("usage: kavren info"), std::string::npos);
+    CliRun help = runCli("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.output.find("usage: kavren info"), std::string::npos);
+}
+
+TEST(Cli, ClampedSettingsAreReported) {
+    auto out = scratch("kavren-cli-clamped.fxp");
+    CliRun run = runCli("preset save " + out.string() + " --set INPUTGAIN=1e999");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("kavren: INPUTGAIN=1e999 is outside"), std::string::npos) << run.output;
+    std::filesystem::remove(out);
 }
 
 TEST(Cli, SupportWritesTheReportToTheDesktop) {
@@ -155,6 +210,19 @@ TEST(Cli, PresetsAreListedRenderedAndSaved) {
     CliRun save =
         runCli("preset save " + saved.string() + " --preset \"Filter/Warm Low Pass\" --set LOWPASSQ=0");
     ASSERT_EQ(save.status, 0) << save.output;
+    // As the plug-in writes preset files: the global limiter switch stays the user's.
+    void* file = nullptr;
+    int32_t size = 0;
+    Tessu::fxpFormat().load(saved.c_str(), &file, &size);
+    ASSERT_NE(file, nullptr);
+    Tessu::CPresetChunk chunk;
+    chunk.setIdentifier("QMX-kavren-Preset");
+    ASSERT_EQ(chunk.parse(file, size), Tessu::CPresetChunk::kParsed);
+    Tessu::fxpFormat().freeData(file);
+    void* block = nullptr;
+    EXPECT_GT(chunk.findBlock("Parameters", &block), 0);
+    EXPECT_EQ(chunk.findBlock("GLOBAL.LIMITER.ON", &block), 0);
+    EXPECT_STREQ(chunk.getPresetName(), "Warm Low Pass");
     auto out = scratch("kavren-cli-preset.wav");
     for (const std::string& preset : {std::string("\"LFO/Quarter Pump\""), saved.string()}) {
         CliRun render = runCli("render --demo " + out.string() + " --tempo 120 --playing --preset " + preset);

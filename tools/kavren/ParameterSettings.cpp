@@ -4,6 +4,7 @@
 #include "params/KavrenParameters.h"
 #include "params/ParameterProperty.h"
 #include "params/UserValueText.h"
+#include "params/ValueFormat.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -26,6 +27,13 @@ std::string trim(const std::string& s) {
     size_t first = s.find_first_not_of(" \t");
     size_t last = s.find_last_not_of(" \t");
     return first == std::string::npos ? "" : s.substr(first, last - first + 1);
+}
+
+// The value as the plug-in displays it, with its unit.
+std::string displayed(Tessu::ParameterProperty& p, float plain) {
+    char text[Tessu::kValueTextCapacity] = {};
+    p.formatValue(plain, text, Tessu::kFormatWithUnit);
+    return trim(text);
 }
 
 std::string validKeys() {
@@ -56,8 +64,15 @@ HostSetting resolveSetting(const std::string& assignment) {
     float plain = 0.0f;
     if (!Tessu::parseUserValue(*p, value, plain))
         throw std::invalid_argument("cannot read '" + value + "' as a value of " + key);
-    float normalized = std::clamp(p->toNormalized(plain), 0.0f, 1.0f);
-    return {p->getHostIndex(), normalized};
+    const float low = std::min(p->getMinimum(), p->getMaximum());
+    const float high = std::max(p->getMinimum(), p->getMaximum());
+    const float clamped = std::clamp(plain, low, high);
+    std::string notice;
+    if (clamped != plain) {
+        notice = key + "=" + value + " is outside " + displayed(*p, low) + " to " + displayed(*p, high) +
+                 "; clamped to " + displayed(*p, clamped);
+    }
+    return {p->getHostIndex(), std::clamp(p->toNormalized(clamped), 0.0f, 1.0f), notice};
 }
 
 } // namespace kavren

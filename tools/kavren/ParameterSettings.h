@@ -11,6 +11,8 @@ namespace kavren {
 struct HostSetting {
     int hostIndex;
     float normalizedValue;
+    // Set when the value lay outside the parameter's range: says so and what it was clamped to.
+    std::string clampNotice;
 };
 
 struct ParameterRow {
@@ -19,7 +21,8 @@ struct ParameterRow {
 };
 
 // Throws std::invalid_argument with a message for the user: unknown key (listing the valid keys),
-// a value that cannot be read for that parameter, or a parameter the host cannot set.
+// a value that cannot be read for that parameter, or a parameter the host cannot set. A value outside
+// the parameter's range is clamped to it, with a notice.
 HostSetting resolveSetting(const std::string& assignment);
 
 // Host index and key of every host-visible parameter, in host order.

@@ -3,6 +3,7 @@
 #include "core/CResourceStore.h"
 #include "core/ResourceFormat.h"
 #include "presets/CFileFormat.h"
+#include "presets/CPresetChunk.h"
 
 #include <algorithm>
 #include <cstring>
@@ -30,10 +31,26 @@ bool opensAsStore(Core::CResourceStore& store, const std::vector<uint8_t>& bytes
     return store.open(bytes.data() + offset, bytes.size() - offset) && store.count() > 0;
 }
 
+// As the effect names its state chunks.
+constexpr const char* kChunkIdentifier = "QMX-kavren-Preset";
+
+// The effect ignores a chunk it cannot read and keeps its state; the tool says so instead.
+void parseStateChunk(std::vector<uint8_t> chunk, Tessu::CPresetChunk& parsed, const std::string& what) {
+    parsed.setIdentifier(kChunkIdentifier);
+    if (parsed.parse(chunk.data(), int32_t(chunk.size())) == Tessu::CPresetChunk::kRejected)
+        throw std::runtime_error(what + " holds the state of another plug-in");
+    void* parameters = nullptr;
+    if (parsed.findBlock("Parameters", &parameters) <= 0)
+        throw std::runtime_error(what + " holds a state this plug-in cannot read");
+}
+
 std::vector<uint8_t> chunkOfFile(const std::vector<uint8_t>& file, const std::string& what) {
-    std::span<const uint8_t> chunk = Tessu::fxpFormat().decode(file);
-    if (chunk.empty()) throw std::runtime_error(what + " is not a preset of this plug-in");
-    return std::vector<uint8_t>(chunk.begin(), chunk.end());
+    std::span<const uint8_t> decoded = Tessu::fxpFormat().decode(file);
+    if (decoded.empty()) throw std::runtime_error(what + " is not a preset of this plug-in");
+    std::vector<uint8_t> chunk(decoded.begin(), decoded.end());
+    Tessu::CPresetChunk parsed;
+    parseStateChunk(chunk, parsed, what);
+    return chunk;
 }
 
 } // namespace
@@ -76,6 +93,21 @@ std::vector<uint8_t> PresetLibrary::chunk(const std::string& nameOrFile) const {
     std::vector<uint8_t> file(data, data + size);
     store.release(data);
     return chunkOfFile(file, "preset '" + nameOrFile + "'");
+}
+
+std::vector<uint8_t> presetFileChunk(const std::vector<uint8_t>& hostChunk) {
+    Tessu::CPresetChunk parsed;
+    parseStateChunk(hostChunk, parsed, "the plug-in's state");
+    void* parameters = nullptr;
+    const int32_t size = parsed.findBlock("Parameters", &parameters);
+    Tessu::CPresetChunk written;
+    written.setIdentifier(kChunkIdentifier);
+    written.setPresetName(parsed.getPresetName());
+    written.addBlock("Parameters", parameters, size);
+    written.addString("isNewFilterPreset", "TRUE");
+    void* data = nullptr;
+    const int32_t length = written.serialize(&data);
+    return std::vector<uint8_t>(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + length);
 }
 
 void savePresetFile(const std::string& path, const std::vector<uint8_t>& chunk) {

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int kUsageError = 2;
+constexpr int kErrorStatus = 2;
 
 const char* const kUsage =
     "usage: kavren info [--plugin PATH]\n"
@@ -34,10 +34,6 @@ const char* const kUsage =
     "       kavren edit [--preset NAME|FILE.fxp] [--set KEY=VALUE]... [--scale S] [--plugin PATH]\n"
     "       kavren snapshot OUT.png [--preset NAME|FILE.fxp] [--set KEY=VALUE]... [--scale S] [--plugin "
     "PATH]\n";
-
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 struct Arguments {
     std::vector<std::string> positional;
@@ -56,8 +52,8 @@ double readNumber(const std::string& option, const std::string& text, double low
     char* end = nullptr;
     double value = std::strtod(text.c_str(), &end);
     if (text.empty() || *end != 0 || !(value >= low && value <= high))
-        throw UsageError(option + " needs a number from " + std::to_string(int(low)) + " to " +
-                         std::to_string(int(high)) + ", not '" + text + "'");
+        throw std::runtime_error(option + " needs a number from " + std::to_string(int(low)) + " to " +
+                                 std::to_string(int(high)) + ", not '" + text + "'");
     return value;
 }
 
@@ -75,7 +71,7 @@ Arguments parse(int argc, char** argv) {
     for (int i = 2; i < argc; ++i) {
         std::string a = argv[i];
         auto value = [&]() -> std::string {
-            if (i + 1 >= argc) throw UsageError(a + " needs a value");
+            if (i + 1 >= argc) throw std::runtime_error(a + " needs a value");
             return argv[++i];
         };
         if (a == "--plugin")
@@ -97,7 +93,7 @@ Arguments parse(int argc, char** argv) {
         else if (a == "--demo")
             args.demo = true;
         else if (a.size() > 1 && a[0] == '-')
-            throw UsageError("unknown option " + a);
+            throw std::runtime_error("unknown option " + a);
         else
             args.positional.push_back(a);
     }
@@ -116,26 +112,20 @@ void showProgress(double fraction) {
 std::vector<kavren::HostSetting> resolveSettings(const Arguments& args) {
     std::vector<kavren::HostSetting> settings;
     for (const std::string& s : args.settings) {
-        try {
-            settings.push_back(kavren::resolveSetting(s));
-        } catch (const std::invalid_argument& e) {
-            throw UsageError(e.what());
-        }
+        settings.push_back(kavren::resolveSetting(s));
+        if (!settings.back().clampNotice.empty())
+            std::cerr << "kavren: " << settings.back().clampNotice << "\n";
     }
     return settings;
 }
 
 std::vector<uint8_t> presetChunk(const Arguments& args) {
     if (args.preset.empty()) return {};
-    try {
-        return kavren::PresetLibrary(args.pluginPath).chunk(args.preset);
-    } catch (const std::runtime_error& e) {
-        throw UsageError(e.what());
-    }
+    return kavren::PresetLibrary(args.pluginPath).chunk(args.preset);
 }
 
 int listPresets(const Arguments& args) {
-    if (!args.positional.empty()) throw UsageError("presets takes no file arguments");
+    if (!args.positional.empty()) throw std::runtime_error("presets takes no file arguments");
     for (const std::string& name : kavren::PresetLibrary(args.pluginPath).names()) std::cout << name << "\n";
     return 0;
 }
@@ -143,14 +133,14 @@ int listPresets(const Arguments& args) {
 // The plug-in's own state chunk after the preset and the settings, written as a preset file.
 int savePreset(const Arguments& args) {
     if (args.positional.size() != 2 || args.positional[0] != "save")
-        throw UsageError("preset takes 'save FILE.fxp'");
+        throw std::runtime_error("preset takes 'save FILE.fxp'");
     std::vector<uint8_t> chunk = presetChunk(args);
     std::vector<kavren::HostSetting> settings = resolveSettings(args);
     kavren::host::VstPluginHost plugin(args.pluginPath);
     plugin.start(44100.0f, 512);
     if (!chunk.empty()) plugin.setChunk(chunk, true);
     for (const kavren::HostSetting& s : settings) plugin.setParameter(s.hostIndex, s.normalizedValue);
-    kavren::savePresetFile(args.positional[1], plugin.getChunk(true));
+    kavren::savePresetFile(args.positional[1], kavren::presetFileChunk(plugin.getChunk(true)));
     std::cout << "Saved " << args.positional[1] << "\n";
     return 0;
 }
@@ -195,15 +185,15 @@ int render(const Arguments& args) {
     kavren::AudioFormat format = kavren::wav24();
     std::string outPath;
     if (args.demo) {
-        if (args.positional.size() != 1) throw UsageError("render --demo takes one output file");
+        if (args.positional.size() != 1) throw std::runtime_error("render --demo takes one output file");
         input = kavren::makeDemoSignal(args.rate ? args.rate : 44100);
         outPath = args.positional[0];
     } else {
-        if (args.positional.size() != 2) throw UsageError("render takes an input and an output file");
+        if (args.positional.size() != 2) throw std::runtime_error("render takes an input and an output file");
         input = kavren::readAudio(args.positional[0], format);
         if (args.rate && args.rate != input.sampleRate)
-            throw UsageError("'" + args.positional[0] + "' is at " + std::to_string(input.sampleRate) +
-                             " Hz; --rate cannot resample a file");
+            throw std::runtime_error("'" + args.positional[0] + "' is at " +
+                                     std::to_string(input.sampleRate) + " Hz; --rate cannot resample a file");
         outPath = args.positional[1];
     }
     bool terminal = isatty(STDERR_FILENO);
@@ -217,16 +207,17 @@ int render(const Arguments& args) {
 
 } // namespace
 
+// Errors end with one line and status 2; the usage text is for --help and a missing command only.
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::cerr << kUsage;
-        return kUsageError;
+        return kErrorStatus;
     }
     std::string command = argv[1];
     try {
         Arguments args = parse(argc, argv);
         if (command == "info") {
-            if (!args.positional.empty()) throw UsageError("info takes no file arguments");
+            if (!args.positional.empty()) throw std::runtime_error("info takes no file arguments");
             kavren::printPluginInfo(args.pluginPath, std::cout);
             return 0;
         }
@@ -243,11 +234,9 @@ int main(int argc, char** argv) {
             std::cout << kUsage;
             return 0;
         }
-        throw UsageError("unknown command '" + command + "'");
-    } catch (const UsageError& e) {
-        std::cerr << "kavren: " << e.what() << "\n" << kUsage;
+        throw std::runtime_error("unknown command '" + command + "'");
     } catch (const std::exception& e) {
         std::cerr << "kavren: " << e.what() << "\n";
     }
-    return kUsageError;
+    return kErrorStatus;
 }

@@ -16,11 +16,20 @@ constexpr float kDepthRate = 0.01f;
 constexpr float kDelayRate = 0.01f;
 constexpr float kDenormalOffset = 1e-19f;
 
+// base^n by squaring: a handful of multiplies for a block length.
+double power(double base, int n) {
+    double result = 1.0;
+    for (; n > 0; n >>= 1, base *= base) {
+        if (n & 1) result *= base;
+    }
+    return result;
+}
+
 // x after `steps` steps of x += (target - x)·rate + 1e-19: the distance to the fixed point
 // target + 1e-19 / rate shrinks by (1 - rate) per step.
 float afterSteps(float x, float target, float rate, int steps) {
     const double fixedPoint = double(target) + double(kDenormalOffset) / rate;
-    return static_cast<float>(fixedPoint + (x - fixedPoint) * std::pow(1.0 - rate, steps));
+    return static_cast<float>(fixedPoint + (x - fixedPoint) * power(1.0 - rate, steps));
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "dsp/modulation/LfoOscillator.h"
 
-#include "dsp/lib/PhasorSeries.h"
 #include "dsp/modulation/LfoSyncDivisions.h"
 
 #include <algorithm>
@@ -26,10 +25,18 @@ double wrapUnit(double x) {
 void CLFOOscillator::Phasor::setStep(double omega) {
     stepCos = std::cos(omega);
     stepSin = std::sin(omega);
+    seriesCount[0] = seriesCount[1] = -1;
 }
 
 double CLFOOscillator::Phasor::advanceSum(int count) {
-    return PhasorSeries::of(stepCos, stepSin, count).advance(x, y);
+    int slot = count == seriesCount[0] ? 0 : count == seriesCount[1] ? 1 : -1;
+    if (slot < 0) {
+        slot = olderSlot;
+        olderSlot ^= 1;
+        series[slot] = PhasorSeries::of(stepCos, stepSin, count);
+        seriesCount[slot] = count;
+    }
+    return series[slot].advance(x, y);
 }
 
 void CLFOOscillator::Phasor::rotate(double angle) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dsp/lib/PhasorSeries.h"
+
 #include <cstdint>
 
 namespace DSP::Generators {
@@ -76,6 +78,12 @@ private:
         }
         // Rotation by count steps at once; returns the sum of the x values after each of them.
         double advanceSum(int count);
+
+        // The series of the last two counts, kept while the step stays: a host block cut into
+        // sub-blocks gives at most two lengths in turn.
+        PhasorSeries series[2];
+        int seriesCount[2] = {-1, -1};
+        int olderSlot = 0;
     };
 
     void setupRate();
