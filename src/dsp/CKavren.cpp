@@ -88,7 +88,6 @@ void CKavren::setSampleRate(float rate) {
     frequencyModulator_.setSampleRate(rate);
     setLatency(limiter_.getLatency());
     resizeBuffers(blockSize);
-    reset();
 }
 
 void CKavren::setBlockSize(int32_t frames) {

@@ -107,8 +107,8 @@ void CKavren::applyParameter(int32_t slot) {
         lfo_.requestRealign();
         break;
     case kLfoShape:
+        // Applied on every change, an unchanged value too: a re-sent shape restarts the oscillator.
         lfo_.setShape(Tessu::wholeNumberOf(value));
-        lfo_.requestRealign();
         break;
     case kLfoSync:
         lfo_.setSync(switchOn(value));
@@ -125,7 +125,6 @@ void CKavren::applyParameter(int32_t slot) {
         break;
     case kLfoShift:
         lfo_.setShift(value);
-        lfo_.requestRealign();
         break;
     case kDistLevel:
         distortion_.setLevel(value);

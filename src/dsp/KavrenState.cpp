@@ -1,12 +1,11 @@
 // The effect's complete state as one chunk: for hosts' projects and, behind a file header, for presets.
-#include "core/CResourceStore.h"
+#include "core/ResourceStoreAccess.h"
 #include "dsp/CKavren.h"
 #include "dsp/FloatingPointGuard.h"
 #include "params/KavrenParameters.h"
 #include "presets/CFileFormat.h"
 
 #include <cstring>
-#include <mutex>
 #include <string>
 
 // Hosts read and write chunks on their own threads, never on the audio thread's behalf: a load reaches
@@ -71,16 +70,8 @@ void CKavren::storePresetName(const char* name) {
 }
 
 bool CKavren::loadInitPreset() {
-    // Hosts may create instances on several threads; the shared store hands out buffers one at a time.
-    static std::mutex storeAccess;
-    std::lock_guard lock(storeAccess);
-    Core::CResourceStore& store = Core::resourceStore();
-    int32_t size = 0;
-    uint8_t* file = store.read("presets/Init Preset.fxp", size);
-    if (!file) return false;
-    std::span<const uint8_t> chunk = Tessu::fxpFormat().decode({file, size_t(size)});
-    // The chunk parser reads a copy, so the store's buffer can go back right after.
+    const std::vector<uint8_t> file = Core::readResource("presets/Init Preset.fxp");
+    std::span<const uint8_t> chunk = Tessu::fxpFormat().decode(file);
     if (!chunk.empty()) setPresetChunk(const_cast<uint8_t*>(chunk.data()), int32_t(chunk.size()));
-    store.release(file);
     return !chunk.empty();
 }

@@ -1,6 +1,7 @@
 #include "editor/EditorBitmaps.h"
 
 #include "core/CResourceStore.h"
+#include "core/ResourceStoreAccess.h"
 #include "gui/Bitmap.h"
 
 #include <map>
@@ -30,12 +31,26 @@ std::string nameAt(Id id, double scale) {
     return name;
 }
 
+// The 1x artwork lives in the library's shared store, read through an access of its own; the larger
+// sizes in a store of the editor's.
+std::vector<uint8_t> pngBytes(Id id, double scale) {
+    const std::string name = nameAt(id, scale);
+    if (scale == 1.0) return Core::readResource(name.c_str());
+    Core::CResourceStore* store = shared().highResolution.get();
+    if (!store) return {};
+    std::int32_t size = 0;
+    uint8_t* data = store->read(name.c_str(), size);
+    if (!data) return {};
+    std::vector<uint8_t> bytes(data, data + size);
+    store->release(data);
+    return bytes;
+}
+
 Mirda::CBitmap* load(Id id, double scale) {
     SharedSet& set = shared();
-    Core::CResourceStore* store = scale == 1.0 ? &Core::resourceStore() : set.highResolution.get();
-    if (!store) return nullptr;
-    Mirda::PNGResourceStream stream(*store, nameAt(id, scale).c_str());
-    if (!stream.isValid()) return nullptr;
+    const std::vector<uint8_t> bytes = pngBytes(id, scale);
+    if (bytes.empty()) return nullptr;
+    Mirda::PNGMemoryStream stream(bytes.data(), bytes.size());
     auto* bitmap = new Mirda::CBitmap();
     if (!bitmap->loadFromStream(&stream)) {
         bitmap->release();

@@ -62,7 +62,7 @@ double readScale(const std::string& text) {
     double scale = readNumber("--scale", text, 1, 200);
     if (scale > 2) scale /= 100;
     if (scale != 1 && scale != 1.5 && scale != 2)
-        throw UsageError("--scale takes 1, 1.5 or 2, not '" + text + "'");
+        throw std::runtime_error("--scale takes 1, 1.5 or 2, not '" + text + "'");
     return scale;
 }
 
@@ -156,7 +156,7 @@ void prepareEditor(kavren::host::VstPluginHost& plugin, const Arguments& args) {
 }
 
 int snapshot(const Arguments& args) {
-    if (args.positional.size() != 1) throw UsageError("snapshot takes one output file");
+    if (args.positional.size() != 1) throw std::runtime_error("snapshot takes one output file");
     kavren::host::VstPluginHost plugin(args.pluginPath);
     prepareEditor(plugin, args);
     kavren::writeEditorSnapshot(plugin, args.positional[0]);
@@ -165,7 +165,7 @@ int snapshot(const Arguments& args) {
 }
 
 int edit(const Arguments& args) {
-    if (!args.positional.empty()) throw UsageError("edit takes no file arguments");
+    if (!args.positional.empty()) throw std::runtime_error("edit takes no file arguments");
     kavren::host::VstPluginHost plugin(args.pluginPath);
     prepareEditor(plugin, args);
     kavren::runEditorWindow(plugin, "Kavren XL");
@@ -225,7 +225,7 @@ int main(int argc, char** argv) {
         if (command == "presets") return listPresets(args);
         if (command == "preset") return savePreset(args);
         if (command == "support") {
-            if (!args.positional.empty()) throw UsageError("support takes no arguments");
+            if (!args.positional.empty()) throw std::runtime_error("support takes no arguments");
             return kavren::runSupport(std::cout);
         }
         if (command == "snapshot") return snapshot(args);

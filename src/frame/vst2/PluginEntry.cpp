@@ -1,5 +1,5 @@
 // The library's exported entry points. Everything else in the library is hidden.
-#include "core/CResourceStore.h"
+#include "core/ResourceStoreAccess.h"
 #include "dsp/CKavren.h"
 #include "editor/EditorBitmaps.h"
 #include "frame/PluginDescriptor.h"
@@ -53,10 +53,11 @@ KAVREN_EXPORT Tessu::PluginList* getTessuPluginListPTR() {
 }
 
 KAVREN_EXPORT Tessu::TessuOS* createTessuInstance(Tessu::TessuCallback* callback, int32_t /*uniqueID*/) {
-    // The files linked into the library (bitmaps, presets) open once, before the first effect needs them.
-    static std::once_flag storeOpened;
-    std::call_once(storeOpened, [] {
-        Core::resourceStore().open(kavren_resources_block());
+    // The files linked into the library (bitmaps, presets) are known before the first effect needs them;
+    // every reader opens and closes the store around its own read.
+    static std::once_flag storesRegistered;
+    std::call_once(storesRegistered, [] {
+        Core::setLinkedResources(kavren_resources_block());
         EditorBitmaps::registerHighResolutionStore(kavren_hidpi_artwork_block());
     });
     Pellu::registerProduct("KavrenXL", "kavrenXL", 66056);
