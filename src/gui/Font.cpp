@@ -40,9 +40,14 @@ const char* fontFileForStyle(int32_t style) {
     return (style & kBoldFace) ? "arialbd.ttf" : "arial.ttf";
 }
 
+// Process-wide objects live in statics, not in leaked pointers: a host that unloads the plug-in
+// library gets their memory back.
 CFontDesc* CFontDesc::getDefaultFont() {
-    static CFontDesc* font = new CFontDesc("Arial", 12.0, kNormalFace);
-    return font;
+    static struct DefaultFont {
+        CFontDesc* font = new CFontDesc("Arial", 12.0, kNormalFace);
+        ~DefaultFont() { font->release(); }
+    } holder;
+    return holder.font;
 }
 
 namespace detail {
@@ -53,8 +58,8 @@ FontEngine::FontEngine() : m_engine(8), m_cache(m_engine) {
 }
 
 FontEngine* FontEngine::get() {
-    static FontEngine* engine = new FontEngine();
-    return engine;
+    static FontEngine engine;
+    return &engine;
 }
 
 bool FontEngine::select(int32_t style, double pixelSize) {

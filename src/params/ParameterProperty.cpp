@@ -1,7 +1,10 @@
 #include "params/ParameterProperty.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 #include "params/SkewCurve.h"
 #include "params/ValueParse.h"
@@ -89,25 +92,68 @@ void ParameterProperty::setValueFromText(const char* text) {
     setValue(nullptr, parseValueText(text, unitKind_, curve_, maximum_));
 }
 
+namespace {
+
+// Adding and removing happen on the GUI thread and while instances are built; one at a time.
+std::mutex listenerWriters;
+
+} // namespace
+
 void ParameterProperty::notifyListeners(ParameterChangeListener* sender) {
-    // By index and re-checked each step: a listener may remove itself or others while being told.
-    for (size_t i = listeners_.size(); i-- > 0;) {
-        if (i >= listeners_.size()) continue;
-        ParameterChangeListener* listener = listeners_[i];
+    notifying_.fetch_add(1, std::memory_order_acq_rel);
+    // Marked so that a listener removed from inside this notification does not wait for it to end.
+    const std::thread::id self = std::this_thread::get_id();
+    int mark = -1;
+    for (int i = 0; i < kNotifierMarks && mark < 0; ++i) {
+        std::thread::id none;
+        if (notifiers_[size_t(i)].compare_exchange_strong(none, self, std::memory_order_acq_rel)) mark = i;
+    }
+    // Each slot read afresh: a listener removed meanwhile is not called.
+    for (int i = listenerEnd_.load(std::memory_order_acquire); i-- > 0;) {
+        ParameterChangeListener* listener = listeners_[size_t(i)].load(std::memory_order_acquire);
         if (listener && listener != sender) listener->parameterChanged(this);
     }
+    if (mark >= 0) notifiers_[size_t(mark)].store(std::thread::id(), std::memory_order_release);
+    notifying_.fetch_sub(1, std::memory_order_acq_rel);
 }
 
 void ParameterProperty::addListener(ParameterChangeListener* listener, bool notifyNow) {
     if (!listener) return;
-    bool known = false;
-    for (ParameterChangeListener* existing : listeners_) known = known || existing == listener;
-    if (!known) listeners_.push_back(listener);
+    {
+        std::lock_guard lock(listenerWriters);
+        const int end = listenerEnd_.load(std::memory_order_relaxed);
+        int hole = -1;
+        bool known = false;
+        for (int i = 0; i < end; ++i) {
+            ParameterChangeListener* existing = listeners_[size_t(i)].load(std::memory_order_relaxed);
+            known = known || existing == listener;
+            if (!existing && hole < 0) hole = i;
+        }
+        if (!known && end < kMaxListeners) {
+            listeners_[size_t(end)].store(listener, std::memory_order_release);
+            listenerEnd_.store(end + 1, std::memory_order_release);
+        } else if (!known && hole >= 0) {
+            listeners_[size_t(hole)].store(listener, std::memory_order_release);
+        }
+    }
     if (notifyNow) listener->parameterChanged(this);
 }
 
 void ParameterProperty::removeListener(ParameterChangeListener* listener) {
-    std::erase(listeners_, listener);
+    {
+        std::lock_guard lock(listenerWriters);
+        for (int i = 0; i < listenerEnd_.load(std::memory_order_relaxed); ++i)
+            if (listeners_[size_t(i)].load(std::memory_order_relaxed) == listener)
+                listeners_[size_t(i)].store(nullptr, std::memory_order_release);
+    }
+    // Another thread may have read the slot just before it emptied: wait until it is out.
+    const std::thread::id self = std::this_thread::get_id();
+    auto ownNotifications = [&] {
+        int own = 0;
+        for (const auto& notifier : notifiers_) own += notifier.load(std::memory_order_acquire) == self;
+        return own;
+    };
+    while (notifying_.load(std::memory_order_acquire) > ownNotifications()) std::this_thread::yield();
 }
 
 void ParameterProperty::setMinimum(float minimum) {

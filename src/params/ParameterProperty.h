@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include "core/CStringBufferd.h"
@@ -86,7 +88,11 @@ public:
     virtual void setMinimum(float minimum);
     virtual void setMaximum(float maximum);
 
-    // Listeners are called last registered first; they are not owned.
+    // Listeners are called last registered first; they are not owned. Values change on any thread while
+    // the editor adds and removes its controls on the GUI thread, so the list is a fixed array of atomic
+    // slots: notifying never waits or allocates, and removeListener returns only once no other thread
+    // can still be inside the removed listener, so it may be destroyed right after.
+    static constexpr int kMaxListeners = 32;
     virtual void addListener(ParameterChangeListener* listener, bool notifyNow);
     virtual void removeListener(ParameterChangeListener* listener);
 
@@ -161,7 +167,11 @@ private:
     float defaultValue_ = 0.0f;
     std::atomic<float> value_{0.0f};
     float curve_ = 0.0f;
-    std::vector<ParameterChangeListener*> listeners_;
+    std::array<std::atomic<ParameterChangeListener*>, kMaxListeners> listeners_{};
+    std::atomic<int> listenerEnd_{0};
+    std::atomic<int> notifying_{0};
+    static constexpr int kNotifierMarks = 8;
+    std::array<std::atomic<std::thread::id>, kNotifierMarks> notifiers_{};
     bool automatable_ = true;
     ParameterProperty* linkedParameter_ = nullptr;
     char* linkedText_ = nullptr;

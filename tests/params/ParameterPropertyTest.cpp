@@ -1,6 +1,9 @@
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -273,4 +276,47 @@ TEST(ParameterPropertyText, DisplayStringAndCurrentValue) {
     EXPECT_STREQ(text, "untouched");
     formatCurrentValue(&parameter, text, false, true, false);
     EXPECT_STREQ(text, "Name: 5ms");
+}
+
+// The editor adds and removes its controls on the GUI thread while a host thread changes values: once
+// removeListener returns, the listener is never called again and may be destroyed; a listener may also
+// remove itself from inside its own notification.
+TEST(ParameterPropertyNotification, ListenersComeAndGoWhileAnotherThreadNotifies) {
+    struct Guarded : ParameterChangeListener {
+        std::atomic<bool> alive{true};
+        std::atomic<int> callsAfterDeath{0};
+        void parameterChanged(IPluginParameter*) override {
+            if (!alive.load()) ++callsAfterDeath;
+        }
+    };
+    ParameterProperty parameter;
+    std::atomic<bool> stop{false};
+    std::thread host([&] {
+        for (int i = 0; !stop; ++i) parameter.setValue(float(i % 100) / 100.0f);
+    });
+    int late = 0;
+    for (int round = 0; round < 2000; ++round) {
+        auto listener = std::make_unique<Guarded>();
+        parameter.addListener(listener.get(), false);
+        parameter.removeListener(listener.get());
+        listener->alive = false;
+        late += listener->callsAfterDeath;
+    }
+    stop = true;
+    host.join();
+    EXPECT_EQ(late, 0);
+
+    struct Leaving : ParameterChangeListener {
+        ParameterProperty* from = nullptr;
+        int calls = 0;
+        void parameterChanged(IPluginParameter*) override {
+            ++calls;
+            from->removeListener(this);
+        }
+    } leaving;
+    leaving.from = &parameter;
+    parameter.addListener(&leaving, false);
+    parameter.setValue(0.5f);
+    parameter.setValue(0.6f);
+    EXPECT_EQ(leaving.calls, 1);
 }
