@@ -40,9 +40,14 @@ const char* fontFileForStyle(int32_t style) {
     return (style & kBoldFace) ? "arialbd.ttf" : "arial.ttf";
 }
 
+// The shared objects below are freed when the library is unloaded: hosts load and unload a plug-in
+// library many times in one process.
 CFontDesc* CFontDesc::getDefaultFont() {
-    static CFontDesc* font = new CFontDesc("Arial", 12.0, kNormalFace);
-    return font;
+    static const struct Holder {
+        CFontDesc* font = new CFontDesc("Arial", 12.0, kNormalFace);
+        ~Holder() { font->release(); }
+    } holder;
+    return holder.font;
 }
 
 namespace detail {
@@ -53,8 +58,8 @@ FontEngine::FontEngine() : m_engine(8), m_cache(m_engine) {
 }
 
 FontEngine* FontEngine::get() {
-    static FontEngine* engine = new FontEngine();
-    return engine;
+    static FontEngine engine;
+    return &engine;
 }
 
 bool FontEngine::select(int32_t style, double pixelSize) {
