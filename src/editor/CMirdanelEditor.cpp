@@ -24,6 +24,7 @@ CMirdanelEditor::~CMirdanelEditor() {
 }
 
 bool CMirdanelEditor::getSize(double rect[4]) {
+    if (!isOpen()) chooseScale();
     rect[0] = 0.0;
     rect[1] = 0.0;
     rect[2] = std::round(width_ * scale_);
@@ -33,11 +34,13 @@ bool CMirdanelEditor::getSize(double rect[4]) {
 
 void CMirdanelEditor::setScale(double scale) {
     scaleFixed_ = scale > 0;
+    scaleKnown_ = false;
     if (scaleFixed_) scale_ = EditorScale::snap(scale);
 }
 
 void CMirdanelEditor::chooseScale() {
-    if (scaleFixed_) return;
+    if (scaleFixed_ || scaleKnown_) return;
+    scaleKnown_ = true;
     const std::string setting = EditorScale::readSetting();
     const bool needServer = std::atof(setting.c_str()) <= 0 && hostScale_ <= 0;
     scale_ = EditorScale::choose(setting, hostScale_, needServer ? EditorScale::serverDpi() : 0.0);
@@ -46,12 +49,14 @@ void CMirdanelEditor::chooseScale() {
 void CMirdanelEditor::requestScale(const std::string& setting) {
     EditorScale::writeSetting(setting);
     scaleFixed_ = false;
+    scaleKnown_ = false;
     rescale_ = isOpen();
 }
 
 void CMirdanelEditor::applyRequestedScale() {
     rescale_ = false;
     const double before = scale_;
+    scaleKnown_ = false;
     chooseScale();
     if (scale_ == before) return;
     void* parent = parent_;
@@ -111,6 +116,7 @@ void CMirdanelEditor::close() {
     if (!frame_) return;
     window_ = nullptr;
     releaseFrame();
+    scaleKnown_ = false; // the next open looks at the sources again
 }
 
 void CMirdanelEditor::idle() {

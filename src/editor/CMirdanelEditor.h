@@ -36,7 +36,10 @@ public:
     int32_t onKeyDown(const Tessu::EditorKey& key) override;
     int32_t onKeyUp(const Tessu::EditorKey& key) override;
     bool onWheel(float distance) override;
-    void setHostScale(float scale) override { hostScale_ = scale; }
+    void setHostScale(float scale) override {
+        hostScale_ = scale;
+        scaleKnown_ = false;
+    }
     void setFixedScale(float scale) override { setScale(scale); }
     bool renderOffscreen(const Tessu::EditorPixels& out) override;
 
@@ -48,7 +51,7 @@ public:
     double getScale() const { return scale_; }
     // Fixes the scale (1, 1.5 or 2; anything else picks the nearest); 0 goes back to choosing it.
     void setScale(double scale);
-    // Re-chooses the scale (user setting, host, X server) when no scale was fixed.
+    // Chooses the scale (user setting, host, X server) unless one was fixed or it is already known.
     void chooseScale();
     // The user's choice: stores it as the EditorScale setting ("auto" or a percentage) and, when the
     // editor is open, rebuilds it at that scale at the next idle pass and asks the host for the new size.
@@ -88,6 +91,8 @@ private:
     int width_, height_;
     double scale_ = 1.0;
     bool scaleFixed_ = false;
+    // The scale has been chosen since the sources last changed (getSize answers consistently).
+    bool scaleKnown_ = false;
     float hostScale_ = 0.0f;
     Mirda::CFrame* frame_ = nullptr;
     Mirda::CFrameX11* window_ = nullptr;

@@ -40,12 +40,12 @@ const char* fontFileForStyle(int32_t style) {
     return (style & kBoldFace) ? "arialbd.ttf" : "arial.ttf";
 }
 
-// Process-wide objects live in statics, not in leaked pointers: a host that unloads the plug-in
-// library gets their memory back.
+// The shared objects below are freed when the library is unloaded: hosts load and unload a plug-in
+// library many times in one process.
 CFontDesc* CFontDesc::getDefaultFont() {
-    static struct DefaultFont {
+    static const struct Holder {
         CFontDesc* font = new CFontDesc("Arial", 12.0, kNormalFace);
-        ~DefaultFont() { font->release(); }
+        ~Holder() { font->release(); }
     } holder;
     return holder.font;
 }

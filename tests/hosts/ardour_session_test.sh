@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Runs the plug-in inside Ardour 7 without a display or audio hardware: scan it, create a session with
-# the dummy backend (record noise, insert the plug-in), export it at default settings, change Input
-# Gain, save, reload and export again, and compare both exports with the recording.
-# Exits 77 (skipped) when Ardour is not installed.
-#   ardour_session_test.sh <kavren-xl.so> <kavren_export_check>
+# Runs the plug-in inside Ardour 7 without audio hardware: scan it, create a session with the dummy
+# backend (record noise, insert the plug-in), export it at default settings, change Input Gain, save,
+# reload and export again, and compare both exports with the recording. Then Ardour's GUI opens the
+# session under Xvfb with the plug-in's own editor shown, and the editor's window must show what
+# `kavren snapshot` draws for the same state. Exits 77 (skipped) when Ardour is not installed; the GUI
+# part is skipped (with a note) when xvfb-run is not installed.
+#   ardour_session_test.sh <kavren-xl.so> <kavren_export_check> <kavren> <kavren_window_grab>
 set -uo pipefail
 
 plugin=$1
 export_check=$2
+kavren=$3
+window_grab=$4
 ardour_lib=/usr/lib/ardour7
 step_timeout=60
 export_timeout=30
@@ -99,6 +103,9 @@ left=$(find "$recordings" -name '*%L.wav' -print -quit 2>/dev/null)
 right=$(find "$recordings" -name '*%R.wav' -print -quit 2>/dev/null)
 if [ -z "$left" ] || [ -z "$right" ]; then fail "no recorded left/right files in $recordings"; fi
 
+# The session as created, for the GUI run at the end (the exports below change the original).
+cp -r "$KAVREN_SESSION_DIR" "$work/gui-session"
+
 export_step default 0.5
 run_step "compare the default export with the recording" \
   "$export_check" "$KAVREN_EXPORT_DIR/default.wav" "$left" "$right" 1
@@ -111,4 +118,53 @@ export_step reloaded 0.25
 run_step "compare the reloaded export with the recording" \
   "$export_check" "$KAVREN_EXPORT_DIR/reloaded.wav" "$left" "$right" 0.5
 
-echo "PASS: Ardour scanned, hosted, exported, saved and restored the plug-in"
+# show_editor_in_gui: Ardour's GUI opens the session copy with the plug-in's editor window open (the
+# session's UI state says so) on the dummy backend; the editor must look as the offscreen snapshot.
+show_editor_in_gui() {
+  local gui_xvfb session=$work/gui-session/$KAVREN_SESSION_NAME.ardour
+  gui_xvfb=$(command -v xvfb-run) || { echo "NOTE: xvfb-run is not installed; the GUI part is skipped"; return 0; }
+  echo "=== Ardour's GUI shows the plug-in's editor"
+  # Skip the first-run wizard; start the dummy backend by itself (Ardour hides it from the GUI by default).
+  touch "$XDG_CONFIG_HOME/ardour7/.a7"
+  cat >"$XDG_CONFIG_HOME/ardour7/config" <<'CONFIG'
+<?xml version="1.0" encoding="UTF-8"?>
+<Ardour>
+  <Config>
+    <Option name="try-autostart-engine" value="1"/>
+    <Option name="hide-dummy-backend" value="0"/>
+  </Config>
+  <Extra>
+    <AudioMIDISetup>
+      <EngineStates>
+        <State backend="None (Dummy)" driver="" device="Silence" input-device="Silence" output-device="Silence" sample-rate="48000" buffer-size="1024" n-periods="2" input-latency="0" output-latency="0" input-channels="0" output-channels="0" active="1" use-buffered-io="0" midi-option="" lru="1"/>
+      </EngineStates>
+    </AudioMIDISetup>
+  </Extra>
+</Ardour>
+CONFIG
+  # The same device as the session's, or Ardour stops on a notice; and the plug-in's window open
+  # ("P-<route id>-<processor id>" is Ardour's name for a processor's editor window).
+  local route processor
+  route=$(grep -o '<Route [^>]*id="[0-9]*" name="Kavren"' "$session" | sed 's/.* id="\([0-9]*\)".*/\1/')
+  processor=$(grep -o '<Processor id="[0-9]*" name="QMX Kavren XL"' "$session" | sed 's/.*id="\([0-9]*\)".*/\1/')
+  [ -n "$route" ] && [ -n "$processor" ] || fail "cannot find the track and the plug-in in $session"
+  sed -i -e 's|<EngineHints [^>]*/>|<EngineHints backend="Dummy" input-device="Silence" output-device="Silence"/>|' \
+    -e "s|</Session>|<Extra><UI><Window name=\"P-$route-$processor\" visible=\"1\" custom-ui=\"1\" x-off=\"40\" y-off=\"40\" x-size=\"534\" y-size=\"488\"/></UI></Extra></Session>|" \
+    "$session"
+  XDG_CONFIG_HOME=$work/kavren-config "$kavren" snapshot "$work/expected.png" --plugin "$plugin" --scale 1 >/dev/null ||
+    fail "kavren snapshot failed"
+  cat >"$work/gui.sh" <<GUI
+ardour -n -a "$session" >"$work/gui.log" 2>&1 &
+gui=\$!
+"$window_grab" 534 488 "$work/shown.png" "$work/expected.png"
+status=\$?
+kill \$gui; sleep 2; kill -9 \$gui 2>/dev/null
+exit \$status
+GUI
+  timeout -k 10 120 "$gui_xvfb" -a -s "-screen 0 1280x1024x24" bash "$work/gui.sh"
+  local status=$?
+  [ $status -eq 0 ] || { tail -20 "$work/gui.log"; fail "Ardour's GUI did not show the editor as the snapshot draws it"; }
+}
+show_editor_in_gui
+
+echo "PASS: Ardour scanned, hosted, exported, saved and restored the plug-in and showed its editor"

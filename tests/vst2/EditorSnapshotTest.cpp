@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace vst2;
 using kavren::host::VstPluginHost;
 
@@ -26,6 +28,16 @@ TEST_F(Editor, ReportsItsScaledSizeBeforeOpening) {
         EXPECT_EQ(width, size.width) << size.scale;
         EXPECT_EQ(height, size.height) << size.scale;
     }
+}
+
+TEST_F(Editor, FollowsTheScaleAHostAnnounces) {
+    // The user's settings live elsewhere for this test, so no stored choice overrides the host.
+    setenv("XDG_CONFIG_HOME", ::testing::TempDir().c_str(), 1);
+    EXPECT_EQ(host.dispatch(effVendorSpecific, fourCC("PreS"), fourCC("AeCs"), nullptr, 2.0f), 1);
+    host.dispatch(effVendorSpecific, fourCC("KvED"), fourCC("Scal"), nullptr, 0.0f); // no fixed scale
+    const Image image = editorSnapshot(host);
+    EXPECT_EQ(image.width, 1068);
+    EXPECT_EQ(image.height, 976);
 }
 
 // A fixed state at 100 % and 200 % against tests/vst2/reference/editor-*.png (mean difference under 1.5 of

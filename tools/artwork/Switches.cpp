@@ -39,52 +39,54 @@ void drawButtonFace(Painter& p, const CRect& r, bool pressed) {
         p.gradient(CRect(r).inset(1, 1), CColor{68, 72, 80, 255}, CColor{42, 45, 51, 255});
 }
 
-void drawLink(const std::string& path, double scale) {
-    using namespace KavrenLayout;
-    const double w = kLinkSwitch.width, h = kLinkSwitch.height;
-    Painter p(static_cast<int>(w), static_cast<int>(2 * h), scale);
-    for (int state = 0; state < 2; ++state) {
-        const double top = state * h;
-        const CRect face(3, top + 3, w - 3, top + h - 4);
-        drawButtonFace(p, face, state == 1);
-        const double ledX = face.left + 11, ledY = (face.top + face.bottom) / 2;
-        if (state == 1) {
-            p.disc(ledX, ledY, 6.0, withAlpha(Palette::kAccent, 50));
-            p.disc(ledX, ledY, 3.2, Palette::kAccent);
-            p.disc(ledX - 0.8, ledY - 0.9, 1.3, Palette::kAccentHot);
-        } else {
-            p.disc(ledX, ledY, 3.4, CColor{10, 11, 13, 255});
-            p.disc(ledX, ledY, 2.6, CColor{52, 44, 34, 255});
-        }
-        p.text("LINK", CRect(face.left + 18, face.top, face.right - 4, face.bottom), 10,
-               state == 1 ? Palette::kAccentHot : Palette::kLabel, true, Mirda::kCenterText, 1.6);
-    }
+// A two-state image of `box`'s size: `drawState` paints each state into the box of its half.
+template <class DrawState>
+void drawTwoStates(const std::string& path, const KavrenLayout::Box& box, double scale, DrawState drawState) {
+    const double w = box.width, h = box.height;
+    Painter p(box.width, 2 * box.height, scale);
+    for (int state = 0; state < 2; ++state) drawState(p, state * h, w, h, state == 1);
     saveOrThrow(p, path);
 }
 
+void drawLink(const std::string& path, double scale) {
+    drawTwoStates(
+        path, KavrenLayout::kLinkSwitch, scale, [](Painter& p, double top, double w, double h, bool on) {
+            const int state = on ? 1 : 0;
+            const CRect face(3, top + 3, w - 3, top + h - 4);
+            drawButtonFace(p, face, state == 1);
+            const double ledX = face.left + 11, ledY = (face.top + face.bottom) / 2;
+            if (state == 1) {
+                p.disc(ledX, ledY, 6.0, withAlpha(Palette::kAccent, 50));
+                p.disc(ledX, ledY, 3.2, Palette::kAccent);
+                p.disc(ledX - 0.8, ledY - 0.9, 1.3, Palette::kAccentHot);
+            } else {
+                p.disc(ledX, ledY, 3.4, CColor{10, 11, 13, 255});
+                p.disc(ledX, ledY, 2.6, CColor{52, 44, 34, 255});
+            }
+            p.text("LINK", CRect(face.left + 18, face.top, face.right - 4, face.bottom), 10,
+                   state == 1 ? Palette::kAccentHot : Palette::kLabel, true, Mirda::kCenterText, 1.6);
+        });
+}
+
 void drawModeSwitch(const std::string& path, double scale) {
-    using namespace KavrenLayout;
-    const double w = kModeSwitch.width, h = kModeSwitch.height;
-    Painter p(static_cast<int>(w), static_cast<int>(2 * h), scale);
-    for (int state = 0; state < 2; ++state) {
-        const double top = state * h;
-        const CRect slot(1, top + 2, w - 1, top + h - 2);
-        p.roundRect(CRect(slot).inset(-1, -1), 8, CColor{255, 255, 255, 22});
-        p.roundRect(slot, 7, CColor{8, 9, 11, 255});
-        p.gradient(CRect(slot).inset(2, 2), CColor{16, 17, 20, 255}, CColor{30, 32, 37, 255});
-        const double thumbWidth = 20;
-        const double x = state == 0 ? slot.left + 2 : slot.right - 2 - thumbWidth;
-        const CRect thumb(x, slot.top + 1.5, x + thumbWidth, slot.bottom - 1.5);
-        p.rectShadow(thumb, 5, 1.5, 120);
-        p.roundRect(thumb, 5, CColor{10, 11, 13, 255});
-        p.gradient(CRect(thumb).inset(1, 1), CColor{112, 118, 130, 255}, CColor{56, 60, 68, 255});
-        for (int i = -1; i <= 1; ++i) {
-            const double gx = (thumb.left + thumb.right) / 2 + i * 3.5;
-            p.fillRect(CRect(gx - 0.5, thumb.top + 3.5, gx + 0.5, thumb.bottom - 3.5),
-                       CColor{20, 22, 26, 200});
-        }
-    }
-    saveOrThrow(p, path);
+    drawTwoStates(
+        path, KavrenLayout::kModeSwitch, scale, [](Painter& p, double top, double w, double h, bool on) {
+            const CRect slot(1, top + 2, w - 1, top + h - 2);
+            p.roundRect(CRect(slot).inset(-1, -1), 8, CColor{255, 255, 255, 22});
+            p.roundRect(slot, 7, CColor{8, 9, 11, 255});
+            p.gradient(CRect(slot).inset(2, 2), CColor{16, 17, 20, 255}, CColor{30, 32, 37, 255});
+            const double thumbWidth = 20;
+            const double x = on ? slot.right - 2 - thumbWidth : slot.left + 2;
+            const CRect thumb(x, slot.top + 1.5, x + thumbWidth, slot.bottom - 1.5);
+            p.rectShadow(thumb, 5, 1.5, 120);
+            p.roundRect(thumb, 5, CColor{10, 11, 13, 255});
+            p.gradient(CRect(thumb).inset(1, 1), CColor{112, 118, 130, 255}, CColor{56, 60, 68, 255});
+            for (int i = -1; i <= 1; ++i) {
+                const double gx = (thumb.left + thumb.right) / 2 + i * 3.5;
+                p.fillRect(CRect(gx - 0.5, thumb.top + 3.5, gx + 0.5, thumb.bottom - 3.5),
+                           CColor{20, 22, 26, 200});
+            }
+        });
 }
 
 void drawArrow(const std::string& path, double angle, double scale) {
