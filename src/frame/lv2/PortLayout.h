@@ -1,0 +1,30 @@
+// What the LV2 bundle and the LV2 adapter agree on: the plug-in's URIs and the order of its ports. The
+// Turtle files are generated from this and from the parameter table, so the two cannot drift apart.
+#pragma once
+
+#include <cstdint>
+
+namespace Tessu::lv2 {
+
+inline constexpr const char* kPluginUri = "urn:quillmark:kavren-xl";
+// The state property that carries the effect's state chunk, and the prefix of the factory presets' URIs.
+inline constexpr const char* kChunkUri = "urn:quillmark:kavren-xl#chunk";
+inline constexpr const char* kPresetUriPrefix = "urn:quillmark:kavren-xl:preset:";
+inline constexpr const char* kBinaryName = "kavren-xl.so";
+
+enum Port : uint32_t {
+    kInputLeft,
+    kInputRight,
+    kOutputLeft,
+    kOutputRight,
+    // atom:Sequence of time:Position objects; optional.
+    kControl,
+    // lv2:enabled: 1 processes, 0 fades to bypass.
+    kEnabled,
+    // lv2:latency output.
+    kLatency,
+    // One control input per host parameter, in host index order.
+    kFirstParameter
+};
+
+} // namespace Tessu::lv2
