@@ -67,10 +67,12 @@ void TessuLV2::activate() {
 // Runs on the audio thread: a moved port sets its parameter, whose listener posts the change to the
 // effect's inbox, applied when the next sub-block starts. Nothing here allocates.
 void TessuLV2::readControlPorts() {
+    const bool adopt = adoptPorts_.exchange(false, std::memory_order_acquire);
     for (int32_t i = 0; i < kParameterPorts; ++i) {
         const float* port = parameterPorts_[size_t(i)];
         if (!port || !std::isfinite(*port) || *port == lastPortValues_[size_t(i)]) continue;
         lastPortValues_[size_t(i)] = *port;
+        if (adopt) continue;
         ParameterProperty* parameter = effect_->getHostParameter(i);
         if (parameter && parameter->getValue() != *port) parameter->setValue(*port);
     }
@@ -144,6 +146,7 @@ LV2_State_Status TessuLV2::restore(LV2_State_Retrieve_Function retrieve, LV2_Sta
     // Reading a chunk unscrambles it in place; the host's copy stays as it is.
     std::vector<uint8_t> chunk(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
     effect_->setPresetChunk(chunk.data(), int32_t(chunk.size()));
+    adoptPorts_.store(true, std::memory_order_release);
     return LV2_STATE_SUCCESS;
 }
 

@@ -13,6 +13,7 @@
 #include <lv2/urid/urid.h>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -64,6 +65,10 @@ private:
     // the effect set itself (linked cut-offs, a restored state) stays until the host moves that port.
     std::array<float, kParameterPorts> lastPortValues_{};
     float lastEnabled_ = 1.0f;
+    // Set by a state restore: the ports the host sets with a state describe the parameters that the state's
+    // chunk has just set (a filter-mode switch, for one, exchanges cut-offs behind the ports), so the next
+    // run() takes them as seen instead of applying them.
+    std::atomic<bool> adoptPorts_{false};
 
     CNChannelBuffer inputBuffer_;
     CNChannelBuffer outputBuffer_;
