@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -69,12 +70,24 @@ TEST_F(Lv2HostTools, ListTheStereoEffectWithItsControlAndLatencyPorts) {
     EXPECT_NE(run("lv2ls").find("urn:quillmark:kavren-xl\n"), std::string::npos);
     const std::string info = run("lv2info urn:quillmark:kavren-xl");
     for (const char* expected :
-         {"Name:              QMX Kavren XL", "Has latency:       yes, reported by port 6", "Port 54:",
+         {"Name:              QMX Kavren XL", "Has latency:       yes, reported by port 54", "Port 54:",
           "Symbol:      in_l", "Symbol:      out_r", "Symbol:      inputgain", "Symbol:      filterinteria",
           "http://lv2plug.in/ns/lv2core#enabled", "http://lv2plug.in/ns/ext/state#interface",
           "http://lv2plug.in/ns/lv2core#hardRTCapable", "\"96 dB/oct\"", "\"Sync 1/16D\"", "Warm Low Pass"})
         EXPECT_NE(info.find(expected), std::string::npos) << expected;
     EXPECT_EQ(info.find("Port 55:"), std::string::npos);
+    // Parameter ports first, in host index order: control-port numbering matches the VST 2.4 host indices.
+    for (const auto& [port, symbol] : {std::pair{4, "inputgain"},
+                                       {51, "filterinteria"},
+                                       {52, "control"},
+                                       {53, "enabled"},
+                                       {54, "latency"}}) {
+        const size_t at = info.find("Port " + std::to_string(port) + ":");
+        ASSERT_NE(at, std::string::npos) << port;
+        const size_t symbolAt = info.find("Symbol:      ", at);
+        EXPECT_EQ(info.compare(symbolAt + 13, std::strlen(symbol) + 1, std::string(symbol) + "\n"), 0)
+            << port;
+    }
     EXPECT_EQ(info.find("rate_flip"), std::string::npos) << "a parameter hosts cannot set has no port";
 }
 

@@ -83,7 +83,8 @@ const void* Lv2Instance::portValue(const char* symbol, void* self, uint32_t* siz
     auto* instance = static_cast<Lv2Instance*>(self);
     const uint32_t i = instance->index(symbol);
     // Only control inputs belong in a state; the latency output does not.
-    if (i < Tessu::lv2::kEnabled || i == Tessu::lv2::kLatency) return nullptr;
+    if (i < Tessu::lv2::kFirstParameter || i == Tessu::lv2::kControl || i == Tessu::lv2::kLatency)
+        return nullptr;
     *size = sizeof(float);
     *type = instance->host_.map()->map(instance->host_.map()->handle, LV2_ATOM__Float);
     return &instance->controls_[i];

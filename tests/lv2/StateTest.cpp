@@ -19,7 +19,7 @@ using State = std::unique_ptr<LilvState, StateDeleter>;
 void moveEveryParameter(Lv2Instance& instance, const LilvPlugin* plugin) {
     std::vector<float> low(instance.portCount()), high(instance.portCount());
     lilv_plugin_get_port_ranges_float(plugin, low.data(), high.data(), nullptr);
-    for (uint32_t i = Tessu::lv2::kFirstParameter; i < instance.portCount(); ++i) {
+    for (uint32_t i = Tessu::lv2::kFirstParameter; i < Tessu::lv2::kControl; ++i) {
         const float span = high[i] - low[i];
         float& value = instance.control(
             lilv_node_as_string(lilv_port_get_symbol(plugin, lilv_plugin_get_port_by_index(plugin, i))));

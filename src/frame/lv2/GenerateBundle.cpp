@@ -3,6 +3,7 @@
 // The compiled factory presets give the preset files; "Init Preset.fxp", which every new instance
 // loads, gives the ports' default values.
 #include "dsp/CKavren.h"
+#include "frame/lv2/TessuLV2.h"
 #include "frame/lv2/TurtleBundle.h"
 #include "presets/CFileFormat.h"
 
@@ -64,6 +65,8 @@ int main(int argc, char** argv) {
     try {
         const fs::path bundle = argv[1], presetRoot = argv[4];
         CKavren effect(nullptr);
+        if (effect.getHostParameterCount() != Tessu::lv2::kParameterPorts)
+            throw std::runtime_error("the port layout does not match the host parameters");
         std::vector<PresetDescription> presets;
         std::set<std::string> slugs;
         for (int i = 5; i < argc; ++i) {

@@ -12,19 +12,22 @@ inline constexpr const char* kChunkUri = "urn:quillmark:kavren-xl#chunk";
 inline constexpr const char* kPresetUriPrefix = "urn:quillmark:kavren-xl:preset:";
 inline constexpr const char* kBinaryName = "kavren-xl.so";
 
+// The parameter ports come first after the audio: hosts that number a plug-in's parameters by its control
+// ports then use the VST 2.4 host indices, so automation lines up between the two formats.
 enum Port : uint32_t {
     kInputLeft,
     kInputRight,
     kOutputLeft,
     kOutputRight,
+    // One control input per host parameter, in host index order.
+    kFirstParameter,
     // atom:Sequence of time:Position objects; optional.
-    kControl,
+    kControl = kFirstParameter + 48,
     // lv2:enabled: 1 processes, 0 fades to bypass.
     kEnabled,
     // lv2:latency output.
     kLatency,
-    // One control input per host parameter, in host index order.
-    kFirstParameter
+    kPortCount
 };
 
 } // namespace Tessu::lv2

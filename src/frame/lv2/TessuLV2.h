@@ -7,6 +7,7 @@
 #include "frame/AudioBuses.h"
 #include "frame/TessuOS.h"
 #include "frame/lv2/HostTransport.h"
+#include "frame/lv2/PortLayout.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/state/state.h>
@@ -19,8 +20,7 @@
 
 namespace Tessu::lv2 {
 
-// The number of parameter ports; the bundle's Turtle is generated for the same count.
-inline constexpr int32_t kParameterPorts = 48;
+inline constexpr int32_t kParameterPorts = int32_t(kControl - kFirstParameter);
 
 class TessuLV2 : public TessuCallback {
 public:
