@@ -104,23 +104,3 @@ LilvState* Lv2Instance::saveState() {
 void Lv2Instance::restore(const LilvState* state) {
     lilv_state_restore(state, instance_, setPortValue, this, 0, host_.features());
 }
-
-void Lv2Instance::restoreProperties(const LilvState* state) {
-    lilv_state_restore(state, instance_, nullptr, nullptr, 0, host_.features());
-}
-
-int Lv2Instance::setPortsFrom(const LilvState* state) {
-    struct Count {
-        Lv2Instance* instance;
-        int ports = 0;
-    } count{this};
-    lilv_state_emit_port_values(
-        state,
-        [](const char* symbol, void* data, const void* value, uint32_t size, uint32_t type) {
-            auto* c = static_cast<Count*>(data);
-            setPortValue(symbol, c->instance, value, size, type);
-            ++c->ports;
-        },
-        &count);
-    return count.ports;
-}

@@ -57,10 +57,6 @@ public:
     // The instance's state as lilv saves it (port values and the plug-in's own properties).
     LilvState* saveState();
     void restore(const LilvState* state);
-    // The plug-in's own properties only, ports untouched.
-    void restoreProperties(const LilvState* state);
-    // Sets the control ports to the state's port values; answers how many it set.
-    int setPortsFrom(const LilvState* state);
 
 private:
     static const void* portValue(const char* symbol, void* self, uint32_t* size, uint32_t* type);

@@ -9,6 +9,8 @@ namespace Tessu::lv2 {
 inline constexpr const char* kPluginUri = "urn:quillmark:kavren-xl";
 // The state property that carries the effect's state chunk, and the prefix of the factory presets' URIs.
 inline constexpr const char* kChunkUri = "urn:quillmark:kavren-xl#chunk";
+// The state property with the parameter port values the plug-in had last applied when the state was saved.
+inline constexpr const char* kAppliedPortsUri = "urn:quillmark:kavren-xl#appliedPorts";
 inline constexpr const char* kPresetUriPrefix = "urn:quillmark:kavren-xl:preset:";
 inline constexpr const char* kBinaryName = "kavren-xl.so";
 

@@ -22,11 +22,15 @@ constexpr int32_t kDefaultBlockSize = 4096;
 
 TessuLV2::TessuLV2(Factory factory, double sampleRate, LV2_URID_Map* map, int32_t maxBlockLength)
     : chunkUrid_(map ? map->map(map->handle, kChunkUri) : 0),
+      appliedPortsUrid_(map ? map->map(map->handle, kAppliedPortsUri) : 0),
       chunkType_(map ? map->map(map->handle, LV2_ATOM__Chunk) : 0), transport_(map), sampleRate_(sampleRate),
       blockSize_(maxBlockLength > 0 ? maxBlockLength : kDefaultBlockSize) {
     effect_.reset(factory(this));
     if (!effect_) return;
-    lastPortValues_.fill(std::numeric_limits<float>::quiet_NaN());
+    // The ports' defaults are these start values, so a new instance's first block applies only real moves.
+    for (int32_t i = 0; i < kParameterPorts; ++i)
+        if (ParameterProperty* parameter = effect_->getHostParameter(i))
+            lastPortValues_[size_t(i)].store(parameter->getValue(), std::memory_order_relaxed);
     inputBuffer_.resize(uint32_t(blockSize_), 2);
     outputBuffer_.resize(uint32_t(blockSize_), 2);
     effect_->setSampleRate(float(sampleRate));
@@ -69,17 +73,28 @@ void TessuLV2::activate() {
 void TessuLV2::readControlPorts() {
     const bool adopt = adoptPorts_.exchange(false, std::memory_order_acquire);
     for (int32_t i = 0; i < kParameterPorts; ++i) {
-        const float* port = parameterPorts_[size_t(i)];
-        if (!port || !std::isfinite(*port) || *port == lastPortValues_[size_t(i)]) continue;
-        lastPortValues_[size_t(i)] = *port;
-        if (adopt) continue;
-        ParameterProperty* parameter = effect_->getHostParameter(i);
-        if (parameter && parameter->getValue() != *port) parameter->setValue(*port);
+        const float value = movedPortValue(i);
+        if (std::isnan(value)) continue;
+        if (!adopt) applyPortValue(i, value);
+        lastPortValues_[size_t(i)].store(value, std::memory_order_relaxed);
     }
     if (enabled_ && std::isfinite(*enabled_) && *enabled_ != lastEnabled_) {
         lastEnabled_ = *enabled_;
         effect_->setBypass(lastEnabled_ < 0.5f);
     }
+}
+
+float TessuLV2::movedPortValue(int32_t i) const {
+    const float* port = parameterPorts_[size_t(i)];
+    const float value = port ? *port : std::numeric_limits<float>::quiet_NaN();
+    const bool moved =
+        std::isfinite(value) && value != lastPortValues_[size_t(i)].load(std::memory_order_relaxed);
+    return moved ? value : std::numeric_limits<float>::quiet_NaN();
+}
+
+void TessuLV2::applyPortValue(int32_t i, float value) {
+    ParameterProperty* parameter = effect_->getHostParameter(i);
+    if (parameter && parameter->getValue() != value) parameter->setValue(value);
 }
 
 // Position events anywhere in the block apply from its start, as the VST 2.4 adapter reads the host's
@@ -130,6 +145,12 @@ LV2_State_Status TessuLV2::save(LV2_State_Store_Function store, LV2_State_Handle
     void* chunk = nullptr;
     const int32_t size = effect_ ? effect_->getPresetChunk(&chunk) : 0;
     if (size <= 0 || !chunk) return LV2_STATE_ERR_UNKNOWN;
+    std::array<float, kParameterPorts> applied;
+    for (size_t i = 0; i < applied.size(); ++i)
+        applied[i] = lastPortValues_[i].load(std::memory_order_relaxed);
+    const LV2_State_Status status =
+        store(handle, appliedPortsUrid_, applied.data(), sizeof(applied), chunkType_, LV2_STATE_IS_POD);
+    if (status != LV2_STATE_SUCCESS) return status;
     return store(handle, chunkUrid_, chunk, size_t(size), chunkType_,
                  LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
@@ -146,8 +167,24 @@ LV2_State_Status TessuLV2::restore(LV2_State_Retrieve_Function retrieve, LV2_Sta
     // Reading a chunk unscrambles it in place; the host's copy stays as it is.
     std::vector<uint8_t> chunk(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
     effect_->setPresetChunk(chunk.data(), int32_t(chunk.size()));
-    adoptPorts_.store(true, std::memory_order_release);
+    restoreAppliedPorts(retrieve, handle);
     return LV2_STATE_SUCCESS;
+}
+
+void TessuLV2::restoreAppliedPorts(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) {
+    size_t size = 0;
+    uint32_t type = 0;
+    uint32_t flags = 0;
+    const void* data = retrieve(handle, appliedPortsUrid_, &size, &type, &flags);
+    if (!data || type != chunkType_ || size != sizeof(float) * kParameterPorts) {
+        adoptPorts_.store(true, std::memory_order_release);
+        return;
+    }
+    std::array<float, kParameterPorts> applied;
+    std::memcpy(applied.data(), data, sizeof(applied));
+    for (size_t i = 0; i < applied.size(); ++i)
+        lastPortValues_[i].store(applied[i], std::memory_order_relaxed);
+    adoptPorts_.store(false, std::memory_order_release);
 }
 
 } // namespace Tessu::lv2

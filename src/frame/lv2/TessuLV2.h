@@ -45,11 +45,16 @@ public:
 
 private:
     void readControlPorts();
+    // The value of a parameter port the host moved since the last run(), NaN for an unmoved port.
+    float movedPortValue(int32_t i) const;
+    void applyPortValue(int32_t i, float value);
+    void restoreAppliedPorts(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
     void readTransport();
     void processPiece(uint32_t offset, int32_t frames);
 
     std::unique_ptr<TessuOS> effect_;
     LV2_URID chunkUrid_;
+    LV2_URID appliedPortsUrid_;
     LV2_URID chunkType_;
     HostTransport transport_;
     double sampleRate_;
@@ -62,12 +67,15 @@ private:
     float* latency_ = nullptr;
     std::array<const float*, kParameterPorts> parameterPorts_{};
     // The port values last pushed into the parameters: only a port the host moved is applied, so a value
-    // the effect set itself (linked cut-offs, a restored state) stays until the host moves that port.
-    std::array<float, kParameterPorts> lastPortValues_{};
+    // the effect set itself (linked cut-offs, the cut-offs a filter-mode switch exchanges, a restored
+    // state) stays until the host moves that port. Saved with the state: after a restore, a port that
+    // differs from them was moved after the plug-in last applied it (a host may save before the next run)
+    // and is applied, while one that equals them defers to the chunk. Written by run() and restore(), read
+    // by a save() that may run beside run().
+    std::array<std::atomic<float>, kParameterPorts> lastPortValues_{};
     float lastEnabled_ = 1.0f;
-    // Set by a state restore: the ports the host sets with a state describe the parameters that the state's
-    // chunk has just set (a filter-mode switch, for one, exchanges cut-offs behind the ports), so the next
-    // run() takes them as seen instead of applying them.
+    // Set by restoring a state without the applied port values (a factory preset): the ports the host sets
+    // with it describe the parameters its chunk has just set, so the next run() takes them as applied.
     std::atomic<bool> adoptPorts_{false};
 
     CNChannelBuffer inputBuffer_;

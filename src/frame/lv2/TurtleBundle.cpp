@@ -213,6 +213,11 @@ void writePluginTurtle(std::ostream& out, TessuOS& effect, int32_t versionMinor,
         << "    rdfs:label \"state chunk\" ;\n"
         << "    rdfs:comment \"The effect's complete state, as the VST 2.4 plug-in stores it in a project.\" "
            ";\n"
+        << "    rdfs:range atom:Chunk .\n\n<" << kAppliedPortsUri << ">\n"
+        << "    a rdf:Property ;\n"
+        << "    rdfs:label \"applied port values\" ;\n"
+        << "    rdfs:comment \"The parameter port values the plug-in had applied when the state was saved.\" "
+           ";\n"
         << "    rdfs:range atom:Chunk .\n";
 }
 
