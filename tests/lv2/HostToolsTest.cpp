@@ -1,7 +1,8 @@
 // The LV2 build as the command-line hosts of the LV2 tool set see it: listed with the right ports, valid
 // against the LV2 specifications, and rendering a file exactly as the VST 2.4 build does.
+#include "lv2/AudioFiles.h"
+
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <array>
 #include <cmath>
@@ -32,29 +33,6 @@ std::string run(const std::string& command, int* status = nullptr) {
 
 bool have(const char* tool) {
     return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-using Interleaved = std::vector<float>;
-
-void writeFloatWav(const fs::path& path, const Interleaved& frames) {
-    SF_INFO info{};
-    info.samplerate = 44100;
-    info.channels = 2;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr);
-    sf_writef_float(file, frames.data(), sf_count_t(frames.size() / 2));
-    sf_close(file);
-}
-
-Interleaved readWav(const fs::path& path) {
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file) return {};
-    Interleaved frames(size_t(info.frames) * size_t(info.channels));
-    sf_readf_float(file, frames.data(), info.frames);
-    sf_close(file);
-    return frames;
 }
 
 class Lv2HostTools : public ::testing::Test {
@@ -110,12 +88,7 @@ TEST_F(Lv2HostTools, BundleValidatesAgainstTheSpecifications) {
 TEST_F(Lv2HostTools, RenderEqualsTheVst2RenderSampleForSample) {
     const fs::path folder = fs::temp_directory_path() / ("kavren-lv2-render-" + std::to_string(getpid()));
     fs::create_directories(folder);
-    Interleaved in(2 * 22050);
-    for (size_t i = 0; i < in.size() / 2; ++i) {
-        in[2 * i] =
-            0.6f * float(std::sin(0.031 * double(i))) + 0.2f * float(std::sin(0.7 * double(i * i % 977)));
-        in[2 * i + 1] = 0.5f * float(std::sin(0.047 * double(i)));
-    }
+    const Interleaved in = testSignal(22050);
     writeFloatWav(folder / "in.wav", in);
 
     // Exactly representable values on linear ranges, so both formats set the same plain values.

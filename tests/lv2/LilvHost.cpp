@@ -3,12 +3,15 @@
 #include "frame/lv2/PortLayout.h"
 
 #include <lv2/atom/atom.h>
+#include <lv2/atom/forge.h>
 #include <lv2/core/lv2.h>
 #include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
+#include <lv2/time/time.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 
 LilvHost::LilvHost() : world_(lilv_world_new()) {
@@ -52,7 +55,8 @@ std::vector<std::string> LilvHost::presetUris() const {
 
 Lv2Instance::Lv2Instance(LilvHost& host)
     : host_(host), instance_(lilv_plugin_instantiate(host.plugin(), 44100.0, host.features())),
-      controls_(lilv_plugin_get_num_ports(host.plugin())), audio_(4, std::vector<float>(kBlock)) {
+      controls_(lilv_plugin_get_num_ports(host.plugin())), audio_(4, std::vector<float>(kBlock)),
+      sequence_(kSequenceBytes / sizeof(uint64_t)) {
     if (!instance_) throw std::runtime_error("the plug-in did not instantiate");
     std::vector<float> defaults(controls_.size());
     lilv_plugin_get_port_ranges_float(host.plugin(), nullptr, nullptr, defaults.data());
@@ -60,9 +64,12 @@ Lv2Instance::Lv2Instance(LilvHost& host)
         controls_[i] = defaults[i];
         if (i < 4)
             lilv_instance_connect_port(instance_, i, audio_[i].data());
-        else if (i != Tessu::lv2::kControl)
+        else if (i == Tessu::lv2::kControl)
+            lilv_instance_connect_port(instance_, i, sequence_.data());
+        else
             lilv_instance_connect_port(instance_, i, &controls_[i]);
     }
+    clearSequence();
     lilv_instance_activate(instance_);
 }
 
@@ -103,4 +110,45 @@ LilvState* Lv2Instance::saveState() {
 
 void Lv2Instance::restore(const LilvState* state) {
     lilv_state_restore(state, instance_, setPortValue, this, 0, host_.features());
+}
+
+void Lv2Instance::clearSequence() {
+    auto* sequence = reinterpret_cast<LV2_Atom_Sequence*>(sequence_.data());
+    sequence->atom.type = host_.map()->map(host_.map()->handle, LV2_ATOM__Sequence);
+    sequence->atom.size = sizeof(LV2_Atom_Sequence_Body);
+    sequence->body = {0, 0};
+}
+
+void Lv2Instance::sendPosition(double beatsPerMinute, float speed) {
+    LV2_URID_Map* map = host_.map();
+    auto uri = [map](const char* text) { return map->map(map->handle, text); };
+    LV2_Atom_Forge forge;
+    lv2_atom_forge_init(&forge, map);
+    lv2_atom_forge_set_buffer(&forge, reinterpret_cast<uint8_t*>(sequence_.data()), kSequenceBytes);
+    LV2_Atom_Forge_Frame sequenceFrame, objectFrame;
+    lv2_atom_forge_sequence_head(&forge, &sequenceFrame, 0);
+    lv2_atom_forge_frame_time(&forge, 0);
+    lv2_atom_forge_object(&forge, &objectFrame, 0, uri(LV2_TIME__Position));
+    lv2_atom_forge_key(&forge, uri(LV2_TIME__frame));
+    lv2_atom_forge_long(&forge, 0);
+    lv2_atom_forge_key(&forge, uri(LV2_TIME__speed));
+    lv2_atom_forge_float(&forge, speed);
+    lv2_atom_forge_key(&forge, uri(LV2_TIME__beatsPerMinute));
+    lv2_atom_forge_float(&forge, float(beatsPerMinute));
+    lv2_atom_forge_key(&forge, uri(LV2_TIME__bar));
+    lv2_atom_forge_long(&forge, 0);
+    lv2_atom_forge_key(&forge, uri(LV2_TIME__barBeat));
+    lv2_atom_forge_float(&forge, 0.0f);
+    lv2_atom_forge_pop(&forge, &objectFrame);
+    lv2_atom_forge_pop(&forge, &sequenceFrame);
+}
+
+void Lv2Instance::process(const float* left, const float* right, float* outLeft, float* outRight,
+                          uint32_t frames) {
+    std::memcpy(audio_[0].data(), left, frames * sizeof(float));
+    std::memcpy(audio_[1].data(), right, frames * sizeof(float));
+    run(frames);
+    std::memcpy(outLeft, audio_[2].data(), frames * sizeof(float));
+    std::memcpy(outRight, audio_[3].data(), frames * sizeof(float));
+    clearSequence();
 }

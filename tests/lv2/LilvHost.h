@@ -5,6 +5,8 @@
 #include <lilv/lilv.h>
 #include <lv2/urid/urid.h>
 
+#include <cstdint>
+
 #include <string>
 #include <vector>
 
@@ -47,7 +49,11 @@ public:
     Lv2Instance(const Lv2Instance&) = delete;
     Lv2Instance& operator=(const Lv2Instance&) = delete;
 
-    void run() { lilv_instance_run(instance_, kBlock); }
+    void run(uint32_t frames = kBlock) { lilv_instance_run(instance_, frames); }
+    // Puts a time:Position object (frame 0, bar 0) at the start of the control port's next sequence.
+    void sendPosition(double beatsPerMinute, float speed);
+    // Runs the next frames (at most kBlock) and clears the control sequence after them.
+    void process(const float* left, const float* right, float* outLeft, float* outRight, uint32_t frames);
     float& control(const std::string& symbol) { return controls_.at(index(symbol)); }
     uint32_t index(const std::string& symbol) const;
     uint32_t portCount() const { return uint32_t(controls_.size()); }
@@ -59,6 +65,9 @@ public:
     void restore(const LilvState* state);
 
 private:
+    static constexpr uint32_t kSequenceBytes = 1024;
+
+    void clearSequence();
     static const void* portValue(const char* symbol, void* self, uint32_t* size, uint32_t* type);
     static void setPortValue(const char* symbol, void* self, const void* value, uint32_t size, uint32_t type);
 
@@ -66,4 +75,6 @@ private:
     LilvInstance* instance_;
     std::vector<float> controls_;
     std::vector<std::vector<float>> audio_;
+    // The control port's atom sequence: header and room for a few events.
+    std::vector<uint64_t> sequence_;
 };
