@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace Tessu::lv2 {
 
@@ -34,16 +35,31 @@ bool HostTransport::numberOf(const LV2_Atom* atom, double& value) const {
     return std::isfinite(value);
 }
 
+// The properties are walked with every size checked against the object's own, so a malformed object is
+// read only as far as it is whole.
 void HostTransport::read(const LV2_Atom* atom) {
-    if (!urid_.position) return;
+    if (!urid_.position || atom->size < sizeof(LV2_Atom_Object_Body)) return;
     if (atom->type != urid_.object && atom->type != urid_.blank) return;
     const auto* object = reinterpret_cast<const LV2_Atom_Object*>(atom);
     if (object->body.otype != urid_.position) return;
     const LV2_Atom *frame = nullptr, *speed = nullptr, *bpm = nullptr, *bar = nullptr, *barBeat = nullptr,
                    *beatsPerBar = nullptr, *beatUnit = nullptr;
-    lv2_atom_object_get(object, urid_.frame, &frame, urid_.speed, &speed, urid_.beatsPerMinute, &bpm,
-                        urid_.bar, &bar, urid_.barBeat, &barBeat, urid_.beatsPerBar, &beatsPerBar,
-                        urid_.beatUnit, &beatUnit, 0);
+    const std::pair<LV2_URID, const LV2_Atom**> wanted[] = {
+        {urid_.frame, &frame},     {urid_.speed, &speed},     {urid_.beatsPerMinute, &bpm},
+        {urid_.bar, &bar},         {urid_.barBeat, &barBeat}, {urid_.beatsPerBar, &beatsPerBar},
+        {urid_.beatUnit, &beatUnit}};
+    const auto* at = reinterpret_cast<const uint8_t*>(&object->body + 1);
+    uint32_t remaining = atom->size - uint32_t(sizeof(LV2_Atom_Object_Body));
+    while (remaining >= sizeof(LV2_Atom_Property_Body)) {
+        const auto* property = reinterpret_cast<const LV2_Atom_Property_Body*>(at);
+        if (property->value.size > remaining - sizeof(LV2_Atom_Property_Body)) break;
+        for (const auto& [key, slot] : wanted)
+            if (property->key == key) *slot = &property->value;
+        const uint32_t step = lv2_atom_pad_size(uint32_t(sizeof(LV2_Atom_Property_Body)) + property->value.size);
+        if (step >= remaining) break;
+        at += step;
+        remaining -= step;
+    }
     double value = 0.0;
     if (numberOf(frame, value)) frame_ = value;
     if (numberOf(speed, value)) {
