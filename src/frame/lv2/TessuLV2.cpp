@@ -1,5 +1,6 @@
 #include "frame/lv2/TessuLV2.h"
 
+#include "frame/SubBlocks.h"
 #include "frame/lv2/PortLayout.h"
 #include "params/ParameterProperty.h"
 
@@ -124,19 +125,7 @@ void TessuLV2::processPiece(uint32_t offset, int32_t frames) {
     context_.build(inputBuffer_.channels(), 1, outputBuffer_.channels(), 1, frames);
 
     const double beatsPerFrame = context_.tempo / (60.0 * sampleRate_);
-    const int32_t maxSubBlock = effect_->getMaxBlockSize();
-    const int32_t subBlock = std::max(maxSubBlock < 0 ? frames : std::min(maxSubBlock, frames), 1);
-    for (int32_t remaining = frames; remaining > 0;) {
-        const int32_t n = std::min(remaining, subBlock);
-        context_.frames = n;
-        effect_->process(context_);
-        context_.advanceInputs(n);
-        context_.advanceOutputs(n);
-        context_.samplesToNextBeat -= n;
-        context_.samplePos += n;
-        context_.ppqPos += n * beatsPerFrame;
-        remaining -= n;
-    }
+    processInSubBlocks(*effect_, context_, frames, beatsPerFrame, [](int32_t&) {});
     outputBuffer_.copyOut(outputs_.data(), 2, uint32_t(frames), offset);
 }
 
