@@ -77,7 +77,7 @@ void TessuLV2::readControlPorts() {
         const float value = movedPortValue(i);
         if (std::isnan(value)) continue;
         if (!adopt) applyPortValue(i, value);
-        lastPortValues_[size_t(i)].store(value, std::memory_order_relaxed);
+        lastPortValues_[size_t(i)].store(value, std::memory_order_release);
     }
     if (enabled_ && std::isfinite(*enabled_) && *enabled_ != lastEnabled_) {
         lastEnabled_ = *enabled_;
@@ -131,12 +131,15 @@ void TessuLV2::processPiece(uint32_t offset, int32_t frames) {
 
 LV2_State_Status TessuLV2::save(LV2_State_Store_Function store, LV2_State_Handle handle) {
     if (!chunkUrid_) return LV2_STATE_ERR_NO_FEATURE;
+    // The applied values first: run() sets a parameter before it records its port as applied, so every
+    // port recorded here is already in the chunk taken after it. A port run() applies in between is in the
+    // chunk but not recorded, and a restore applies it again, to the same value.
+    std::array<float, kParameterPorts> applied;
+    for (size_t i = 0; i < applied.size(); ++i)
+        applied[i] = lastPortValues_[i].load(std::memory_order_acquire);
     void* chunk = nullptr;
     const int32_t size = effect_ ? effect_->getPresetChunk(&chunk) : 0;
     if (size <= 0 || !chunk) return LV2_STATE_ERR_UNKNOWN;
-    std::array<float, kParameterPorts> applied;
-    for (size_t i = 0; i < applied.size(); ++i)
-        applied[i] = lastPortValues_[i].load(std::memory_order_relaxed);
     const LV2_State_Status status =
         store(handle, appliedPortsUrid_, applied.data(), sizeof(applied), chunkType_, LV2_STATE_IS_POD);
     if (status != LV2_STATE_SUCCESS) return status;
