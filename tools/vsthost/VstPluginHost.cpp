@@ -147,8 +147,10 @@ std::string defaultPluginPath() {
     char self[PATH_MAX] = {};
     ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
     if (n > 0) {
-        auto beside = std::filesystem::path(std::string(self, size_t(n))).parent_path() / "kavren-xl.so";
-        if (std::filesystem::exists(beside)) return beside.string();
+        const auto folder = std::filesystem::path(std::string(self, size_t(n))).parent_path();
+        // Beside the tool in a build tree; under lib/vst of the same prefix once installed.
+        for (const auto& candidate : {folder / "kavren-xl.so", folder.parent_path() / "lib/vst/kavren-xl.so"})
+            if (std::filesystem::exists(candidate)) return candidate.string();
     }
     const char* home = std::getenv("HOME");
     return std::string(home ? home : "") + "/.vst/kavren-xl.so";

@@ -3,10 +3,10 @@
 #include "dsp/CKavren.h"
 #include "editor/EditorBitmaps.h"
 #include "frame/PluginDescriptor.h"
+#include "frame/ProductInstance.h"
 #include "frame/vst2/TessuVST.h"
 #include "kavren_hidpi_artwork.h"
 #include "kavren_resources.h"
-#include "update/PelluSession.h"
 
 #include <cstdint>
 #include <mutex>
@@ -20,14 +20,6 @@ namespace {
 bool looksLikeHostCallback(vst2::AudioMasterCallback audioMaster) {
     return reinterpret_cast<uintptr_t>(audioMaster) > 0xFFFF;
 }
-
-// Every effect the library hands out is known to the update service, which stops its threads when the
-// last one goes, before the library can be unloaded.
-class RegisteredKavren : public CKavren {
-public:
-    explicit RegisteredKavren(Tessu::TessuCallback* callback) : CKavren(callback) {}
-    ~RegisteredKavren() override { Pellu::releaseProduct(); }
-};
 
 vst2::AEffect* createPlugin(vst2::AudioMasterCallback audioMaster) {
     if (!looksLikeHostCallback(audioMaster)) return nullptr;
@@ -60,10 +52,7 @@ KAVREN_EXPORT Tessu::TessuOS* createTessuInstance(Tessu::TessuCallback* callback
         Core::setLinkedResources(kavren_resources_block());
         EditorBitmaps::registerHighResolutionStore(kavren_hidpi_artwork_block());
     });
-    Pellu::registerProduct("KavrenXL", "kavrenXL", 66056);
-    auto* effect = new (std::nothrow) RegisteredKavren(callback);
-    if (!effect) Pellu::releaseProduct();
-    return effect;
+    return Tessu::createRegisteredKavren(callback);
 }
 
 KAVREN_EXPORT ISamplerEffect* getSamplerInterface(Tessu::TessuOS* instance) {

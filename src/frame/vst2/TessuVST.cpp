@@ -1,5 +1,6 @@
 #include "frame/vst2/TessuVST.h"
 
+#include "frame/SubBlocks.h"
 #include "frame/VectorOps.h"
 #include "params/ParameterProperty.h"
 #include "params/ValueFormat.h"
@@ -432,24 +433,13 @@ void TessuVST::processPiece(float** inputs, float** outputs, int32_t offset, int
     context_.build(inputBuffer_.channels(), int32_t(inputBuffer_.numChannels() / 2), outputBuffer_.channels(),
                    int32_t(outputBuffer_.numChannels() / 2), frames);
 
-    const int32_t maxSubBlock = effect_->getMaxBlockSize();
-    const int32_t subBlock = std::max(maxSubBlock < 0 ? frames : std::min(maxSubBlock, frames), 1);
-    for (int32_t remaining = frames; remaining > 0;) {
-        int32_t n = std::min(remaining, subBlock);
+    processInSubBlocks(*effect_, context_, frames, beatsPerFrame, [this](int32_t& n) {
         if (effect_->getChangeQuantize() != TessuOS::kQuantizeOff) {
             echoOf(this).applyingHostChange = true;
             effect_->applyDueChanges(n);
             echoOf(this).applyingHostChange = false;
         }
-        context_.frames = n;
-        effect_->process(context_);
-        context_.advanceInputs(n);
-        context_.advanceOutputs(n);
-        context_.samplesToNextBeat -= n;
-        context_.samplePos += n;
-        context_.ppqPos += n * beatsPerFrame;
-        remaining -= n;
-    }
+    });
     outputBuffer_.copyOut(outputs, uint32_t(numOutputChannels_), uint32_t(frames), uint32_t(offset));
 }
 

@@ -32,8 +32,8 @@ local function build()
 	local track = Session:route_by_name(helpers.track_name):to_track()
 	record(track)
 
-	local processor = ARDOUR.LuaAPI.new_plugin(Session, helpers.plugin_name, ARDOUR.PluginType.LXVST, "")
-	expect(not processor:isnil(), "Ardour knows '%s' as a Linux VST", helpers.plugin_name)
+	local processor = ARDOUR.LuaAPI.new_plugin(Session, helpers.plugin_name, helpers.plugin_type, "")
+	expect(not processor:isnil(), "Ardour knows '%s'", helpers.plugin_name)
 	expect(track:add_processor_by_index(processor, 0, nil, true) == 0, "the plug-in is inserted on the track")
 	helpers.find_checked_plugin(track)
 end

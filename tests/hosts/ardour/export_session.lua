@@ -6,11 +6,11 @@ local expect = helpers.expect
 
 local function export()
 	local processor = helpers.find_checked_plugin(helpers.track())
-	local input_gain = tonumber(helpers.setting("KAVREN_EXPECTED_INPUT_GAIN"))
-	expect(math.abs(helpers.parameter(processor, 0) - input_gain) < 1e-6, "Input Gain is %.3f normalised (%f)",
+	local input_gain = helpers.input_gain[helpers.setting("KAVREN_EXPECTED_INPUT_GAIN")]
+	expect(math.abs(helpers.parameter(processor, 0) - input_gain) < 1e-6, "Input Gain is %.3f (%f)",
 		input_gain, helpers.parameter(processor, 0))
-	expect(math.abs(helpers.parameter(processor, 1) - 1.0) < 1e-6, "LowPass Frequency is at its default (%f)",
-		helpers.parameter(processor, 1))
+	expect(math.abs(helpers.parameter(processor, 1) - helpers.lowpass_top) < 1e-6,
+		"LowPass Frequency is at its default (%f)", helpers.parameter(processor, 1))
 	helpers.export_session(helpers.setting("KAVREN_EXPORT_NAME"))
 end
 

@@ -8,10 +8,25 @@ local helpers = {}
 
 helpers.plugin_name = "QMX Kavren XL"
 helpers.track_name = "Kavren"
-helpers.parameter_count = 48
 helpers.latency = 221
--- The names Ardour lists, from the plug-in's parameter properties.
-helpers.parameter_names = { [0] = "Input Gain", [1] = "LowPass Frequency", [5] = "HighPass Frequency" }
+-- Ardour lists a VST 2.4 plug-in's parameters by host index, named from their parameter properties, with
+-- normalised values. Of an LV2 plug-in it lists every port (the parameter ports from 4), named by the
+-- ports, with plain values; the control numbering of get/set_processor_param is the host index in both.
+helpers.lv2 = os.getenv("KAVREN_PLUGIN_FORMAT") == "lv2"
+if helpers.lv2 then
+	helpers.plugin_type = ARDOUR.PluginType.LV2
+	helpers.parameter_count = 55
+	helpers.parameter_names = { [4] = "Input Gain", [5] = "LowPass.Freq.", [9] = "HighPass.Freq." }
+	helpers.lowpass_top = 22050
+	helpers.input_gain = { default = 1.0, changed = 0.5 }
+else
+	helpers.plugin_type = ARDOUR.PluginType.LXVST
+	helpers.parameter_count = 48
+	helpers.parameter_names = { [0] = "Input Gain", [1] = "LowPass Frequency", [5] = "HighPass Frequency" }
+	helpers.lowpass_top = 1.0
+	-- 0.25 normalised is a linear gain of 0.5, as is the plain 0.5 of the LV2 port.
+	helpers.input_gain = { default = 0.5, changed = 0.25 }
+end
 
 function helpers.setting(name)
 	local value = os.getenv(name)
@@ -95,6 +110,9 @@ function helpers.find_checked_plugin(route)
 	expect(insert:signal_latency() == helpers.latency, "Ardour reports the plug-in's latency of %d samples (%d)",
 		helpers.latency, insert:signal_latency())
 	expect(processor:active(), "the insert is active")
+	if helpers.lv2 then
+		expect(plugin:preset_by_label("Warm Low Pass").valid, "Ardour lists the factory preset 'Warm Low Pass'")
+	end
 	return processor
 end
 
