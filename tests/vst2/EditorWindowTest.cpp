@@ -1,5 +1,6 @@
 // The editor inside a host's window under a real X server (Xvfb in CI), driven only through the plug-in's
 // binary interface: open, idle, close, mouse gestures and host-side parameter changes.
+#include "core/TempFolder.h"
 #include "vst2/PluginPath.h"
 
 // GoogleTest first: the X headers define macros (None, Bool) that clash with it.
@@ -11,8 +12,10 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -214,6 +217,132 @@ TEST_F(EditorGestures, AHostParameterChangeShowsAfterTheNextIdle) {
     const auto before = pixels(editor, 15, 336, 87, 87);
     host->setParameter(1, 0.2f);
     EXPECT_TRUE(idleUntil({host.get()}, [&] { return pixels(editor, 15, 336, 87, 87) != before; }));
+}
+
+// The preset browser in the header, in a home folder of its own: the first menu fills the preset folder
+// with the factory presets. The popup's rows: five commands and three separators, the seven category
+// submenus, then "Init Preset".
+struct EditorPresetBrowser : EditorGestures {
+    static constexpr int kNameLeft = 366, kNameRight = 476, kBrowserTop = 11, kBrowserBottom = 33;
+    static constexpr int kCentreY = 22, kPreviousX = 355, kNextX = 487, kMenuX = 509;
+    static constexpr int kFirstCategoryRow = 9, kCategories = 7, kRows = 17;
+
+    KavrenTest::TempFolder home;
+    std::optional<KavrenTest::ScopedEnvironment> homeVariable, configVariable;
+
+    void SetUp() override {
+        homeVariable.emplace("HOME", home.path());
+        configVariable.emplace("XDG_CONFIG_HOME", home / ".config");
+        EditorGestures::SetUp();
+    }
+
+    std::string presetFolder() const { return home / "Documents/Quillmark/kavren XL/Presets"; }
+    size_t presetFileCount() const {
+        size_t count = 0;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(presetFolder()))
+            count += entry.path().extension() == ".fxp";
+        return count;
+    }
+
+    void click(int rootX, int rootY, unsigned button = 1) {
+        XTestFakeMotionEvent(x, -1, rootX, rootY, CurrentTime);
+        XTestFakeButtonEvent(x, button, True, CurrentTime);
+        XTestFakeButtonEvent(x, button, False, CurrentTime);
+        XSync(x, False);
+    }
+
+    // The popup's panes: mapped override-redirect windows at the root, oldest first.
+    std::vector<XWindowAttributes> panes() {
+        std::vector<XWindowAttributes> found;
+        for (Window w : children(DefaultRootWindow(x))) {
+            XWindowAttributes a{};
+            if (XGetWindowAttributes(x, w, &a) && a.override_redirect && a.map_state == IsViewable)
+                found.push_back(a);
+        }
+        return found;
+    }
+    bool waitForPanes(size_t count) {
+        return idleUntil({host.get()}, [&] { return panes().size() == count; });
+    }
+
+    // The centre of row `row` of a pane (rows 20 pixels, separators 9, a border of 1) in root coordinates.
+    static std::pair<int, int> rowCentre(const XWindowAttributes& pane, int row) {
+        int top = 1;
+        for (int i = 0; i < row; ++i) top += (i == 2 || i == 5 || i == 8) ? 9 : 20;
+        return {pane.x + pane.width / 2, pane.y + top + 10};
+    }
+    static int paneHeight(int rows) { return 2 + (rows - 3) * 20 + 3 * 9; }
+
+    std::vector<float> parameters() {
+        std::vector<float> values;
+        for (int32_t i = 0; i < 48; ++i) values.push_back(host->getParameter(i));
+        return values;
+    }
+    std::vector<unsigned long> nameArea() {
+        return pixels(editor, kNameLeft, kBrowserTop, kNameRight - kNameLeft, kBrowserBottom - kBrowserTop);
+    }
+    bool nameShownChangesFrom(const std::vector<unsigned long>& before) {
+        return idleUntil({host.get()}, [&] { return nameArea() != before; });
+    }
+};
+
+TEST_F(EditorPresetBrowser, MenuShowsTheFactoryCategoriesAndLoadsAPresetFromASubmenu) {
+    click(kMenuX, kCentreY);
+    ASSERT_TRUE(waitForPanes(1)) << "a click on the menu arrow opens the menu";
+    const XWindowAttributes menu = panes()[0];
+    EXPECT_EQ(menu.height, paneHeight(kRows));
+    for (int row = kFirstCategoryRow; row < kFirstCategoryRow + kCategories; ++row) {
+        const auto [cx, cy] = rowCentre(menu, row);
+        click(cx, cy);
+        EXPECT_TRUE(waitForPanes(2)) << "row " << row << " opens a category";
+    }
+    EXPECT_EQ(presetFileCount(), 133u) << "the first menu installed the factory presets";
+
+    const auto name = nameArea();
+    const auto before = parameters();
+    const XWindowAttributes category = panes()[1];
+    const auto [px, py] = rowCentre(category, 0);
+    click(px, py);
+    ASSERT_TRUE(waitForPanes(0));
+    EXPECT_TRUE(nameShownChangesFrom(name));
+    EXPECT_NE(parameters(), before) << "the preset's settings are loaded";
+    EXPECT_EQ(g_xErrors, 0);
+}
+
+TEST_F(EditorPresetBrowser, ArrowsStepThroughTheLibraryAndBack) {
+    const auto initName = nameArea();
+    click(kNextX, kCentreY);
+    ASSERT_TRUE(nameShownChangesFrom(initName));
+    const auto first = parameters();
+    const auto firstName = nameArea();
+    click(kNextX, kCentreY);
+    ASSERT_TRUE(nameShownChangesFrom(firstName));
+    EXPECT_NE(parameters(), first);
+    click(kPreviousX, kCentreY);
+    EXPECT_TRUE(idleUntil({host.get()}, [&] { return nameArea() == firstName; }));
+    EXPECT_EQ(parameters(), first) << "back to the first preset in browse order";
+}
+
+TEST_F(EditorPresetBrowser, DeleteAsksInTheEditorAndOnlyYesDeletes) {
+    const auto initName = nameArea();
+    click(kNextX, kCentreY); // a current preset, so that "Delete Preset" is enabled
+    ASSERT_TRUE(nameShownChangesFrom(initName));
+    const size_t files = presetFileCount();
+    // The question box: 420 x 150 centred in the editor, "Yes" then "No" at its bottom right.
+    const int boxLeft = (534 - 420) / 2, boxTop = (488 - 150) / 2, buttonY = boxTop + 150 - 10 - 11;
+    const int noX = boxLeft + 410 - 40, yesX = boxLeft + 320 - 40;
+    const auto boxShown = [&] { return pixel(editor, boxLeft + 4, boxTop + 4) == 0x222428u; };
+    for (const int buttonX : {noX, yesX}) {
+        click(kPreviousX + 60, kCentreY, 3); // a right click anywhere on the browser
+        ASSERT_TRUE(waitForPanes(1));
+        const auto [dx, dy] = rowCentre(panes()[0], 3);
+        click(dx, dy);
+        ASSERT_TRUE(waitForPanes(0));
+        ASSERT_TRUE(idleUntil({host.get()}, boxShown)) << "the question shows in the editor";
+        click(buttonX, buttonY);
+        EXPECT_TRUE(idleUntil({host.get()}, [&] { return !boxShown(); }));
+        EXPECT_EQ(presetFileCount(), buttonX == noX ? files : files - 1);
+    }
 }
 
 } // namespace
