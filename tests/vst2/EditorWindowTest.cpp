@@ -9,6 +9,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -342,6 +343,38 @@ TEST_F(EditorPresetBrowser, DeleteAsksInTheEditorAndOnlyYesDeletes) {
         click(buttonX, buttonY);
         EXPECT_TRUE(idleUntil({host.get()}, [&] { return !boxShown(); }));
         EXPECT_EQ(presetFileCount(), buttonX == noX ? files : files - 1);
+    }
+}
+
+TEST_F(EditorPresetBrowser, RenameSavesOnlyOnReturn) {
+    const auto initName = nameArea();
+    click(kNextX, kCentreY); // a current preset, so that "Rename Preset" is enabled
+    ASSERT_TRUE(nameShownChangesFrom(initName));
+    const size_t files = presetFileCount();
+    const auto tap = [&](KeySym key) {
+        XTestFakeKeyEvent(x, XKeysymToKeycode(x, key), True, CurrentTime);
+        XTestFakeKeyEvent(x, XKeysymToKeycode(x, key), False, CurrentTime);
+        XSync(x, False);
+    };
+    for (const KeySym ending : {XK_Escape, XK_Return}) {
+        const auto name = nameArea();
+        click(kMenuX, kCentreY);
+        ASSERT_TRUE(waitForPanes(1));
+        const auto [rx, ry] = rowCentre(panes()[0], 4);
+        click(rx, ry);
+        ASSERT_TRUE(waitForPanes(0));
+        ASSERT_TRUE(nameShownChangesFrom(name)) << "the text field opens over the name";
+        const auto field = nameArea();
+        tap(XK_End);
+        tap(XK_2);
+        ASSERT_TRUE(nameShownChangesFrom(field)) << "the typed character shows";
+        tap(ending);
+        if (ending == XK_Escape)
+            EXPECT_TRUE(idleUntil({host.get()}, [&] { return nameArea() == name; }))
+                << "the old name is back";
+        else
+            idleUntil({host.get()}, [&] { return presetFileCount() == files + 1; });
+        EXPECT_EQ(presetFileCount(), ending == XK_Return ? files + 1 : files) << "saved under the new name";
     }
 }
 
