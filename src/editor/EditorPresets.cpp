@@ -114,7 +114,9 @@ void CEditorPresets::chooseSaveFile(const std::string& folder, std::function<voi
     if (selector_) selector_->release();
     selector_ = new Mirda::CFileSelector(frame, Mirda::FileSelectorStyle::kSave);
     selector_->setTitle("Save Preset as...");
-    selector_->setInitialPath(folder);
+    // The dialog starts on the current name, so that OK alone saves a copy of it (after asking).
+    const std::string name = presetName();
+    selector_->setInitialPath(name.empty() ? folder : folder + name + ".fxp");
     selector_->addFileExtension({"Preset", "fxp"});
     selector_->run([this, folder, picked = std::move(picked)](const std::vector<std::string>& paths) {
         if (paths.empty()) return;

@@ -14,7 +14,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -375,6 +377,44 @@ TEST_F(EditorPresetBrowser, RenameSavesOnlyOnReturn) {
         else
             idleUntil({host.get()}, [&] { return presetFileCount() == files + 1; });
         EXPECT_EQ(presetFileCount(), ending == XK_Return ? files + 1 : files) << "saved under the new name";
+    }
+}
+
+TEST_F(EditorPresetBrowser, SaveAsAsksBeforeOverwritingAndOnlyYesWrites) {
+    // Without a dialog program the editor asks for the path itself, starting from the current preset's.
+    const KavrenTest::ScopedEnvironment noDialogs("PATH", home.path());
+    const auto initName = nameArea();
+    click(kNextX, kCentreY);
+    ASSERT_TRUE(nameShownChangesFrom(initName));
+    const auto fileBytes = [](const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+    };
+    host->setParameter(1, 0.123f);
+    // The prompt (380 x 96, OK at its lower right) and the question box (420 x 150) both centred.
+    const int promptLeft = (534 - 380) / 2, promptTop = (488 - 96) / 2;
+    const int boxLeft = (534 - 420) / 2, boxTop = (488 - 150) / 2, buttonY = boxTop + 150 - 10 - 11;
+    const auto shown = [&](int left, int top) { return pixel(editor, left + 4, top + 4) == 0x222428u; };
+    const auto files = [&] {
+        std::vector<std::vector<char>> all;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(presetFolder()))
+            if (entry.is_regular_file()) all.push_back(fileBytes(entry.path()));
+        return all;
+    };
+    for (const bool yes : {false, true}) {
+        const auto before = files();
+        click(kMenuX, kCentreY);
+        ASSERT_TRUE(waitForPanes(1));
+        const auto [sx, sy] = rowCentre(panes()[0], 1);
+        click(sx, sy);
+        ASSERT_TRUE(idleUntil({host.get()}, [&] { return shown(promptLeft, promptTop); }));
+        click(promptLeft + 380 - 132, promptTop + 75); // OK
+        ASSERT_TRUE(idleUntil({host.get()}, [&] { return shown(boxLeft, boxTop); })) << "the preset exists";
+        click(boxLeft + (yes ? 280 : 370), buttonY);
+        EXPECT_TRUE(idleUntil({host.get()}, [&] { return !shown(boxLeft, boxTop); }));
+        const auto after = files();
+        EXPECT_EQ(after.size(), before.size()) << "the same file";
+        EXPECT_EQ(after == before, !yes) << "written only after Yes";
     }
 }
 
