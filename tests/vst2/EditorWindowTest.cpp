@@ -294,17 +294,31 @@ TEST_F(EditorPresetBrowser, MenuShowsTheFactoryCategoriesAndLoadsAPresetFromASub
     ASSERT_TRUE(waitForPanes(1)) << "a click on the menu arrow opens the menu";
     const XWindowAttributes menu = panes()[0];
     EXPECT_EQ(menu.height, paneHeight(kRows));
-    for (int row = kFirstCategoryRow; row < kFirstCategoryRow + kCategories; ++row) {
+    // A category's pane opens beside its row (moved up when it would leave the screen), in place of the
+    // one before.
+    std::optional<XWindowAttributes> shown;
+    const auto categoryAt = [&](int row) -> std::optional<XWindowAttributes> {
+        const int rowTop = rowCentre(menu, row).second - 10;
+        for (const XWindowAttributes& pane : panes()) {
+            const bool same = shown && pane.y == shown->y && pane.height == shown->height;
+            if (pane.x != menu.x && !same && pane.y <= rowTop && pane.y + pane.height >= rowTop + 20)
+                return pane;
+        }
+        return std::nullopt;
+    };
+    for (int row = kFirstCategoryRow + kCategories - 1; row >= kFirstCategoryRow; --row) {
         const auto [cx, cy] = rowCentre(menu, row);
         click(cx, cy);
-        EXPECT_TRUE(waitForPanes(2)) << "row " << row << " opens a category";
+        EXPECT_TRUE(idleUntil({host.get()}, [&] { return categoryAt(row).has_value(); }))
+            << "row " << row << " opens a category";
+        shown = categoryAt(row);
     }
     EXPECT_EQ(presetFileCount(), 133u) << "the first menu installed the factory presets";
 
     const auto name = nameArea();
     const auto before = parameters();
-    const XWindowAttributes category = panes()[1];
-    const auto [px, py] = rowCentre(category, 0);
+    ASSERT_TRUE(shown.has_value());
+    const auto [px, py] = rowCentre(*shown, 0);
     click(px, py);
     ASSERT_TRUE(waitForPanes(0));
     EXPECT_TRUE(nameShownChangesFrom(name));
