@@ -287,6 +287,30 @@ struct EditorPresetBrowser : EditorGestures {
     bool nameShownChangesFrom(const std::vector<unsigned long>& before) {
         return idleUntil({host.get()}, [&] { return nameArea() != before; });
     }
+    // Steps to the first preset, which makes the commands that need a current preset available.
+    bool stepToFirstPreset() {
+        const auto initName = nameArea();
+        click(kNextX, kCentreY);
+        return nameShownChangesFrom(initName);
+    }
+    // Opens the menu (with `button` at `menuX`) and chooses the entry in `row` of its first pane.
+    bool choose(int row, int menuX = kMenuX, unsigned button = 1) {
+        click(menuX, kCentreY, button);
+        if (!waitForPanes(1)) return false;
+        const auto [rx, ry] = rowCentre(panes()[0], row);
+        click(rx, ry);
+        return waitForPanes(0);
+    }
+
+    // The modal boxes, centred in the editor, shown when their background colour is at their corner:
+    // the question box (buttons at its bottom right, the last one rightmost) and the path prompt.
+    static constexpr int kBoxLeft = (534 - 420) / 2, kBoxTop = (488 - 150) / 2, kButtonY = kBoxTop + 129;
+    static constexpr int kYesX = kBoxLeft + 280, kNoX = kBoxLeft + 370;
+    static constexpr int kPromptLeft = (534 - 380) / 2, kPromptTop = (488 - 96) / 2;
+    bool boxAt(int left, int top) { return pixel(editor, left + 4, top + 4) == 0x222428u; }
+    bool waitForBox(int left, int top, bool shown) {
+        return idleUntil({host.get()}, [&] { return boxAt(left, top) == shown; });
+    }
 };
 
 TEST_F(EditorPresetBrowser, MenuShowsTheFactoryCategoriesAndLoadsAPresetFromASubmenu) {
@@ -327,9 +351,7 @@ TEST_F(EditorPresetBrowser, MenuShowsTheFactoryCategoriesAndLoadsAPresetFromASub
 }
 
 TEST_F(EditorPresetBrowser, ArrowsStepThroughTheLibraryAndBack) {
-    const auto initName = nameArea();
-    click(kNextX, kCentreY);
-    ASSERT_TRUE(nameShownChangesFrom(initName));
+    ASSERT_TRUE(stepToFirstPreset());
     const auto first = parameters();
     const auto firstName = nameArea();
     click(kNextX, kCentreY);
@@ -341,31 +363,19 @@ TEST_F(EditorPresetBrowser, ArrowsStepThroughTheLibraryAndBack) {
 }
 
 TEST_F(EditorPresetBrowser, DeleteAsksInTheEditorAndOnlyYesDeletes) {
-    const auto initName = nameArea();
-    click(kNextX, kCentreY); // a current preset, so that "Delete Preset" is enabled
-    ASSERT_TRUE(nameShownChangesFrom(initName));
+    ASSERT_TRUE(stepToFirstPreset());
     const size_t files = presetFileCount();
-    // The question box: 420 x 150 centred in the editor, "Yes" then "No" at its bottom right.
-    const int boxLeft = (534 - 420) / 2, boxTop = (488 - 150) / 2, buttonY = boxTop + 150 - 10 - 11;
-    const int noX = boxLeft + 410 - 40, yesX = boxLeft + 320 - 40;
-    const auto boxShown = [&] { return pixel(editor, boxLeft + 4, boxTop + 4) == 0x222428u; };
-    for (const int buttonX : {noX, yesX}) {
-        click(kPreviousX + 60, kCentreY, 3); // a right click anywhere on the browser
-        ASSERT_TRUE(waitForPanes(1));
-        const auto [dx, dy] = rowCentre(panes()[0], 3);
-        click(dx, dy);
-        ASSERT_TRUE(waitForPanes(0));
-        ASSERT_TRUE(idleUntil({host.get()}, boxShown)) << "the question shows in the editor";
-        click(buttonX, buttonY);
-        EXPECT_TRUE(idleUntil({host.get()}, [&] { return !boxShown(); }));
-        EXPECT_EQ(presetFileCount(), buttonX == noX ? files : files - 1);
+    for (const int button : {kNoX, kYesX}) {
+        ASSERT_TRUE(choose(3, kPreviousX + 60, 3)) << "a right click anywhere on the browser opens the menu";
+        ASSERT_TRUE(waitForBox(kBoxLeft, kBoxTop, true)) << "the question shows in the editor";
+        click(button, kButtonY);
+        EXPECT_TRUE(waitForBox(kBoxLeft, kBoxTop, false));
+        EXPECT_EQ(presetFileCount(), button == kNoX ? files : files - 1);
     }
 }
 
 TEST_F(EditorPresetBrowser, RenameSavesOnlyOnReturn) {
-    const auto initName = nameArea();
-    click(kNextX, kCentreY); // a current preset, so that "Rename Preset" is enabled
-    ASSERT_TRUE(nameShownChangesFrom(initName));
+    ASSERT_TRUE(stepToFirstPreset());
     const size_t files = presetFileCount();
     const auto tap = [&](KeySym key) {
         XTestFakeKeyEvent(x, XKeysymToKeycode(x, key), True, CurrentTime);
@@ -374,11 +384,7 @@ TEST_F(EditorPresetBrowser, RenameSavesOnlyOnReturn) {
     };
     for (const KeySym ending : {XK_Escape, XK_Return}) {
         const auto name = nameArea();
-        click(kMenuX, kCentreY);
-        ASSERT_TRUE(waitForPanes(1));
-        const auto [rx, ry] = rowCentre(panes()[0], 4);
-        click(rx, ry);
-        ASSERT_TRUE(waitForPanes(0));
+        ASSERT_TRUE(choose(4));
         ASSERT_TRUE(nameShownChangesFrom(name)) << "the text field opens over the name";
         const auto field = nameArea();
         tap(XK_End);
@@ -397,38 +403,28 @@ TEST_F(EditorPresetBrowser, RenameSavesOnlyOnReturn) {
 TEST_F(EditorPresetBrowser, SaveAsAsksBeforeOverwritingAndOnlyYesWrites) {
     // Without a dialog program the editor asks for the path itself, starting from the current preset's.
     const KavrenTest::ScopedEnvironment noDialogs("PATH", home.path());
-    const auto initName = nameArea();
-    click(kNextX, kCentreY);
-    ASSERT_TRUE(nameShownChangesFrom(initName));
-    const auto fileBytes = [](const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::vector<char>(std::istreambuf_iterator<char>(in), {});
-    };
+    ASSERT_TRUE(stepToFirstPreset());
     host->setParameter(1, 0.123f);
-    // The prompt (380 x 96, OK at its lower right) and the question box (420 x 150) both centred.
-    const int promptLeft = (534 - 380) / 2, promptTop = (488 - 96) / 2;
-    const int boxLeft = (534 - 420) / 2, boxTop = (488 - 150) / 2, buttonY = boxTop + 150 - 10 - 11;
-    const auto shown = [&](int left, int top) { return pixel(editor, left + 4, top + 4) == 0x222428u; };
     const auto files = [&] {
         std::vector<std::vector<char>> all;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(presetFolder()))
-            if (entry.is_regular_file()) all.push_back(fileBytes(entry.path()));
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(presetFolder())) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            if (entry.is_regular_file())
+                all.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
         return all;
     };
-    for (const bool yes : {false, true}) {
+    for (const int button : {kNoX, kYesX}) {
         const auto before = files();
-        click(kMenuX, kCentreY);
-        ASSERT_TRUE(waitForPanes(1));
-        const auto [sx, sy] = rowCentre(panes()[0], 1);
-        click(sx, sy);
-        ASSERT_TRUE(idleUntil({host.get()}, [&] { return shown(promptLeft, promptTop); }));
-        click(promptLeft + 380 - 132, promptTop + 75); // OK
-        ASSERT_TRUE(idleUntil({host.get()}, [&] { return shown(boxLeft, boxTop); })) << "the preset exists";
-        click(boxLeft + (yes ? 280 : 370), buttonY);
-        EXPECT_TRUE(idleUntil({host.get()}, [&] { return !shown(boxLeft, boxTop); }));
+        ASSERT_TRUE(choose(1));
+        ASSERT_TRUE(waitForBox(kPromptLeft, kPromptTop, true));
+        click(kPromptLeft + 248, kPromptTop + 75); // OK
+        ASSERT_TRUE(waitForBox(kBoxLeft, kBoxTop, true)) << "the preset exists";
+        click(button, kButtonY);
+        EXPECT_TRUE(waitForBox(kBoxLeft, kBoxTop, false));
         const auto after = files();
         EXPECT_EQ(after.size(), before.size()) << "the same file";
-        EXPECT_EQ(after == before, !yes) << "written only after Yes";
+        EXPECT_EQ(after == before, button == kNoX) << "written only after Yes";
     }
 }
 
