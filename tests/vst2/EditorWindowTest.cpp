@@ -362,15 +362,24 @@ TEST_F(EditorPresetBrowser, ArrowsStepThroughTheLibraryAndBack) {
     EXPECT_EQ(parameters(), first) << "back to the first preset in browse order";
 }
 
-TEST_F(EditorPresetBrowser, DeleteAsksInTheEditorAndOnlyYesDeletes) {
+TEST_F(EditorPresetBrowser, QuestionsShowInTheEditorAndOnlyYesOrOkGoesOn) {
     ASSERT_TRUE(stepToFirstPreset());
     const size_t files = presetFileCount();
-    for (const int button : {kNoX, kYesX}) {
-        ASSERT_TRUE(choose(3, kPreviousX + 60, 3)) << "a right click anywhere on the browser opens the menu";
-        ASSERT_TRUE(waitForBox(kBoxLeft, kBoxTop, true)) << "the question shows in the editor";
-        click(button, kButtonY);
+    const struct {
+        int row, button;
+        size_t filesAfter;
+    } steps[] = {
+        {3, kNoX, files},      // "Delete Preset", No
+        {3, kYesX, files - 1}, // Yes
+        {7, kNoX, files - 1},  // "Restore Factory Presets", Cancel
+        {7, kYesX, files},     // OK brings the deleted one back
+    };
+    for (const auto& step : steps) {
+        ASSERT_TRUE(choose(step.row, kPreviousX + 60, 3)) << "a right click anywhere opens the menu";
+        ASSERT_TRUE(waitForBox(kBoxLeft, kBoxTop, true)) << "row " << step.row;
+        click(step.button, kButtonY);
         EXPECT_TRUE(waitForBox(kBoxLeft, kBoxTop, false));
-        EXPECT_EQ(presetFileCount(), button == kNoX ? files : files - 1);
+        EXPECT_EQ(presetFileCount(), step.filesAfter) << "row " << step.row << ", button at " << step.button;
     }
 }
 
