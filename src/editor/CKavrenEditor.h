@@ -1,5 +1,5 @@
 // The effect's editor: a 534 x 488 panel with every parameter of the effect's front page as dials, LED
-// selectors and switches, the value read-out line and the central display.
+// selectors and switches, the value read-out line, the central display and the preset browser.
 #pragma once
 
 #include "editor/CMirdanelEditor.h"
@@ -29,9 +29,6 @@ public:
     Tessu::ParameterProperty& readout() { return readout_; }
     Tessu::ParameterProperty& infoPage() { return infoPage_; }
     CMultiDisplay* getDisplay() const { return display_; }
-    // The preset library and its browser; null without an effect.
-    CEditorPresets* presets() const { return presets_.get(); }
-
     void close() override;
 
 protected:
