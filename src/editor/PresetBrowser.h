@@ -32,7 +32,6 @@ public:
     bool openMenu(const Mirda::CPoint& framePoint);
     // Opens the text field over the name; Return renames, Escape or a click elsewhere cancels.
     void startRename();
-    Mirda::Mirda_TextEdit* getRenameField() const { return m_renameField; }
 
     void draw(Mirda::CDrawContext* context) override;
     int32_t onMouseDown(Mirda::CPoint& where, int32_t buttons) override;
