@@ -2,8 +2,10 @@
 
 #include "dsp/CKavren.h"
 #include "editor/EditorBitmaps.h"
+#include "editor/EditorPresets.h"
 #include "editor/MultiDisplay.h"
 #include "editor/PolledControl.h"
+#include "editor/PresetBrowser.h"
 #include "editor/ScaleMenu.h"
 #include "editor/StackedSwitch.h"
 #include "frame/TessuOS.h"
@@ -55,6 +57,15 @@ CKavrenEditor::~CKavrenEditor() {
     EditorBitmaps::release();
 }
 
+void CKavrenEditor::close() {
+    if (presets_) presets_->windowClosed();
+    CMirdanelEditor::close();
+}
+
+void CKavrenEditor::onIdle() {
+    if (presets_) presets_->idle();
+}
+
 CFrame* CKavrenEditor::makeFrame(const CRect& size) {
     return new CMyFrame(size, this, &readout_, kDefaultReadout);
 }
@@ -80,6 +91,7 @@ void CKavrenEditor::createControls(CFrame* frame) {
     addSwitch(frame, "LINKFILTERS", kLinkSwitch, EditorBitmaps::kLinkSwitch);
     addSwitch(frame, "FILTERMODE", kModeSwitch, EditorBitmaps::kModeSwitch);
     addReadout(frame);
+    addPresetBrowser(frame);
 }
 
 void CKavrenEditor::addDial(CFrame* frame, const Dial& dial) {
@@ -151,4 +163,15 @@ void CKavrenEditor::addReadout(CFrame* frame) {
     // The read-out property belongs to the editor and changes only on the GUI thread: listening is safe.
     line->bindParameter(&readout_);
     frame->addView(line);
+}
+
+void CKavrenEditor::addPresetBrowser(CFrame* frame) {
+    auto* effect = static_cast<CKavren*>(getEffect());
+    if (!effect) return;
+    // Made with the first window: an effect that is never shown never reads the preset settings.
+    if (!presets_) presets_ = std::make_unique<CEditorPresets>(*effect, [this] { return getFrame(); });
+    const Box& box = kPresetBrowser;
+    frame->addView(new CPresetBrowser(place(box.x, box.y, px(box.width), px(box.height)), *presets_,
+                                      getScale(), bitmap(EditorBitmaps::kArrowLeft),
+                                      bitmap(EditorBitmaps::kArrowRight), bitmap(EditorBitmaps::kArrowDown)));
 }

@@ -1,11 +1,14 @@
 // The effect's editor: a 534 x 488 panel with every parameter of the effect's front page as dials, LED
-// selectors and switches, the value read-out line and the central display.
+// selectors and switches, the value read-out line, the central display and the preset browser.
 #pragma once
 
 #include "editor/CMirdanelEditor.h"
 #include "editor/KavrenLayout.h"
 #include "params/ParameterProperty.h"
 
+#include <memory>
+
+class CEditorPresets;
 class CKavren;
 class CMultiDisplay;
 
@@ -26,10 +29,12 @@ public:
     Tessu::ParameterProperty& readout() { return readout_; }
     Tessu::ParameterProperty& infoPage() { return infoPage_; }
     CMultiDisplay* getDisplay() const { return display_; }
+    void close() override;
 
 protected:
     void createControls(Mirda::CFrame* frame) override;
     Mirda::CFrame* makeFrame(const Mirda::CRect& size) override;
+    void onIdle() override;
 
 private:
     Mirda::CRect place(int x, int y, double width, double height) const;
@@ -38,9 +43,11 @@ private:
     void addSlopeSelector(Mirda::CFrame* frame, const char* key, const KavrenLayout::Box& box);
     void addSwitch(Mirda::CFrame* frame, const char* key, const KavrenLayout::Box& box, int bitmapId);
     void addReadout(Mirda::CFrame* frame);
+    void addPresetBrowser(Mirda::CFrame* frame);
 
     Tessu::ParameterProperty readout_;
     Tessu::ParameterProperty infoPage_;
     char readoutText_[128] = {};
     CMultiDisplay* display_ = nullptr;
+    std::unique_ptr<CEditorPresets> presets_;
 };

@@ -70,7 +70,8 @@ inline constexpr Box kLinkSwitch{224, 300, 80, 24};
 inline constexpr Box kModeSwitch{262, 370, 40, 18};
 inline constexpr Box kDisplay{19, 53, 496, 156};
 inline constexpr Box kReadout{47, 11, 154, 22};
-inline constexpr Box kPresetBrowser{156, 4, 194, 22};
+// The preset browser sits in the header's free right half, level with the read-out line.
+inline constexpr Box kPresetBrowser{344, 11, 176, 22};
 inline constexpr Box kUpdateNotifier{219, 450, 96, 22};
 inline constexpr int kArrowSize = 16;
 

@@ -51,6 +51,8 @@ bool CViewContainer::removeView(CView* view, bool withRelease) {
     if (view == m_mouseCapture) clearMouseCapture();
     auto it = std::find(m_children.begin(), m_children.end(), view);
     if (it == m_children.end()) return false;
+    // What the view covered shows what lies below it at the next repaint (a closed message box).
+    if (m_attached) view->setDirty(true);
     m_children.erase(it);
     if (m_attached) view->removed(this);
     if (withRelease) view->release();

@@ -10,6 +10,7 @@
 #include "presets/CFileFormat.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace Tessu {
@@ -82,9 +83,17 @@ void CPresetInterface::ask(const PresetQuestion& question, std::function<void()>
 
 void CPresetInterface::addFolderFiles(const std::string& subfolder) {
     const std::string folder = presetFolder_ + (subfolder.empty() ? "" : subfolder + "/");
+    // Listed in name order, ignoring case, whatever order the file system keeps: the menu and the
+    // stepping order follow the list.
+    std::vector<std::string> names;
     Core::DirectoryIterator iterator(folder + "*");
-    std::string name;
-    while (iterator.next(name)) {
+    for (std::string name; iterator.next(name);) names.push_back(name);
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+            return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+        });
+    });
+    for (const std::string& name : names) {
         if (name.empty() || name == "/." || name == "/..") continue;
         if (name[0] == '/') {
             if (subfolder.empty()) addFolderFiles(name.substr(1));

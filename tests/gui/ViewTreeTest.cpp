@@ -238,4 +238,9 @@ TEST_F(ViewTree, DirtyRectsAreFrameCoordinatesDedupedAndCapped) {
     frame->addDirtyRect(CRect(0, 90, 3, 95));
     ASSERT_EQ(frame->dirtyRects().rects().size(), 1u);
     EXPECT_EQ(frame->dirtyRects().rects()[0], CRect(0, 0, 200, 100));
+
+    frame->renderDirty(nullptr);
+    box->removeView(inner, true);
+    ASSERT_EQ(frame->dirtyRects().rects().size(), 1u) << "a removed view's area is repainted";
+    EXPECT_EQ(frame->dirtyRects().rects()[0], CRect(105, 25, 125, 45));
 }

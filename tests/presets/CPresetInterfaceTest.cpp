@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <thread>
+#include <vector>
 
 using KavrenTest::FakeEffect;
 using KavrenTest::ScriptedAnswerer;
@@ -66,6 +67,17 @@ TEST_F(PresetLibrary, ScanListsOneLevelOfSubfoldersAndOnlyFxpFiles) {
     EXPECT_EQ(sweep->subfolderName, "Filter");
     EXPECT_EQ(library.getEntry(indexOf(folder + "Top.fxp"))->subfolderName, "");
     EXPECT_EQ(library.getEntry(2), nullptr);
+
+    writePreset(folder + "alpha/One.fxp", "one");
+    writePreset(folder + "Zeta/b.fxp", "b");
+    writePreset(folder + "Zeta/A.fxp", "a");
+    library.scan();
+    std::vector<std::string> order;
+    for (int32_t i = 0; i < library.getEntryCount(); ++i) order.push_back(library.getEntry(i)->path);
+    EXPECT_EQ(order,
+              (std::vector<std::string>{folder + "alpha/One.fxp", folder + "Filter/Sweep.fxp",
+                                        folder + "Zeta/A.fxp", folder + "Zeta/b.fxp", folder + "Top.fxp"}))
+        << "subfolders first, each level in name order ignoring case";
 }
 
 TEST_F(PresetLibrary, LoadHandsTheChunkToTheEffectAndSelects) {

@@ -1,5 +1,6 @@
 // The editor inside a host's window under a real X server (Xvfb in CI), driven only through the plug-in's
 // binary interface: open, idle, close, mouse gestures and host-side parameter changes.
+#include "core/TempFolder.h"
 #include "vst2/PluginPath.h"
 
 // GoogleTest first: the X headers define macros (None, Bool) that clash with it.
@@ -8,11 +9,16 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -214,6 +220,221 @@ TEST_F(EditorGestures, AHostParameterChangeShowsAfterTheNextIdle) {
     const auto before = pixels(editor, 15, 336, 87, 87);
     host->setParameter(1, 0.2f);
     EXPECT_TRUE(idleUntil({host.get()}, [&] { return pixels(editor, 15, 336, 87, 87) != before; }));
+}
+
+// The preset browser in the header, in a home folder of its own: the first menu fills the preset folder
+// with the factory presets. The popup's rows: five commands and three separators, the seven category
+// submenus, then "Init Preset".
+struct EditorPresetBrowser : EditorGestures {
+    static constexpr int kNameLeft = 366, kNameRight = 476, kBrowserTop = 11, kBrowserBottom = 33;
+    static constexpr int kCentreY = 22, kPreviousX = 355, kNextX = 487, kMenuX = 509;
+    static constexpr int kFirstCategoryRow = 9, kCategories = 7, kRows = 17;
+
+    KavrenTest::TempFolder home;
+    std::optional<KavrenTest::ScopedEnvironment> homeVariable, configVariable;
+
+    void SetUp() override {
+        homeVariable.emplace("HOME", home.path());
+        configVariable.emplace("XDG_CONFIG_HOME", home / ".config");
+        EditorGestures::SetUp();
+    }
+
+    std::string presetFolder() const { return home / "Documents/Quillmark/kavren XL/Presets"; }
+    size_t presetFileCount() const {
+        size_t count = 0;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(presetFolder()))
+            count += entry.path().extension() == ".fxp";
+        return count;
+    }
+
+    void click(int rootX, int rootY, unsigned button = 1) {
+        XTestFakeMotionEvent(x, -1, rootX, rootY, CurrentTime);
+        XTestFakeButtonEvent(x, button, True, CurrentTime);
+        XTestFakeButtonEvent(x, button, False, CurrentTime);
+        XSync(x, False);
+    }
+
+    // The popup's panes: mapped override-redirect windows at the root, oldest first.
+    std::vector<XWindowAttributes> panes() {
+        std::vector<XWindowAttributes> found;
+        for (Window w : children(DefaultRootWindow(x))) {
+            XWindowAttributes a{};
+            if (XGetWindowAttributes(x, w, &a) && a.override_redirect && a.map_state == IsViewable)
+                found.push_back(a);
+        }
+        return found;
+    }
+    bool waitForPanes(size_t count) {
+        return idleUntil({host.get()}, [&] { return panes().size() == count; });
+    }
+
+    // The centre of row `row` of a pane (rows 20 pixels, separators 9, a border of 1) in root coordinates.
+    static std::pair<int, int> rowCentre(const XWindowAttributes& pane, int row) {
+        int top = 1;
+        for (int i = 0; i < row; ++i) top += (i == 2 || i == 5 || i == 8) ? 9 : 20;
+        return {pane.x + pane.width / 2, pane.y + top + 10};
+    }
+    static int paneHeight(int rows) { return 2 + (rows - 3) * 20 + 3 * 9; }
+
+    std::vector<float> parameters() {
+        std::vector<float> values;
+        for (int32_t i = 0; i < 48; ++i) values.push_back(host->getParameter(i));
+        return values;
+    }
+    std::vector<unsigned long> nameArea() {
+        return pixels(editor, kNameLeft, kBrowserTop, kNameRight - kNameLeft, kBrowserBottom - kBrowserTop);
+    }
+    bool nameShownChangesFrom(const std::vector<unsigned long>& before) {
+        return idleUntil({host.get()}, [&] { return nameArea() != before; });
+    }
+    // Steps to the first preset, which makes the commands that need a current preset available.
+    bool stepToFirstPreset() {
+        const auto initName = nameArea();
+        click(kNextX, kCentreY);
+        return nameShownChangesFrom(initName);
+    }
+    // Opens the menu (with `button` at `menuX`) and chooses the entry in `row` of its first pane.
+    bool choose(int row, int menuX = kMenuX, unsigned button = 1) {
+        click(menuX, kCentreY, button);
+        if (!waitForPanes(1)) return false;
+        const auto [rx, ry] = rowCentre(panes()[0], row);
+        click(rx, ry);
+        return waitForPanes(0);
+    }
+
+    // The modal boxes, centred in the editor, shown when their background colour is at their corner:
+    // the question box (buttons at its bottom right, the last one rightmost) and the path prompt.
+    static constexpr int kBoxLeft = (534 - 420) / 2, kBoxTop = (488 - 150) / 2, kButtonY = kBoxTop + 129;
+    static constexpr int kYesX = kBoxLeft + 280, kNoX = kBoxLeft + 370;
+    static constexpr int kPromptLeft = (534 - 380) / 2, kPromptTop = (488 - 96) / 2;
+    bool boxAt(int left, int top) { return pixel(editor, left + 4, top + 4) == 0x222428u; }
+    bool waitForBox(int left, int top, bool shown) {
+        return idleUntil({host.get()}, [&] { return boxAt(left, top) == shown; });
+    }
+};
+
+TEST_F(EditorPresetBrowser, MenuShowsTheFactoryCategoriesAndLoadsAPresetFromASubmenu) {
+    click(kMenuX, kCentreY);
+    ASSERT_TRUE(waitForPanes(1)) << "a click on the menu arrow opens the menu";
+    const XWindowAttributes menu = panes()[0];
+    EXPECT_EQ(menu.height, paneHeight(kRows));
+    // A category's pane opens beside its row (moved up when it would leave the screen), in place of the
+    // one before.
+    std::optional<XWindowAttributes> shown;
+    const auto categoryAt = [&](int row) -> std::optional<XWindowAttributes> {
+        const int rowTop = rowCentre(menu, row).second - 10;
+        for (const XWindowAttributes& pane : panes()) {
+            const bool same = shown && pane.y == shown->y && pane.height == shown->height;
+            if (pane.x != menu.x && !same && pane.y <= rowTop && pane.y + pane.height >= rowTop + 20)
+                return pane;
+        }
+        return std::nullopt;
+    };
+    for (int row = kFirstCategoryRow + kCategories - 1; row >= kFirstCategoryRow; --row) {
+        const auto [cx, cy] = rowCentre(menu, row);
+        click(cx, cy);
+        EXPECT_TRUE(idleUntil({host.get()}, [&] { return categoryAt(row).has_value(); }))
+            << "row " << row << " opens a category";
+        shown = categoryAt(row);
+    }
+    EXPECT_EQ(presetFileCount(), 133u) << "the first menu installed the factory presets";
+
+    const auto name = nameArea();
+    const auto before = parameters();
+    ASSERT_TRUE(shown.has_value());
+    const auto [px, py] = rowCentre(*shown, 0);
+    click(px, py);
+    ASSERT_TRUE(waitForPanes(0));
+    EXPECT_TRUE(nameShownChangesFrom(name));
+    EXPECT_NE(parameters(), before) << "the preset's settings are loaded";
+    EXPECT_EQ(g_xErrors, 0);
+}
+
+TEST_F(EditorPresetBrowser, ArrowsStepThroughTheLibraryAndBack) {
+    ASSERT_TRUE(stepToFirstPreset());
+    const auto first = parameters();
+    const auto firstName = nameArea();
+    click(kNextX, kCentreY);
+    ASSERT_TRUE(nameShownChangesFrom(firstName));
+    EXPECT_NE(parameters(), first);
+    click(kPreviousX, kCentreY);
+    EXPECT_TRUE(idleUntil({host.get()}, [&] { return nameArea() == firstName; }));
+    EXPECT_EQ(parameters(), first) << "back to the first preset in browse order";
+}
+
+TEST_F(EditorPresetBrowser, QuestionsShowInTheEditorAndOnlyYesOrOkGoesOn) {
+    ASSERT_TRUE(stepToFirstPreset());
+    const size_t files = presetFileCount();
+    const struct {
+        int row, button;
+        size_t filesAfter;
+    } steps[] = {
+        {3, kNoX, files},      // "Delete Preset", No
+        {3, kYesX, files - 1}, // Yes
+        {7, kNoX, files - 1},  // "Restore Factory Presets", Cancel
+        {7, kYesX, files},     // OK brings the deleted one back
+    };
+    for (const auto& step : steps) {
+        ASSERT_TRUE(choose(step.row, kPreviousX + 60, 3)) << "a right click anywhere opens the menu";
+        ASSERT_TRUE(waitForBox(kBoxLeft, kBoxTop, true)) << "row " << step.row;
+        click(step.button, kButtonY);
+        EXPECT_TRUE(waitForBox(kBoxLeft, kBoxTop, false));
+        EXPECT_EQ(presetFileCount(), step.filesAfter) << "row " << step.row << ", button at " << step.button;
+    }
+}
+
+TEST_F(EditorPresetBrowser, RenameSavesOnlyOnReturn) {
+    ASSERT_TRUE(stepToFirstPreset());
+    const size_t files = presetFileCount();
+    const auto tap = [&](KeySym key) {
+        XTestFakeKeyEvent(x, XKeysymToKeycode(x, key), True, CurrentTime);
+        XTestFakeKeyEvent(x, XKeysymToKeycode(x, key), False, CurrentTime);
+        XSync(x, False);
+    };
+    for (const KeySym ending : {XK_Escape, XK_Return}) {
+        const auto name = nameArea();
+        ASSERT_TRUE(choose(4));
+        ASSERT_TRUE(nameShownChangesFrom(name)) << "the text field opens over the name";
+        const auto field = nameArea();
+        tap(XK_End);
+        tap(XK_2);
+        ASSERT_TRUE(nameShownChangesFrom(field)) << "the typed character shows";
+        tap(ending);
+        if (ending == XK_Escape)
+            EXPECT_TRUE(idleUntil({host.get()}, [&] { return nameArea() == name; }))
+                << "the old name is back";
+        else
+            idleUntil({host.get()}, [&] { return presetFileCount() == files + 1; });
+        EXPECT_EQ(presetFileCount(), ending == XK_Return ? files + 1 : files) << "saved under the new name";
+    }
+}
+
+TEST_F(EditorPresetBrowser, SaveAsAsksBeforeOverwritingAndOnlyYesWrites) {
+    // Without a dialog program the editor asks for the path itself, starting from the current preset's.
+    const KavrenTest::ScopedEnvironment noDialogs("PATH", home.path());
+    ASSERT_TRUE(stepToFirstPreset());
+    host->setParameter(1, 0.123f);
+    const auto files = [&] {
+        std::vector<std::vector<char>> all;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(presetFolder())) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            if (entry.is_regular_file())
+                all.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        return all;
+    };
+    for (const int button : {kNoX, kYesX}) {
+        const auto before = files();
+        ASSERT_TRUE(choose(1));
+        ASSERT_TRUE(waitForBox(kPromptLeft, kPromptTop, true));
+        click(kPromptLeft + 248, kPromptTop + 75); // OK
+        ASSERT_TRUE(waitForBox(kBoxLeft, kBoxTop, true)) << "the preset exists";
+        click(button, kButtonY);
+        EXPECT_TRUE(waitForBox(kBoxLeft, kBoxTop, false));
+        const auto after = files();
+        EXPECT_EQ(after.size(), before.size()) << "the same file";
+        EXPECT_EQ(after == before, button == kNoX) << "written only after Yes";
+    }
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The editor's background: a dark panel with a header (read-out, mix, name), the display bezel, three
-// panels for the low-pass side, the routing switches and the high-pass side, and a footer. Every label
+// The editor's background: a dark panel with a header (read-out, mix, preset browser), the display bezel,
+// three panels for the low-pass side, the routing switches and the high-pass side, and a footer. Every label
 // sits next to the control it names; the positions come from the editor's layout table.
 #include "artwork/Artwork.h"
 
@@ -70,13 +70,10 @@ void drawHeader(Painter& p) {
     const Dial& mix = kDials[0];
     p.text("DRY/WET", CRect(mix.x - 70, mix.y + 8, mix.x - 6, mix.y + 24), 8.5, Palette::kLabel, true,
            Mirda::kRightText, 1.2);
-    // The name.
-    const double right = kWidth - 16;
-    p.text("KAVREN", CRect(right - 150, 7, right - 34, 29), 19, CColor{226, 230, 236, 255}, true,
-           Mirda::kRightText, 2.2);
-    p.text("XL", CRect(right - 28, 7, right, 29), 19, Palette::kAccent, true, Mirda::kLeftText, 1.0);
-    p.text("STEREO FILTER", CRect(right - 150, 29, right, 39), 7.5, Palette::kLabelDim, true,
-           Mirda::kRightText, 2.6);
+    // The preset browser: a neutral glass beside the mix; the product's name is in the footer.
+    const CRect browser = rectOf(kPresetBrowser).inset(-3, -2);
+    well(p, browser, 4);
+    p.gradient(CRect(browser).inset(2, 2), CColor{20, 22, 26, 255}, CColor{12, 13, 16, 255});
 }
 
 void drawDisplayBezel(Painter& p) {
