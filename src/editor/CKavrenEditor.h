@@ -6,8 +6,14 @@
 #include "editor/KavrenLayout.h"
 #include "params/ParameterProperty.h"
 
+#include <memory>
+
 class CKavren;
 class CMultiDisplay;
+
+namespace Pellu {
+class CModalMessagePresenter;
+}
 
 namespace Mirda {
 class CBitmap;
@@ -30,6 +36,8 @@ public:
 protected:
     void createControls(Mirda::CFrame* frame) override;
     Mirda::CFrame* makeFrame(const Mirda::CRect& size) override;
+    void onIdle() override;
+    void frameClosing() override;
 
 private:
     Mirda::CRect place(int x, int y, double width, double height) const;
@@ -43,4 +51,6 @@ private:
     Tessu::ParameterProperty infoPage_;
     char readoutText_[128] = {};
     CMultiDisplay* display_ = nullptr;
+    // Shows the support confirmation inside the editor; lives as long as the frame.
+    std::unique_ptr<Pellu::CModalMessagePresenter> presenter_;
 };

@@ -1,0 +1,182 @@
+#include "editor/PlotDisplay.h"
+
+#include "editor/display/FrequencyGrid.h"
+#include "gui/DrawContext.h"
+#include "gui/Font.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace Mirda {
+
+namespace {
+
+constexpr CColor kLowPassColor{255, 170, 52, 255};
+constexpr CColor kHighPassColor{96, 196, 255, 255};
+constexpr CColor kGridMajor{120, 170, 230, 44};
+constexpr CColor kGridMinor{120, 170, 230, 16};
+constexpr CColor kLabelColor{130, 146, 166, 255};
+constexpr double kLevelLinesDb[] = {24, 0, -24, -48};
+// The analyser's levels run up to 100 dB; this share of the plot height holds one range of them, so a
+// loud signal fills most of the height and never the part where the curves' peaks sit.
+constexpr double kSpectrumHeightShare = 0.4;
+
+bool sameSettings(const FilterCurveSettings& a, const FilterCurveSettings& b) {
+    return a.cutoffHz == b.cutoffHz && a.slopeSetting == b.slopeSetting && a.resonance == b.resonance &&
+           a.resonanceWidth == b.resonanceWidth && a.highPass == b.highPass;
+}
+
+bool sameHz(double a, double b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+CColor withAlpha(CColor color, uint8_t alpha) {
+    color.alpha = alpha;
+    return color;
+}
+
+} // namespace
+
+CPlotDisplay::CPlotDisplay(const CRect& size, double scale)
+    : CView(size), m_scale(scale),
+      m_plot(size.left, size.top, size.right + std::round(scale), size.bottom - std::round(10 * scale)),
+      m_model(int(std::round(m_plot.width() / scale))) {
+    m_analyser.setPeaksShown(true);
+    m_inputs.highPass.highPass = true;
+    m_points.reserve(size_t(m_plot.width()) + 4);
+}
+
+void CPlotDisplay::setInputs(const PlotInputs& inputs) {
+    m_stale[kLowPass] = m_stale[kLowPass] || !sameSettings(inputs.lowPass, m_computed.lowPass);
+    m_stale[kHighPass] = m_stale[kHighPass] || !sameSettings(inputs.highPass, m_computed.highPass);
+    m_stale[kLowModulated] = m_stale[kLowModulated] || m_stale[kLowPass] ||
+                             !sameHz(inputs.lowModulatedHz, m_computed.lowModulatedHz);
+    m_stale[kHighModulated] = m_stale[kHighModulated] || m_stale[kHighPass] ||
+                              !sameHz(inputs.highModulatedHz, m_computed.highModulatedHz);
+    m_inputs = inputs;
+}
+
+void CPlotDisplay::recompute() {
+    auto modulated = [](FilterCurveSettings settings, double hz) {
+        settings.cutoffHz = hz;
+        return settings;
+    };
+    const FilterCurveSettings settings[kCurveCount] = {
+        m_inputs.lowPass, m_inputs.highPass, modulated(m_inputs.lowPass, m_inputs.lowModulatedHz),
+        modulated(m_inputs.highPass, m_inputs.highModulatedHz)};
+    for (int curve = 0; curve < kCurveCount; ++curve) {
+        if (!m_stale[size_t(curve)]) continue;
+        m_stale[size_t(curve)] = false;
+        if (std::isnan(settings[curve].cutoffHz)) {
+            m_curves[size_t(curve)].clear();
+            continue;
+        }
+        m_model.compute(settings[curve], m_curves[size_t(curve)]);
+        ++m_curvesComputed;
+    }
+    m_computed = m_inputs;
+}
+
+double CPlotDisplay::yOfDb(double dB) const {
+    const double t = (kTopDb - dB) / (kTopDb - kBottomDb);
+    return m_plot.top + std::clamp(t, 0.0, 1.0) * m_plot.height();
+}
+
+void CPlotDisplay::draw(CDrawContext* context) {
+    recompute();
+    m_analyser.smooth();
+    const CRect clip = context->getClipRect();
+    CRect own = m_size;
+    own.offset(context->getOffset().x, context->getOffset().y);
+    context->setClipRect(own.bound(clip));
+    drawGrid(context);
+    drawSpectrum(context);
+    drawCurve(context, kHighModulated, true);
+    drawCurve(context, kLowModulated, true);
+    drawCurve(context, kHighPass, false);
+    drawCurve(context, kLowPass, false);
+    context->setClipRect(clip);
+    setDirty(false);
+}
+
+void CPlotDisplay::drawGrid(CDrawContext* context) {
+    const double s = m_scale;
+    context->setLineWidth(1.0);
+    context->setDrawMode(kAliasingDrawMode);
+    for (double dB : kLevelLinesDb) {
+        context->setFrameColor(dB == 0 ? kGridMajor : kGridMinor);
+        const double y = std::round(yOfDb(dB));
+        context->drawLine({m_plot.left, y}, {m_plot.right, y});
+    }
+    const std::vector<FrequencyGridLine> lines = frequencyGridLines(CFilterCurve::kMaximumHz);
+    for (const FrequencyGridLine& line : lines) {
+        context->setFrameColor(line.major ? kGridMajor : kGridMinor);
+        const double x = xOfHz(line.hz);
+        context->drawLine({x, m_plot.top}, {x, m_plot.bottom});
+    }
+    context->setDrawMode(0);
+    context->setFont(CFontDesc::getDefaultFont(), 8 * s, kNormalFace);
+    context->setFontColor(kLabelColor);
+    for (const FrequencyGridLine& line : lines) {
+        if (!line.major) continue;
+        const double x = xOfHz(line.hz);
+        const std::string label = frequencyLabel(line.hz);
+        context->drawString(label.c_str(), CRect(x - 20 * s, m_plot.bottom, x + 20 * s, m_size.bottom),
+                            kCenterText);
+    }
+    for (double dB : kLevelLinesDb) {
+        char label[16];
+        std::snprintf(label, sizeof label, dB > 0 ? "+%idb" : "%idb", int(dB));
+        const double y = yOfDb(dB);
+        context->drawString(label, CRect(m_plot.left + 2 * s, y - 9 * s, m_plot.left + 40 * s, y), kLeftText);
+    }
+}
+
+void CPlotDisplay::drawSpectrum(CDrawContext* context) {
+    const double range = m_analyser.range(), width = m_plot.width(), height = m_plot.height();
+    const double ratio = CFilterCurve::kMaximumHz / CFilterCurve::kMinimumHz;
+    auto trace = [&](bool peaks) {
+        m_points.clear();
+        m_points.push_back({m_plot.left, m_plot.bottom});
+        for (int x = 0; x <= int(width); ++x) {
+            const double hz = CFilterCurve::kMinimumHz * std::pow(ratio, x / width);
+            const double level = peaks ? m_analyser.peakLevelAt(hz) : m_analyser.shownLevelAt(hz);
+            const double share = std::clamp((level + range) / range * kSpectrumHeightShare, 0.0, 1.0);
+            m_points.push_back({m_plot.left + x, std::round(m_plot.bottom - share * height)});
+        }
+        m_points.push_back({m_plot.left + width, m_plot.bottom});
+    };
+    trace(false);
+    context->setFillColor(CColor{150, 190, 235, 46});
+    context->drawPolygon(m_points.data(), int32_t(m_points.size()), kDrawFilled);
+    context->setLineWidth(1.0 * m_scale);
+    context->setFrameColor(CColor{170, 205, 245, 120});
+    context->drawPolygon(m_points.data() + 1, int32_t(m_points.size()) - 2, kDrawStroked, false);
+    trace(true);
+    context->setFrameColor(CColor{200, 220, 245, 50});
+    context->drawPolygon(m_points.data() + 1, int32_t(m_points.size()) - 2, kDrawStroked, false);
+}
+
+void CPlotDisplay::drawCurve(CDrawContext* context, Curve curve, bool modulated) {
+    const std::vector<double>& dB = m_curves[size_t(curve)];
+    if (dB.empty()) return;
+    const CColor color = curve == kLowPass || curve == kLowModulated ? kLowPassColor : kHighPassColor;
+    const double step = m_plot.width() / double(dB.size());
+    m_points.clear();
+    for (size_t i = 0; i < dB.size(); ++i) m_points.push_back({m_plot.left + double(i) * step, yOfDb(dB[i])});
+    m_points.push_back({m_plot.right, m_points.back().y});
+    const auto count = int32_t(m_points.size());
+    if (!modulated) {
+        // A faint wash under the response, so the pass band reads at a glance.
+        m_points.push_back({m_plot.right, m_plot.bottom});
+        m_points.push_back({m_plot.left, m_plot.bottom});
+        context->setFillColor(withAlpha(color, 26));
+        context->drawPolygon(m_points.data(), int32_t(m_points.size()), kDrawFilled);
+    }
+    context->setLineWidth((modulated ? 1.0 : 1.7) * m_scale);
+    context->setFrameColor(withAlpha(color, modulated ? 150 : 255));
+    context->drawPolygon(m_points.data(), count, kDrawStroked, false);
+}
+
+} // namespace Mirda
