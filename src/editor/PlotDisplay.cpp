@@ -120,7 +120,8 @@ void CPlotDisplay::drawGrid(CDrawContext* context) {
     context->setFontColor(kLabelColor);
     for (const FrequencyGridLine& line : lines) {
         if (!line.major) continue;
-        const double x = xOfHz(line.hz);
+        // Centred under its line, moved inwards where it would leave the plot.
+        const double x = std::clamp(xOfHz(line.hz), m_plot.left + 16 * s, m_plot.right - 16 * s);
         const std::string label = frequencyLabel(line.hz);
         context->drawString(label.c_str(), CRect(x - 20 * s, m_plot.bottom, x + 20 * s, m_size.bottom),
                             kCenterText);
