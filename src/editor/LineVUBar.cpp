@@ -1,5 +1,6 @@
 #include "editor/LineVUBar.h"
 
+#include "editor/ScreenLayer.h"
 #include "gui/DrawContext.h"
 
 #include <cmath>
@@ -33,8 +34,8 @@ void CLineVUBar::draw(CDrawContext* context) {
     const int segments = int(m_size.height() / pitch);
     const double halfWidth = std::floor(m_size.width() / 2 - 1.1 * m_scale);
     const double span = CLevelMeterChannel::kTopDb - CLevelMeterChannel::kBottomDb;
-    context->setLineWidth(0.75 * m_scale);
-    context->setDrawMode(kAliasingDrawMode);
+    // Segment lines of 0.75 pixel at 100 %, drawn as whole pixel rows.
+    const double thickness = std::max(1.0, std::round(0.75 * m_scale));
     for (int side = 0; side < 2; ++side) {
         const CLevelMeterChannel& channel = m_channels[size_t(side)];
         const double lit = CLevelMeterChannel::litFraction(channel.levelDb()) * segments;
@@ -43,14 +44,14 @@ void CLineVUBar::draw(CDrawContext* context) {
                              : -1;
         const double left = side == 0 ? m_size.left : m_size.right - halfWidth;
         for (int k = 0; k < segments; ++k) {
-            const double y = m_size.bottom - (k + 0.5) * pitch;
+            const double y = std::round(m_size.bottom - (k + 1) * pitch);
             const double dB = CLevelMeterChannel::kBottomDb + (k + 0.5) / segments * span;
-            context->setFrameColor(k == peak ? kPeak : k < lit ? litColor(dB) : kDark);
-            context->drawLine({left, y}, {left + halfWidth, y});
+            fillOpaque(context, CRect(left, y, left + halfWidth, y + thickness),
+                       k == peak ? kPeak
+                       : k < lit ? litColor(dB)
+                                 : kDark);
         }
     }
-    context->setDrawMode(0);
-    context->setLineWidth(1.0);
     setDirty(false);
 }
 

@@ -3,6 +3,7 @@
 #include "dsp/CKavren.h"
 #include "editor/LineVUBar.h"
 #include "editor/PlotDisplay.h"
+#include "editor/ScreenLayer.h"
 #include "gui/DrawContext.h"
 
 #include <algorithm>
@@ -46,7 +47,12 @@ CMultiDisplay::CMultiDisplay(const CRect& size, const ModuleWindowContext& conte
     const double s = m_scale, width = size.width() / s, height = size.height() / s;
     m_meters[0] = new CLineVUBar(scaledBox(5, 15, 25, height - 15, s), s);
     m_meters[1] = new CLineVUBar(scaledBox(width - 25, 15, width - 5, height - 15, s), s);
-    m_plot = new CPlotDisplay(scaledBox(27, 15, width - 27, height - 15, s), s);
+    const CRect screen(0, 0, size.width(), size.height());
+    m_plot = new CPlotDisplay(scaledBox(27, 15, width - 27, height - 15, s), screen, s);
+    m_backdrop.resize(int32_t(size.width()), int32_t(size.height()));
+    auto* backdrop = new CDrawContext(m_backdrop.desc());
+    paintScreen(backdrop, screen, screen);
+    backdrop->release();
     addView(m_plot);
     for (CLineVUBar* meter : m_meters) addView(meter);
     for (const ModuleWindowPlace& place : kModuleWindows) {
@@ -123,11 +129,6 @@ void CMultiDisplay::update(double nowMs) {
 }
 
 void CMultiDisplay::drawRect(CDrawContext* context, const CRect& updateRect) {
-    // The screen behind the plot, over the bezel's baked-in glass.
-    CRect screen = m_size;
-    const CRect clip = context->getClipRect();
-    context->setClipRect(CRect(screen).offset(context->getOffset().x, context->getOffset().y).bound(clip));
-    context->fillVerticalGradient(screen, CColor{15, 20, 27, 255}, CColor{8, 10, 14, 255});
-    context->setClipRect(clip);
+    copyOpaque(context, m_backdrop.desc(), m_size);
     CViewContainer::drawRect(context, updateRect);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "editor/ModuleWindows.h"
+#include "gui/PixelBuffer.h"
 #include "gui/ViewContainer.h"
 #include "params/ParameterProperty.h"
 
@@ -46,6 +47,8 @@ private:
 
     CKavren* m_effect;
     double m_scale;
+    // The screen behind everything, drawn once (it covers the bezel's baked-in glass and grid).
+    Mirda::COwnedPixelBuffer m_backdrop;
     Tessu::ParameterProperty m_pageLeft;
     Tessu::ParameterProperty m_pageRight;
     Tessu::ParameterProperty m_systemPage;

@@ -1,5 +1,6 @@
 #include "editor/PlotDisplay.h"
 
+#include "editor/ScreenLayer.h"
 #include "editor/display/FrequencyGrid.h"
 #include "gui/DrawContext.h"
 #include "gui/Font.h"
@@ -38,13 +39,16 @@ CColor withAlpha(CColor color, uint8_t alpha) {
 
 } // namespace
 
-CPlotDisplay::CPlotDisplay(const CRect& size, double scale)
-    : CView(size), m_scale(scale),
+CPlotDisplay::CPlotDisplay(const CRect& size, const CRect& screen, double scale)
+    : CView(size), m_scale(scale), m_screen(screen),
       m_plot(size.left, size.top, size.right + std::round(scale), size.bottom - std::round(10 * scale)),
       m_model(int(std::round(m_plot.width() / scale))) {
     m_analyser.setPeaksShown(true);
     m_inputs.highPass.highPass = true;
     m_points.reserve(size_t(m_plot.width()) + 4);
+    const double ratio = CFilterCurve::kMaximumHz / CFilterCurve::kMinimumHz;
+    for (int x = 0; x <= int(m_plot.width()); ++x)
+        m_columnHz.push_back(CFilterCurve::kMinimumHz * std::pow(ratio, x / m_plot.width()));
 }
 
 void CPlotDisplay::setInputs(const PlotInputs& inputs) {
@@ -74,6 +78,7 @@ void CPlotDisplay::recompute() {
         }
         m_model.compute(settings[curve], m_curves[size_t(curve)]);
         ++m_curvesComputed;
+        m_layerStale = m_layerStale || curve == kLowPass || curve == kHighPass;
     }
     m_computed = m_inputs;
 }
@@ -86,11 +91,12 @@ double CPlotDisplay::yOfDb(double dB) const {
 void CPlotDisplay::draw(CDrawContext* context) {
     recompute();
     m_analyser.smooth();
+    if (m_layerStale) renderLayer();
+    copyOpaque(context, m_layer.desc(), m_size);
     const CRect clip = context->getClipRect();
     CRect own = m_size;
     own.offset(context->getOffset().x, context->getOffset().y);
     context->setClipRect(own.bound(clip));
-    drawGrid(context);
     drawSpectrum(context);
     drawCurve(context, kHighModulated, true);
     drawCurve(context, kLowModulated, true);
@@ -98,6 +104,18 @@ void CPlotDisplay::draw(CDrawContext* context) {
     drawCurve(context, kLowPass, false);
     context->setClipRect(clip);
     setDirty(false);
+}
+
+void CPlotDisplay::renderLayer() {
+    m_layerStale = false;
+    m_layer.resize(int32_t(m_size.width()), int32_t(m_size.height()));
+    auto* context = new CDrawContext(m_layer.desc());
+    context->setOffset(CPoint(-m_size.left, -m_size.top));
+    paintScreen(context, m_size, m_screen);
+    drawGrid(context);
+    drawWash(context, kHighPass);
+    drawWash(context, kLowPass);
+    context->release();
 }
 
 void CPlotDisplay::drawGrid(CDrawContext* context) {
@@ -136,26 +154,24 @@ void CPlotDisplay::drawGrid(CDrawContext* context) {
 
 void CPlotDisplay::drawSpectrum(CDrawContext* context) {
     const double range = m_analyser.range(), width = m_plot.width(), height = m_plot.height();
-    const double ratio = CFilterCurve::kMaximumHz / CFilterCurve::kMinimumHz;
     auto trace = [&](bool peaks) {
         m_points.clear();
         m_points.push_back({m_plot.left, m_plot.bottom});
-        for (int x = 0; x <= int(width); ++x) {
-            const double hz = CFilterCurve::kMinimumHz * std::pow(ratio, x / width);
+        for (size_t x = 0; x < m_columnHz.size(); ++x) {
+            const double hz = m_columnHz[x];
             const double level = peaks ? m_analyser.peakLevelAt(hz) : m_analyser.shownLevelAt(hz);
             const double share = std::clamp((level + range) / range * kSpectrumHeightShare, 0.0, 1.0);
-            m_points.push_back({m_plot.left + x, std::round(m_plot.bottom - share * height)});
+            m_points.push_back({m_plot.left + double(x), std::round(m_plot.bottom - share * height)});
         }
         m_points.push_back({m_plot.left + width, m_plot.bottom});
     };
+    // The spectrum as a filled area (its anti-aliased top edge is its outline), the peaks as a line.
     trace(false);
-    context->setFillColor(CColor{150, 190, 235, 46});
+    context->setFillColor(CColor{150, 190, 235, 64});
     context->drawPolygon(m_points.data(), int32_t(m_points.size()), kDrawFilled);
     context->setLineWidth(1.0 * m_scale);
-    context->setFrameColor(CColor{170, 205, 245, 120});
-    context->drawPolygon(m_points.data() + 1, int32_t(m_points.size()) - 2, kDrawStroked, false);
     trace(true);
-    context->setFrameColor(CColor{200, 220, 245, 50});
+    context->setFrameColor(CColor{200, 220, 245, 70});
     context->drawPolygon(m_points.data() + 1, int32_t(m_points.size()) - 2, kDrawStroked, false);
 }
 
@@ -167,17 +183,23 @@ void CPlotDisplay::drawCurve(CDrawContext* context, Curve curve, bool modulated)
     m_points.clear();
     for (size_t i = 0; i < dB.size(); ++i) m_points.push_back({m_plot.left + double(i) * step, yOfDb(dB[i])});
     m_points.push_back({m_plot.right, m_points.back().y});
-    const auto count = int32_t(m_points.size());
-    if (!modulated) {
-        // A faint wash under the response, so the pass band reads at a glance.
-        m_points.push_back({m_plot.right, m_plot.bottom});
-        m_points.push_back({m_plot.left, m_plot.bottom});
-        context->setFillColor(withAlpha(color, 26));
-        context->drawPolygon(m_points.data(), int32_t(m_points.size()), kDrawFilled);
-    }
     context->setLineWidth((modulated ? 1.0 : 1.7) * m_scale);
     context->setFrameColor(withAlpha(color, modulated ? 150 : 255));
-    context->drawPolygon(m_points.data(), count, kDrawStroked, false);
+    context->drawPolygon(m_points.data(), int32_t(m_points.size()), kDrawStroked, false);
+}
+
+// A faint wash under a static curve, so the pass band reads at a glance.
+void CPlotDisplay::drawWash(CDrawContext* context, Curve curve) {
+    const std::vector<double>& dB = m_curves[size_t(curve)];
+    if (dB.empty()) return;
+    const double step = m_plot.width() / double(dB.size());
+    m_points.clear();
+    for (size_t i = 0; i < dB.size(); ++i) m_points.push_back({m_plot.left + double(i) * step, yOfDb(dB[i])});
+    m_points.push_back({m_plot.right, m_points.back().y});
+    m_points.push_back({m_plot.right, m_plot.bottom});
+    m_points.push_back({m_plot.left, m_plot.bottom});
+    context->setFillColor(withAlpha(curve == kLowPass ? kLowPassColor : kHighPassColor, 26));
+    context->drawPolygon(m_points.data(), int32_t(m_points.size()), kDrawFilled);
 }
 
 } // namespace Mirda

@@ -5,6 +5,7 @@
 
 #include "editor/display/FilterCurve.h"
 #include "editor/display/SpectrumAnalyser.h"
+#include "gui/PixelBuffer.h"
 #include "gui/View.h"
 
 #include <array>
@@ -26,8 +27,9 @@ public:
     static constexpr double kTopDb = 30.0;
     static constexpr double kBottomDb = -66.0;
 
-    // `size` in the parent's device pixels; `scale` device pixels per editor pixel.
-    CPlotDisplay(const CRect& size, double scale);
+    // `size` in the parent's device pixels, inside `screen` (the display's area that the screen gradient
+    // runs over); `scale` device pixels per editor pixel.
+    CPlotDisplay(const CRect& size, const CRect& screen, double scale);
 
     // Idle pass: new curve inputs (recomputed lazily at the next draw) and the spectrum's newest frame.
     void setInputs(const PlotInputs& inputs);
@@ -48,12 +50,20 @@ private:
     enum Curve { kLowPass, kHighPass, kLowModulated, kHighModulated, kCurveCount };
 
     void recompute();
+    // The parts that change only with the static curves: screen, grid, labels and the curves' washes,
+    // drawn into m_layer.
+    void renderLayer();
     void drawGrid(CDrawContext* context);
+    void drawWash(CDrawContext* context, Curve curve);
     void drawSpectrum(CDrawContext* context);
     void drawCurve(CDrawContext* context, Curve curve, bool modulated);
 
     double m_scale;
+    CRect m_screen;
     CRect m_plot;
+    COwnedPixelBuffer m_layer;
+    bool m_layerStale = true;
+    std::vector<double> m_columnHz;
     CFilterCurve m_model;
     CSpectrumAnalyser m_analyser;
     PlotInputs m_inputs, m_computed;
