@@ -22,14 +22,6 @@ template <class Case> void perFrame(benchmark::State& state) {
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-// The same case while an editor is open: the effect also feeds the spectrum and the envelope graphs.
-template <class Case> struct EditorOpen : Case {
-    EditorOpen() {
-        this->host.dispatch(vst2::effVendorSpecific, vst2::fourCC("KvED"), vst2::fourCC("Live"), nullptr,
-                            1.0f);
-    }
-};
-
 // The best repetition: other work on the machine only ever adds time.
 double fastest(const std::vector<double>& v) {
     return v.empty() ? 0.0 : *std::min_element(v.begin(), v.end());

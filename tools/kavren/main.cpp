@@ -177,6 +177,8 @@ int snapshot(const Arguments& args) {
     if (!args.input.empty()) {
         kavren::AudioFormat format;
         kavren::playIntoEditor(plugin, kavren::readAudio(args.input, format));
+    } else if (args.demo) {
+        kavren::playIntoEditor(plugin, kavren::makeDemoSignal(44100));
     }
     for (const auto& [x, y] : args.clicks)
         kavren::clickEditor(plugin, x, y, args.scale > 0 ? args.scale : 1.0);
