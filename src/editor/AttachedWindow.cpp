@@ -1,6 +1,6 @@
 #include "editor/AttachedWindow.h"
 
-#include "gui/Animation.h"
+#include "editor/ScreenLayer.h"
 #include "gui/DrawContext.h"
 #include "gui/Font.h"
 
@@ -15,7 +15,6 @@ constexpr CColor kAccent{255, 168, 48, 255};
 constexpr CColor kDialName{150, 160, 174, 255};
 constexpr CColor kDialValue{226, 232, 240, 255};
 constexpr CColor kDialTrack{46, 54, 66, 255};
-constexpr CColor kDialBar{255, 170, 52, 230};
 
 } // namespace
 
@@ -58,7 +57,7 @@ void CModuleDial::draw(CDrawContext* context) {
     const bool bipolar = m_parameter && m_parameter->getMinimum() < 0 && m_parameter->getMaximum() > 0;
     const double origin = bipolar ? track.left + track.width() * m_parameter->toNormalized(0.0f) : track.left;
     const double x = track.left + track.width() * std::clamp(getValue(), 0.0f, 1.0f);
-    context->setFillColor(kDialBar);
+    context->setFillColor(withAlpha(kLowPassColor, 230));
     context->drawRect(CRect(std::min(origin, x), track.top, std::max(origin, x) + 0.5 * s, track.bottom),
                       kDrawFilled);
     setDirty(false);

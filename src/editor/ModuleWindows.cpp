@@ -3,6 +3,7 @@
 #include "core/Process.h"
 #include "core/Settings.h"
 #include "dsp/CKavren.h"
+#include "editor/ScreenLayer.h"
 #include "editor/display/LfoPreview.h"
 #include "gui/Bitmap.h"
 #include "gui/DrawContext.h"
@@ -17,17 +18,10 @@ namespace Mirda {
 
 namespace {
 
-constexpr CColor kLowPassColor{255, 170, 52, 255};
-constexpr CColor kHighPassColor{96, 196, 255, 255};
 constexpr CColor kLfoColor{150, 230, 170, 255};
 constexpr CColor kFrameColor{255, 255, 255, 34};
 constexpr CColor kWell{8, 10, 14, 220};
 constexpr CColor kText{200, 208, 220, 255};
-
-CColor withAlpha(CColor color, double alpha) {
-    color.alpha = uint8_t(std::clamp(alpha, 0.0, 255.0));
-    return color;
-}
 
 CRect scaled(const CRect& r, double s) {
     return {std::round(r.left * s), std::round(r.top * s), std::round(r.right * s), std::round(r.bottom * s)};

@@ -13,8 +13,6 @@ namespace Mirda {
 
 namespace {
 
-constexpr CColor kLowPassColor{255, 170, 52, 255};
-constexpr CColor kHighPassColor{96, 196, 255, 255};
 constexpr CColor kGridMajor{120, 170, 230, 44};
 constexpr CColor kGridMinor{120, 170, 230, 16};
 constexpr CColor kLabelColor{130, 146, 166, 255};
@@ -30,11 +28,6 @@ bool sameSettings(const FilterCurveSettings& a, const FilterCurveSettings& b) {
 
 bool sameHz(double a, double b) {
     return a == b || (std::isnan(a) && std::isnan(b));
-}
-
-CColor withAlpha(CColor color, uint8_t alpha) {
-    color.alpha = alpha;
-    return color;
 }
 
 } // namespace
