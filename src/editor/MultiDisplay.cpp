@@ -48,7 +48,8 @@ CMultiDisplay::CMultiDisplay(const CRect& size, const ModuleWindowContext& conte
     m_meters[0] = new CLineVUBar(scaledBox(5, 15, 25, height - 15, s), s);
     m_meters[1] = new CLineVUBar(scaledBox(width - 25, 15, width - 5, height - 15, s), s);
     const CRect screen(0, 0, size.width(), size.height());
-    m_plot = new CPlotDisplay(scaledBox(27, 15, width - 27, height - 15, s), screen, s);
+    m_plot = new CPlotDisplay(scaledBox(27, 15, width - 27, height - 15, s), screen, s,
+                              m_effect ? m_effect->getSampleRate() : 44100.0);
     m_backdrop.resize(int32_t(size.width()), int32_t(size.height()));
     auto* backdrop = new CDrawContext(m_backdrop.desc());
     paintScreen(backdrop, screen, screen);

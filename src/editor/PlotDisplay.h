@@ -28,8 +28,8 @@ public:
     static constexpr double kBottomDb = -66.0;
 
     // `size` in the parent's device pixels, inside `screen` (the display's area that the screen gradient
-    // runs over); `scale` device pixels per editor pixel.
-    CPlotDisplay(const CRect& size, const CRect& screen, double scale);
+    // runs over); `scale` device pixels per editor pixel; `sampleRate` that of the analysed signal.
+    CPlotDisplay(const CRect& size, const CRect& screen, double scale, double sampleRate = 44100.0);
 
     // Idle pass: new curve inputs (recomputed lazily at the next draw) and the spectrum's newest frame.
     void setInputs(const PlotInputs& inputs);

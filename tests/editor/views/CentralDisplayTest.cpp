@@ -118,6 +118,13 @@ TEST_F(CentralDisplay, MetersShowTheLevelsOfTheProcessedAudio) {
     // The queries clear: with no audio since, the follower falls by 1 % per pass.
     display->update(25.0);
     EXPECT_LT(display->meter(0)->channel(0).levelDb(), decibels(0.5));
+    // Bypassed, the output meter shows what passes through: the input.
+    harness.effect->setBypass(true);
+    harness.run(sine(4096, 1000.0, 44100.0, 0.5f));
+    display->update(50.0);
+    harness.run(sine(4096, 1000.0, 44100.0, 0.5f));
+    display->update(75.0);
+    EXPECT_NEAR(display->meter(1)->channel(0).levelDb(), decibels(0.5), 0.2);
 }
 
 TEST(FolderLine, AFittingPathIsShownWholeALongOneIsCut) {
