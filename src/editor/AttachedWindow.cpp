@@ -105,7 +105,7 @@ CRect Mirda_AttachedWindow::bodyRect() const {
         body.top = m_tab.bottom;
     else
         body.bottom = m_tab.top;
-    return body;
+    return body.bound(m_bodyArea);
 }
 
 CRect Mirda_AttachedWindow::localBody() const {
@@ -148,7 +148,7 @@ void Mirda_AttachedWindow::drawRect(CDrawContext* context, const CRect& updateRe
         shown.offset(offset.x, offset.y);
         const CRect clip = context->getClipRect();
         context->setClipRect(CRect(shown).bound(clip));
-        context->fillRoundRectGradient(full, 4 * s, CColor{30, 36, 46, 246}, CColor{18, 22, 29, 246});
+        context->fillRoundRectGradient(full, 4 * s, CColor{30, 36, 46, 255}, CColor{18, 22, 29, 255});
         context->setFrameColor(CColor{255, 168, 48, 90});
         context->setLineWidth(1.0 * s);
         context->drawRoundRect(CRect(full).inset(0.5 * s, 0.5 * s), 4 * s, kDrawStroked);

@@ -52,6 +52,8 @@ public:
     const char* getName() const { return m_name; }
     // Selectors set to 0 when this window opens by its tab (windows that would cover it).
     void addRival(Tessu::ParameterProperty* selector) { m_rivals.push_back(selector); }
+    // Keeps the body inside `area` (parent coordinates): clear of the other windows' tabs.
+    void limitBody(const CRect& area) { m_bodyArea = area; }
     // The tab and the body, in the parent's coordinates.
     const CRect& tabRect() const { return m_tab; }
     CRect bodyRect() const;
@@ -76,6 +78,7 @@ private:
     void drawTab(CDrawContext* context);
 
     CRect m_tab;
+    CRect m_bodyArea{-1e9, -1e9, 1e9, 1e9};
     const char* m_name;
     Tessu::ParameterProperty* m_selector;
     int32_t m_page;

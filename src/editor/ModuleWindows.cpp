@@ -122,6 +122,10 @@ public:
         m_graphs[1]->update(m_context.effect->envelopeHistory(DSP::CEnvelopeFollower::kHighPass), zoom);
     }
 
+protected:
+    // The Zoom dial listens to m_zoom, which goes before the base releases the children.
+    ~CEnvelopeWindow() override { removeAll(true); }
+
 private:
     Tessu::ParameterProperty m_zoom;
     CEnvelopeGraph* m_graphs[2] = {};

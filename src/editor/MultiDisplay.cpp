@@ -68,6 +68,7 @@ CMultiDisplay::CMultiDisplay(const CRect& size, const ModuleWindowContext& conte
         } else {
             window->addRival(&m_systemPage);
         }
+        window->limitBody(scaledBox(0, 15, width, 143, s)); // between the two rows of tabs
         m_windows.push_back(window);
     }
     // Drawn last, on top; the System window above all others.
