@@ -18,6 +18,7 @@ namespace {
 struct CentralDisplay : ::testing::Test {
     EffectHarness harness;
     CMultiDisplay* display = nullptr;
+    int supportRequests = 0;
     COwnedPixelBuffer pixels{496, 156};
     CDrawContext* context = new CDrawContext(pixels.desc());
 
@@ -27,6 +28,7 @@ struct CentralDisplay : ::testing::Test {
         c.poll = [](CControl* control, Tessu::ParameterProperty* parameter) {
             control->bindParameter(parameter);
         };
+        c.requestSupport = [this] { ++supportRequests; };
         display = new CMultiDisplay(CRect(0, 0, 496, 156), c);
     }
     void TearDown() override {
@@ -90,6 +92,15 @@ TEST_F(CentralDisplay, AClosedWindowTakesNoClicksAndAnOpenOnesDialsMoveTheirPara
     display->onMouseMoved(up, kLButton);
     display->onMouseUp(up, kLButton);
     EXPECT_GT(attack->getNormalizedValue(), before + 0.05f);
+}
+
+TEST_F(CentralDisplay, TheSystemWindowsSupportButtonAsksForTheReport) {
+    const CPoint support(428, 94); // "Support", at the right edge of the window's third row
+    press(support);
+    EXPECT_EQ(supportRequests, 0) << "closed";
+    clickTab("System");
+    press(support);
+    EXPECT_EQ(supportRequests, 1);
 }
 
 TEST_F(CentralDisplay, CurvesAreRecomputedOnlyAfterTheirParametersChange) {
