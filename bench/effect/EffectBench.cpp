@@ -35,4 +35,12 @@ BENCHMARK(perFrame<InitialSettings>)
     ->ComputeStatistics("min", fastest);
 BENCHMARK(perFrame<HeavyFilters>)->Name("HeavyFilters")->MinTime(1.0)->ComputeStatistics("min", fastest);
 BENCHMARK(perFrame<FullChain>)->Name("FullChain")->MinTime(1.0)->ComputeStatistics("min", fastest);
+BENCHMARK(perFrame<EditorOpen<InitialSettings>>)
+    ->Name("InitialSettingsEditorOpen")
+    ->MinTime(1.0)
+    ->ComputeStatistics("min", fastest);
+BENCHMARK(perFrame<EditorOpen<FullChain>>)
+    ->Name("FullChainEditorOpen")
+    ->MinTime(1.0)
+    ->ComputeStatistics("min", fastest);
 BENCHMARK_MAIN();

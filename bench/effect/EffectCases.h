@@ -79,4 +79,12 @@ struct FullChain : HeavyFilters {
                         "FreqModFreq=3", "FreqModLinkFreqPerc.=0.3", "FreqModLinkMixPercent=0.3"}) {}
 };
 
+// The same case while an editor is open: the effect also feeds the spectrum and the envelope graphs.
+template <class Case> struct EditorOpen : Case {
+    EditorOpen() {
+        this->host.dispatch(vst2::effVendorSpecific, vst2::fourCC("KvED"), vst2::fourCC("Live"), nullptr,
+                            1.0f);
+    }
+};
+
 } // namespace effectbench

@@ -1,6 +1,7 @@
 // Runs one benchmark case for a fixed number of 512-frame blocks, for instruction counts under
 // callgrind (reproducible where timings are not) and for comparing outputs between builds:
-//   kavren_effect_profile initial|heavy|full [blocks] [raw-float-output-file]
+//   kavren_effect_profile initial|heavy|full[-editor] [blocks] [raw-float-output-file]
+// ("-editor": with an editor open, which has the effect feed its displays).
 #include "EffectCases.h"
 
 #include <cstdio>
@@ -18,8 +19,12 @@ int main(int argc, char** argv) {
         bench = std::make_unique<HeavyFilters>();
     else if (name == "full")
         bench = std::make_unique<FullChain>();
+    else if (name == "initial-editor")
+        bench = std::make_unique<EditorOpen<InitialSettings>>();
+    else if (name == "full-editor")
+        bench = std::make_unique<EditorOpen<FullChain>>();
     else {
-        std::fprintf(stderr, "usage: %s initial|heavy|full [blocks] [output-file]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s initial|heavy|full[-editor] [blocks] [output-file]\n", argv[0]);
         return 2;
     }
     FILE* dump = argc > 3 ? std::fopen(argv[3], "wb") : nullptr;

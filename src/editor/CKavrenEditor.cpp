@@ -15,6 +15,9 @@
 #include "gui/Knob.h"
 #include "gui/MyFrame.h"
 #include "gui/ParamDisplay.h"
+#include "gui/TimerService.h"
+#include "support/SupportFile.h"
+#include "update/views/CModalMessagePresenter.h"
 
 #include <cmath>
 
@@ -62,8 +65,16 @@ void CKavrenEditor::close() {
     CMirdanelEditor::close();
 }
 
+void CKavrenEditor::frameClosing() {
+    if (presenter_) presenter_->detach();
+    presenter_.reset();
+    display_ = nullptr;
+}
+
 void CKavrenEditor::onIdle() {
     if (presets_) presets_->idle();
+    if (display_) display_->update(double(CTimerService::instance().now()));
+    if (presenter_) presenter_->pump();
 }
 
 CFrame* CKavrenEditor::makeFrame(const CRect& size) {
@@ -84,8 +95,17 @@ void CKavrenEditor::createControls(CFrame* frame) {
     for (const Dial& dial : kDials) addDial(frame, dial);
     addSlopeSelector(frame, "LOWPASSSLOPE", kLowSlope);
     addSlopeSelector(frame, "HIGHPASSSLOPE", kHighSlope);
+    presenter_ = std::make_unique<Pellu::CModalMessagePresenter>(frame);
+    ModuleWindowContext context;
+    context.effect = static_cast<CKavren*>(getEffect());
+    context.scale = getScale();
+    context.poll = [this](CControl* control, Tessu::ParameterProperty* parameter) {
+        pollParameter(control, parameter);
+    };
+    if (getEffect())
+        context.requestSupport = [this] { Support::requestSupportFile(*getEffect(), *presenter_); };
     display_ =
-        new CMultiDisplay(place(kDisplay.x, kDisplay.y, px(kDisplay.width), px(kDisplay.height)), getScale());
+        new CMultiDisplay(place(kDisplay.x, kDisplay.y, px(kDisplay.width), px(kDisplay.height)), context);
     display_->setVisible(infoPage_.getBoolValue());
     frame->addView(display_);
     addSwitch(frame, "LINKFILTERS", kLinkSwitch, EditorBitmaps::kLinkSwitch);

@@ -12,6 +12,10 @@ class CEditorPresets;
 class CKavren;
 class CMultiDisplay;
 
+namespace Pellu {
+class CModalMessagePresenter;
+}
+
 namespace Mirda {
 class CBitmap;
 }
@@ -35,6 +39,7 @@ protected:
     void createControls(Mirda::CFrame* frame) override;
     Mirda::CFrame* makeFrame(const Mirda::CRect& size) override;
     void onIdle() override;
+    void frameClosing() override;
 
 private:
     Mirda::CRect place(int x, int y, double width, double height) const;
@@ -50,4 +55,6 @@ private:
     char readoutText_[128] = {};
     CMultiDisplay* display_ = nullptr;
     std::unique_ptr<CEditorPresets> presets_;
+    // Shows the support confirmation inside the editor; lives as long as the frame.
+    std::unique_ptr<Pellu::CModalMessagePresenter> presenter_;
 };

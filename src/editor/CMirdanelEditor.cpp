@@ -82,6 +82,7 @@ CFrame* CMirdanelEditor::buildFrame() {
 }
 
 void CMirdanelEditor::releaseFrame() {
+    frameClosing();
     polled_.clear();
     frame_->close();
     frame_->release();
@@ -92,6 +93,8 @@ bool CMirdanelEditor::open(void* parent) {
     if (!parent) return false;
     if (isOpen()) return true;
     std::lock_guard guard(lock_);
+    keepOffscreen_ = false;
+    if (frame_) releaseFrame();
     chooseScale();
     frame_ = buildFrame();
     auto* window = new Mirda::CFrameX11(frame_, reinterpret_cast<unsigned long>(parent));
@@ -159,12 +162,34 @@ bool CMirdanelEditor::renderOffscreen(const Tessu::EditorPixels& out) {
         frame_ = buildFrame();
     }
     syncPolledControls();
+    onIdle();
     auto* context =
         new Mirda::CDrawContext(Mirda::CPixelBuffer{out.pixels, out.width, out.height, out.stride});
     context->clear(Mirda::kBlackCColor);
     frame_->renderAll(context);
     context->release();
     if (temporary) releaseFrame();
+    return true;
+}
+
+void CMirdanelEditor::keepOffscreen(bool keep) {
+    std::lock_guard guard(lock_);
+    if (window_ || keep == keepOffscreen_) return;
+    keepOffscreen_ = keep;
+    if (keep) {
+        chooseScale();
+        frame_ = buildFrame();
+    } else if (frame_) {
+        releaseFrame();
+    }
+}
+
+bool CMirdanelEditor::clickOffscreen(int32_t x, int32_t y) {
+    std::lock_guard guard(lock_);
+    if (window_ || !frame_) return false;
+    Mirda::CPoint where(x, y);
+    if (frame_->onMouseDown(where, Mirda::kLButton) == Mirda::kMouseHandled)
+        frame_->onMouseUp(where, Mirda::kLButton);
     return true;
 }
 

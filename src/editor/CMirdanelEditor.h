@@ -42,6 +42,8 @@ public:
     }
     void setFixedScale(float scale) override { setScale(scale); }
     bool renderOffscreen(const Tessu::EditorPixels& out) override;
+    void keepOffscreen(bool keep) override;
+    bool clickOffscreen(int32_t x, int32_t y) override;
 
     // Mirda::IEditor: a control's gesture goes to the host as begin-edit / end-edit.
     void beginEdit(Mirda::CControl* control) override;
@@ -65,8 +67,10 @@ protected:
     virtual void createControls(Mirda::CFrame* frame) = 0;
     // The frame for the editor's rect (scaled); the base makes a plain CFrame.
     virtual Mirda::CFrame* makeFrame(const Mirda::CRect& size);
-    // Called after each idle pass.
+    // Called after each idle pass, and before each offscreen drawing.
     virtual void onIdle() {}
+    // The frame and its views are about to go.
+    virtual void frameClosing() {}
     // Design pixels to device pixels.
     double px(double designPixels) const { return designPixels * scale_; }
 
@@ -98,6 +102,7 @@ private:
     Mirda::CFrameX11* window_ = nullptr;
     void* parent_ = nullptr;
     bool rescale_ = false;
+    bool keepOffscreen_ = false;
     uint64_t openTime_ = 0;
     std::vector<Polled> polled_;
     std::recursive_mutex lock_;

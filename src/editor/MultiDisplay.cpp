@@ -1,27 +1,23 @@
 #include "editor/MultiDisplay.h"
 
+#include "dsp/CKavren.h"
+#include "editor/LineVUBar.h"
+#include "editor/PlotDisplay.h"
+#include "editor/ScreenLayer.h"
 #include "gui/DrawContext.h"
-#include "gui/Font.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 using namespace Mirda;
 
 namespace {
 
-struct TabPlace {
-    const char* title;
-    int side; // 0: left selector, 1: right selector, 2: the System window's own
-    int page;
-    CRect rect; // in display pixels at 100 %
-};
-
-constexpr TabPlace kTabs[] = {
-    {"Envelope", 0, 1, {95, 0, 247, 15}},       {"Ring Mod.", 0, 2, {27, 143, 126, 157}},
-    {"Freq Mod.", 0, 2, {128, 143, 247, 157}},  {"LFO", 1, 1, {249, 0, 401, 15}},
-    {"Distortion", 1, 2, {250, 143, 369, 157}}, {"Limiter", 1, 2, {372, 143, 494, 157}},
-    {"System", 2, 1, {403, 0, 471, 15}},
-};
+constexpr const char* kCurveKeys[] = {"LOWPASSFREQ",   "HIGHPASSFREQ", "LOWPASSSLOPE",  "HIGHPASSSLOPE",
+                                      "LOWPASSQ",      "HIGHPASSQ",    "LOWPASSQWIDTH", "HIGHPASSQWIDTH",
+                                      "FILTERMODE",    "LP Strength",  "HP Strength",   "LP StrengthLFO",
+                                      "HP StrengthLFO"};
 
 void initSelector(Tessu::ParameterProperty& selector, const char* key, float maximum, int32_t id) {
     selector.initFromDescriptor(
@@ -32,64 +28,109 @@ constexpr int32_t fourCC(const char (&text)[5]) {
     return (text[0] << 24) | (text[1] << 16) | (text[2] << 8) | text[3];
 }
 
+CRect scaledBox(double left, double top, double right, double bottom, double s) {
+    return {std::round(left * s), std::round(top * s), std::round(right * s), std::round(bottom * s)};
+}
+
+double peakOf(float low, float high) {
+    return std::max(std::fabs(double(low)), std::fabs(double(high)));
+}
+
 } // namespace
 
-CMultiDisplay::CMultiDisplay(const CRect& size, double scale) : CViewContainer(size) {
-    setBackgroundColor(CColor{0, 0, 0, 0});
+CMultiDisplay::CMultiDisplay(const CRect& size, const ModuleWindowContext& context)
+    : CViewContainer(size), m_effect(context.effect), m_scale(context.scale) {
+    setTransparency(true);
     initSelector(m_pageLeft, "PAGELEFT", 10.0f, fourCC("PGEL"));
     initSelector(m_pageRight, "PAGERIGHT", 10.0f, fourCC("PGER"));
     initSelector(m_systemPage, "SYSPAGE", 1.0f, fourCC("PGES"));
-    for (const TabPlace& tab : kTabs) {
-        Tessu::ParameterProperty& selector = tab.side == 0   ? m_pageLeft
-                                             : tab.side == 1 ? m_pageRight
-                                                             : m_systemPage;
-        const CRect r(std::round(tab.rect.left * scale), std::round(tab.rect.top * scale),
-                      std::round(tab.rect.right * scale), std::round(tab.rect.bottom * scale));
-        addView(new CModuleTab(r, tab.title, selector, tab.page, tab.rect.top == 0, scale));
+    const double s = m_scale, width = size.width() / s, height = size.height() / s;
+    m_meters[0] = new CLineVUBar(scaledBox(5, 15, 25, height - 15, s), s);
+    m_meters[1] = new CLineVUBar(scaledBox(width - 25, 15, width - 5, height - 15, s), s);
+    const CRect screen(0, 0, size.width(), size.height());
+    m_plot = new CPlotDisplay(scaledBox(27, 15, width - 27, height - 15, s), screen, s,
+                              m_effect ? m_effect->getSampleRate() : 44100.0);
+    m_backdrop.resize(int32_t(size.width()), int32_t(size.height()));
+    auto* backdrop = new CDrawContext(m_backdrop.desc());
+    paintScreen(backdrop, screen, screen);
+    backdrop->release();
+    addView(m_plot);
+    for (CLineVUBar* meter : m_meters) addView(meter);
+    for (const ModuleWindowPlace& place : kModuleWindows) {
+        Tessu::ParameterProperty* selector = place.side == ModuleSide::kLeft    ? &m_pageLeft
+                                             : place.side == ModuleSide::kRight ? &m_pageRight
+                                                                                : &m_systemPage;
+        CModuleWindow* window = makeModuleWindow(place, selector, context);
+        // The System window covers both sides: it and the module pages close each other.
+        if (place.side == ModuleSide::kSystem) {
+            window->addRival(&m_pageLeft);
+            window->addRival(&m_pageRight);
+        } else {
+            window->addRival(&m_systemPage);
+        }
+        window->limitBody(scaledBox(0, 15, width, 143, s)); // between the two rows of tabs
+        m_windows.push_back(window);
     }
+    // Drawn last, on top; the System window above all others.
+    for (CModuleWindow* window : m_windows) addView(window);
+    if (m_effect) {
+        for (size_t i = 0; i < m_curveParameters.size(); ++i)
+            m_curveParameters[i] = m_effect->findParameterByKey(kCurveKeys[i]);
+        m_effect->setAnalysisRequested(true);
+    }
+    updateCurves();
 }
 
-void CMultiDisplay::togglePage(Tessu::ParameterProperty& selector, int page) {
-    selector.setValue(selector.getIntValue() == page ? 0.0f : static_cast<float>(page));
+CMultiDisplay::~CMultiDisplay() {
+    if (m_effect) m_effect->setAnalysisRequested(false);
+    // The windows listen to the selectors, which are members: they go first.
+    removeAll(true);
+}
+
+CModuleWindow* CMultiDisplay::window(const char* name) const {
+    for (CModuleWindow* window : m_windows)
+        if (std::strcmp(window->getName(), name) == 0) return window;
+    return nullptr;
+}
+
+void CMultiDisplay::updateCurves() {
+    if (std::any_of(m_curveParameters.begin(), m_curveParameters.end(), [](auto* p) { return !p; })) return;
+    auto value = [&](int i) { return double(m_curveParameters[size_t(i)]->getValue()); };
+    PlotInputs inputs;
+    for (int side = 0; side < 2; ++side) {
+        FilterCurveSettings& settings = side == 0 ? inputs.lowPass : inputs.highPass;
+        settings.cutoffHz = value(0 + side);
+        settings.slopeSetting = m_curveParameters[size_t(2 + side)]->getIntValue();
+        settings.resonance = value(4 + side);
+        settings.resonanceWidth = value(6 + side);
+        settings.highPass = side == 1;
+        // The modulated curve shows where envelope and LFO move the cut-off; none without modulation.
+        const bool modulated = value(9 + side) != 0.0 || value(11 + side) != 0.0;
+        const double hz =
+            m_effect->modulatedCutoff(side == 0 ? DSP::CFilterStage::LowPass : DSP::CFilterStage::HighPass);
+        (side == 0 ? inputs.lowModulatedHz : inputs.highModulatedHz) =
+            modulated ? hz : std::numeric_limits<double>::quiet_NaN();
+    }
+    m_plot->setInputs(inputs);
+}
+
+void CMultiDisplay::update(double nowMs) {
+    if (m_effect) {
+        updateCurves();
+        m_plot->analyser().update(m_effect->spectrumFeed());
+        const CGainStage::Peaks in = m_effect->takeInputPeaks();
+        // While bypassed the input query answers the bypass peaks, and the output shows the same.
+        const CGainStage::Peaks processed = m_effect->takeOutputPeaks();
+        const CGainStage::Peaks out = m_effect->isBypassed() ? in : processed;
+        m_meters[0]->update(peakOf(in.minLeft, in.maxLeft), peakOf(in.minRight, in.maxRight), nowMs);
+        m_meters[1]->update(peakOf(out.minLeft, out.maxLeft), peakOf(out.minRight, out.maxRight), nowMs);
+    }
+    for (CModuleWindow* window : m_windows) window->update();
     setDirty(true);
+    invalid();
 }
 
-CModuleTab::CModuleTab(const CRect& size, const char* title, Tessu::ParameterProperty& selector, int page,
-                       bool onTopEdge, double scale)
-    : CView(size), m_title(title), m_selector(selector), m_page(page), m_onTopEdge(onTopEdge),
-      m_scale(scale) {}
-
-void CModuleTab::draw(CDrawContext* context) {
-    const double s = m_scale, radius = 4 * s;
-    // A tab with its outer corners rounded and its edge flush with the display's border.
-    CRect body = m_size;
-    if (m_onTopEdge)
-        body.top -= radius;
-    else
-        body.bottom += radius;
-    const bool open = isOpen();
-    context->setFillColor(open ? CColor{52, 40, 22, 235} : CColor{22, 27, 34, 230});
-    context->drawRoundRect(body, radius, kDrawFilled);
-    context->setFrameColor(open ? CColor{255, 168, 48, 170} : CColor{255, 255, 255, 40});
-    context->setLineWidth(1.0 * s);
-    context->drawRoundRect(body, radius, kDrawStroked);
-    // The open / closed marker: a small triangle pointing into the display while closed.
-    const double cx = m_size.left + 9 * s, cy = (m_size.top + m_size.bottom) / 2, h = 2.8 * s;
-    const bool down = m_onTopEdge != open;
-    const CPoint marker[3] = {{cx - h, down ? cy - h / 2 : cy + h / 2},
-                              {cx + h, down ? cy - h / 2 : cy + h / 2},
-                              {cx, down ? cy + h : cy - h}};
-    context->setFillColor(open ? CColor{255, 168, 48, 255} : CColor{140, 150, 164, 255});
-    context->drawPolygon(marker, 3, kDrawFilled);
-    context->setFont(CFontDesc::getDefaultFont(), 9 * s, kBoldFace);
-    context->setFontColor(open ? CColor{255, 214, 130, 255} : CColor{176, 184, 196, 255});
-    context->drawString(m_title, CRect(m_size.left + 16 * s, m_size.top, m_size.right - 4 * s, m_size.bottom),
-                        kCenterText);
-    setDirty(false);
-}
-
-int32_t CModuleTab::onMouseDown(CPoint&, int32_t buttons) {
-    if (!(buttons & kLButton)) return kMouseNotHandled;
-    if (auto* display = dynamic_cast<CMultiDisplay*>(m_parent)) display->togglePage(m_selector, m_page);
-    return kMouseHandledNoFollow;
+void CMultiDisplay::drawRect(CDrawContext* context, const CRect& updateRect) {
+    copyOpaque(context, m_backdrop.desc(), m_size);
+    CViewContainer::drawRect(context, updateRect);
 }

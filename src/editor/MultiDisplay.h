@@ -1,52 +1,61 @@
-// The central display: the container that will hold the filter curve, the level meters and the module
-// windows. For now it holds the module windows' title tabs; a click on a tab opens that page of its
-// side (PAGELEFT / PAGERIGHT) or closes it again, and the tab of an open page is lit.
+// The central display: the filter curves over the live spectrum, the input and output level meters at
+// its edges, and the module windows with their title tabs. The editor feeds it at each idle pass; the
+// windows of one side are grouped into pages by the side's page selector (PAGELEFT / PAGERIGHT).
 #pragma once
 
+#include "editor/ModuleWindows.h"
+#include "gui/PixelBuffer.h"
 #include "gui/ViewContainer.h"
 #include "params/ParameterProperty.h"
 
+#include <array>
 #include <vector>
 
-class CModuleTab;
+class CKavren;
+
+namespace Mirda {
+class CLineVUBar;
+class CPlotDisplay;
+} // namespace Mirda
 
 class CMultiDisplay : public Mirda::CViewContainer {
 public:
-    // `size` in device pixels; `scale` device pixels per editor pixel.
-    CMultiDisplay(const Mirda::CRect& size, double scale);
+    // `size` in device pixels; the context's scale is device pixels per editor pixel. While the display
+    // exists it asks the effect for its analysis feeds.
+    CMultiDisplay(const Mirda::CRect& size, const Mirda::ModuleWindowContext& context);
+
+    // Idle pass: curve inputs from the parameters, the spectrum's newest frame, the meters' levels, the
+    // windows' graphics; then the whole display is repainted.
+    void update(double nowMs);
 
     Tessu::ParameterProperty& pageLeft() { return m_pageLeft; }
     Tessu::ParameterProperty& pageRight() { return m_pageRight; }
-    // Toggles the page: opens it (closing the side's other pages) or closes it when it is open.
-    void togglePage(Tessu::ParameterProperty& selector, int page);
+    Tessu::ParameterProperty& systemPage() { return m_systemPage; }
+    Mirda::CPlotDisplay* plot() const { return m_plot; }
+    Mirda::CLineVUBar* meter(int side) const { return m_meters[size_t(side)]; }
+    const std::vector<Mirda::CModuleWindow*>& windows() const { return m_windows; }
+    Mirda::CModuleWindow* window(const char* name) const;
 
+    void drawRect(Mirda::CDrawContext* context, const Mirda::CRect& updateRect) override;
     const char* getClassName() const override { return "CMultiDisplay"; }
 
 protected:
-    ~CMultiDisplay() override = default;
+    ~CMultiDisplay() override;
 
 private:
+    void updateCurves();
+
+    CKavren* m_effect;
+    double m_scale;
+    // The screen behind everything, drawn once (it covers the bezel's baked-in glass and grid).
+    Mirda::COwnedPixelBuffer m_backdrop;
     Tessu::ParameterProperty m_pageLeft;
     Tessu::ParameterProperty m_pageRight;
     Tessu::ParameterProperty m_systemPage;
-};
-
-// A module window's title tab, hanging from the top edge or standing on the bottom edge of the display.
-class CModuleTab : public Mirda::CView {
-public:
-    CModuleTab(const Mirda::CRect& size, const char* title, Tessu::ParameterProperty& selector, int page,
-               bool onTopEdge, double scale);
-
-    void draw(Mirda::CDrawContext* context) override;
-    int32_t onMouseDown(Mirda::CPoint& where, int32_t buttons) override;
-    bool isOpen() const { return m_selector.getIntValue() == m_page; }
-
-    const char* getClassName() const override { return "CModuleTab"; }
-
-private:
-    const char* m_title;
-    Tessu::ParameterProperty& m_selector;
-    int m_page;
-    bool m_onTopEdge;
-    double m_scale;
+    Mirda::CPlotDisplay* m_plot = nullptr;
+    std::array<Mirda::CLineVUBar*, 2> m_meters{};
+    std::vector<Mirda::CModuleWindow*> m_windows;
+    // LOWPASSFREQ, HIGHPASSFREQ, LOWPASSSLOPE, HIGHPASSSLOPE, LOWPASSQ, HIGHPASSQ, LOWPASSQWIDTH,
+    // HIGHPASSQWIDTH, FILTERMODE, "LP Strength", "HP Strength", "LP StrengthLFO", "HP StrengthLFO".
+    std::array<Tessu::ParameterProperty*, 13> m_curveParameters{};
 };

@@ -38,6 +38,11 @@ public:
     virtual void setFixedScale(float) {}
     // Draws what the editor shows into `out` (its current size, see getSize) without a window system.
     virtual bool renderOffscreen(const EditorPixels&) { return false; }
+    // Keeps the views that offscreen drawing uses alive between drawings, so that live displays (meters,
+    // spectrum) follow audio processed meanwhile, as in an open editor; false lets them go.
+    virtual void keepOffscreen(bool) {}
+    // A left click at (x, y) editor pixels on the views kept for offscreen drawing; false without them.
+    virtual bool clickOffscreen(int32_t, int32_t) { return false; }
 };
 
 } // namespace Tessu

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <vector>
 
 using namespace vst2;
 using kavren::host::VstPluginHost;
@@ -56,6 +58,61 @@ TEST_F(Editor, SnapshotsMatchTheReferences) {
         const ImageDifference d = compareWithReference(image, std::string(KAVREN_REFERENCE_DIR) + "/" + name);
         EXPECT_LT(d.meanPerChannel, 1.5) << name;
         EXPECT_LT(d.pixelsOff, 40) << name;
+    }
+}
+
+// Each module window open, over audio that keeps the curves, spectrum and meters moving: the views stay
+// alive offscreen ("Live") and take clicks on the title tabs ("Clik"). Three pictures hold all seven.
+TEST_F(Editor, ModuleWindowsOverLiveAudioMatchTheReferences) {
+    // The System window shows the preset folder, which follows the home folder.
+    setenv("HOME", "/tmp/kavren-snapshot-home", 1);
+    unsetenv("XDG_CONFIG_HOME");
+    const struct {
+        int32_t index;
+        float value;
+    } state[] = {{1, 0.45f}, {2, 0.6f},  {4, 0.7f},  {5, 0.25f},
+                 {14, 0.8f}, {20, 0.3f}, {22, 0.0f}, {23, 0.8f}};
+    for (const auto& s : state) host.setParameter(s.index, s.value);
+    const struct {
+        float scale;
+        std::vector<std::pair<int, int>> tabs; // tab centres in editor pixels at 100 %
+        const char* name;
+    } pages[] = {
+        {1.0f, {{190, 60}, {328, 203}}, "editor-envelope-distortion-100.png"},
+        {2.0f, {{95, 203}, {344, 60}}, "editor-modulation-lfo-200.png"},
+        {1.0f, {{456, 60}}, "editor-system-100.png"},
+    };
+    for (const auto& page : pages) {
+        host.dispatch(effVendorSpecific, fourCC("KvED"), fourCC("Scal"), nullptr, page.scale);
+        ASSERT_EQ(host.dispatch(effVendorSpecific, fourCC("KvED"), fourCC("Live"), nullptr, 1.0f), 1);
+        std::vector<float> left(512), right(512), outLeft(512), outRight(512);
+        float* ins[2] = {left.data(), right.data()};
+        float* outs[2] = {outLeft.data(), outRight.data()};
+        uint32_t seed = 1;
+        for (int block = 0, at = 0; block < 40; ++block) {
+            // Two tones and bursts of noise every 4096 frames, for the envelope to follow.
+            for (size_t i = 0; i < left.size(); ++i, ++at) {
+                seed = seed * 1664525u + 1013904223u;
+                const double burst =
+                    std::exp(-double(at % 4096) / 600.0) * double(int32_t(seed)) / 2147483648.0;
+                left[i] = right[i] =
+                    float(0.3 * std::sin(at * 0.031) + 0.1 * std::sin(at * 0.37) + 0.5 * burst);
+            }
+            host.process(ins, outs, 512);
+            if (block % 4 == 3) editorSnapshot(host); // an idle pass of an open editor
+        }
+        for (const auto& [x, y] : page.tabs) {
+            int32_t at[2] = {int32_t(x * page.scale), int32_t(y * page.scale)};
+            ASSERT_EQ(host.dispatch(effVendorSpecific, fourCC("KvED"), fourCC("Clik"), at), 1);
+        }
+        for (int pass = 0; pass < 6; ++pass) editorSnapshot(host); // the windows' opening
+        const Image image = editorSnapshot(host);
+        host.dispatch(effVendorSpecific, fourCC("KvED"), fourCC("Live"), nullptr, 0.0f);
+        ASSERT_FALSE(image.pixels.empty());
+        const ImageDifference d =
+            compareWithReference(image, std::string(KAVREN_REFERENCE_DIR) + "/" + page.name);
+        EXPECT_LT(d.meanPerChannel, 1.5) << page.name;
+        EXPECT_LT(d.pixelsOff, 60) << page.name;
     }
 }
 

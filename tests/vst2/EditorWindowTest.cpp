@@ -215,6 +215,31 @@ TEST_F(EditorGestures, DraggingADialSendsBeginAutomateEndInOrder) {
     EXPECT_FLOAT_EQ(host->getParameter(0), last);
 }
 
+TEST_F(EditorGestures, AModuleWindowOpensByItsTabAndItsMiniDialsDrag) {
+    // The Envelope tab hangs from the display's top edge at (114, 53)-(266, 68); its first dial,
+    // "LP Attack" (host index 12), lies at (69, 69)-(162, 81) once the window is open.
+    const auto closed = pixels(editor, 69, 69, 93, 12);
+    XTestFakeMotionEvent(x, -1, 190, 60, CurrentTime);
+    XTestFakeButtonEvent(x, 1, True, CurrentTime);
+    XTestFakeButtonEvent(x, 1, False, CurrentTime);
+    ASSERT_TRUE(idleUntil({host.get()}, [&] { return pixels(editor, 69, 69, 93, 12) != closed; }));
+    const float before = host->getParameter(12);
+    host->clearAutomation();
+    XTestFakeMotionEvent(x, -1, 115, 75, CurrentTime);
+    XTestFakeButtonEvent(x, 1, True, CurrentTime);
+    for (int step = 1; step <= 3; ++step) {
+        XTestFakeMotionEvent(x, -1, 115, 75 - 10 * step, CurrentTime);
+        idleUntil({host.get()}, [&] { return host->edits().size() >= size_t(step); });
+    }
+    XTestFakeButtonEvent(x, 1, False, CurrentTime);
+    ASSERT_TRUE(idleUntil({host.get()}, [&] {
+        return !host->edits().empty() && host->edits().back().opcode == audioMasterEndEdit;
+    }));
+    EXPECT_EQ(host->edits().front().opcode, audioMasterBeginEdit);
+    EXPECT_EQ(host->edits().front().index, 12);
+    EXPECT_GT(host->getParameter(12), before);
+}
+
 TEST_F(EditorGestures, AHostParameterChangeShowsAfterTheNextIdle) {
     // The low-pass cut-off dial at (15, 336): its ring and value label change with host index 1.
     const auto before = pixels(editor, 15, 336, 87, 87);

@@ -6,7 +6,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -28,6 +30,26 @@ EditorSize editorSize(host::VstPluginHost& plugin) {
     return {rect->right - rect->left, rect->bottom - rect->top};
 }
 
+// Offscreen drawings that stand in for the idle passes of an open editor.
+class IdlePasses {
+public:
+    explicit IdlePasses(host::VstPluginHost& plugin) : plugin_(plugin) {
+        const EditorSize size = editorSize(plugin);
+        scratch_.resize(size_t(size.width) * size_t(size.height) * 4);
+        pass_ = {scratch_.data(), size.width, size.height, size.width * 4};
+        plugin.dispatch(vst2::effVendorSpecific, fourCC("KvED"), fourCC("Live"), nullptr, 1.0f);
+    }
+    void run(int count = 1) {
+        for (int i = 0; i < count; ++i)
+            plugin_.dispatch(vst2::effVendorSpecific, fourCC("KvED"), fourCC("Snap"), &pass_);
+    }
+
+private:
+    host::VstPluginHost& plugin_;
+    std::vector<uint8_t> scratch_;
+    Tessu::EditorPixels pass_;
+};
+
 } // namespace
 
 void setEditorScale(host::VstPluginHost& plugin, double scale) {
@@ -42,6 +64,31 @@ void writeEditorSnapshot(host::VstPluginHost& plugin, const std::string& path) {
         throw std::runtime_error("the editor could not draw itself");
     if (!Mirda::writePNGFile({pixels.data(), size.width, size.height, size.width * 4}, path))
         throw std::runtime_error("cannot write " + path);
+}
+
+void clickEditor(host::VstPluginHost& plugin, double x, double y, double scale) {
+    IdlePasses passes(plugin);
+    const int32_t at[2] = {int32_t(std::lround(x * scale)), int32_t(std::lround(y * scale))};
+    if (!plugin.dispatch(vst2::effVendorSpecific, fourCC("KvED"), fourCC("Clik"), const_cast<int32_t*>(at)))
+        throw std::runtime_error("the editor does not take clicks offscreen");
+    passes.run(8);
+}
+
+void playIntoEditor(host::VstPluginHost& plugin, const Audio& input) {
+    IdlePasses passes(plugin);
+    constexpr size_t kBlock = 512, kIdleEvery = 2048;
+    std::vector<float> left(kBlock), right(kBlock), outLeft(kBlock), outRight(kBlock);
+    float* ins[2] = {left.data(), right.data()};
+    float* outs[2] = {outLeft.data(), outRight.data()};
+    const std::vector<float>& inLeft = input.channels.at(0);
+    const std::vector<float>& inRight = input.channels.size() > 1 ? input.channels[1] : inLeft;
+    for (size_t at = 0; at < input.frames(); at += kBlock) {
+        const size_t n = std::min(kBlock, input.frames() - at);
+        std::copy_n(inLeft.begin() + long(at), n, left.begin());
+        std::copy_n(inRight.begin() + long(at), n, right.begin());
+        plugin.process(ins, outs, int32_t(n));
+        if ((at + n) % kIdleEvery < kBlock) passes.run();
+    }
 }
 
 void runEditorWindow(host::VstPluginHost& plugin, const std::string& title) {

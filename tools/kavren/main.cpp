@@ -32,14 +32,17 @@ const char* const kUsage =
     "       kavren preset save FILE.fxp [--preset NAME|FILE.fxp] [--set KEY=VALUE]... [--plugin PATH]\n"
     "       kavren support\n"
     "       kavren edit [--preset NAME|FILE.fxp] [--set KEY=VALUE]... [--scale S] [--plugin PATH]\n"
-    "       kavren snapshot OUT.png [--preset NAME|FILE.fxp] [--set KEY=VALUE]... [--scale S] [--plugin "
-    "PATH]\n";
+    "       kavren snapshot OUT.png [--preset NAME|FILE.fxp] [--set KEY=VALUE]... [--scale S] [--input "
+    "FILE]\n"
+    "                               [--click X,Y]... [--plugin PATH]\n";
 
 struct Arguments {
     std::vector<std::string> positional;
     std::vector<std::string> settings;
     std::string pluginPath;
     std::string preset;
+    std::string input;
+    std::vector<std::pair<double, double>> clicks;
     int blockSize = 512;
     int rate = 0;
     double tempo = 120.0;
@@ -66,6 +69,14 @@ double readScale(const std::string& text) {
     return scale;
 }
 
+// "X,Y" in editor pixels at 100 %.
+std::pair<double, double> readPoint(const std::string& option, const std::string& text) {
+    const size_t comma = text.find(',');
+    if (comma == std::string::npos) throw std::runtime_error(option + " takes X,Y, not '" + text + "'");
+    return {readNumber(option, text.substr(0, comma), 0, 2000),
+            readNumber(option, text.substr(comma + 1), 0, 2000)};
+}
+
 Arguments parse(int argc, char** argv) {
     Arguments args;
     for (int i = 2; i < argc; ++i) {
@@ -80,6 +91,10 @@ Arguments parse(int argc, char** argv) {
             args.settings.push_back(value());
         else if (a == "--preset")
             args.preset = value();
+        else if (a == "--input")
+            args.input = value();
+        else if (a == "--click")
+            args.clicks.push_back(readPoint(a, value()));
         else if (a == "--block")
             args.blockSize = int(readNumber(a, value(), 1, 65536));
         else if (a == "--rate")
@@ -159,6 +174,14 @@ int snapshot(const Arguments& args) {
     if (args.positional.size() != 1) throw std::runtime_error("snapshot takes one output file");
     kavren::host::VstPluginHost plugin(args.pluginPath);
     prepareEditor(plugin, args);
+    if (!args.input.empty()) {
+        kavren::AudioFormat format;
+        kavren::playIntoEditor(plugin, kavren::readAudio(args.input, format));
+    } else if (args.demo) {
+        kavren::playIntoEditor(plugin, kavren::makeDemoSignal(44100));
+    }
+    for (const auto& [x, y] : args.clicks)
+        kavren::clickEditor(plugin, x, y, args.scale > 0 ? args.scale : 1.0);
     kavren::writeEditorSnapshot(plugin, args.positional[0]);
     std::cout << "Wrote " << args.positional[0] << "\n";
     return 0;

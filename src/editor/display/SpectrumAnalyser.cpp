@@ -31,9 +31,14 @@ const std::array<float, kWeightSteps>& interpolationWeights() {
 
 CSpectrumAnalyser::CSpectrumAnalyser(double range, double sampleRate)
     : range_(range), binWidth_(sampleRate / kSize), fft_(kiss_fft_alloc(kSize, 0, nullptr, nullptr)),
-      frame_(kSize), windowed_(kSize), bins_(kSize), current_(kSize, -90.0), shown_(kSize, -90.0),
-      peaks_(kSize, -90.0), holds_(kSize, 0) {
+      frame_(kSize), window_(kSize), windowed_(kSize), bins_(kSize), current_(kSize, -90.0),
+      shown_(kSize, -90.0), peaks_(kSize, -90.0), holds_(kSize, 0) {
     interpolationWeights();
+    // Blackman, 0.42 − 0.5·cos x + 0.08·cos 2x written with c = cos x.
+    for (int i = 0; i < kSize; ++i) {
+        const double c = std::cos(2.0 * M_PI * i / (kSize - 1));
+        window_[size_t(i)] = float(0.34 - 0.5 * c + 0.16 * c * c);
+    }
 }
 
 CSpectrumAnalyser::~CSpectrumAnalyser() {
@@ -50,10 +55,7 @@ bool CSpectrumAnalyser::update(const CSpectrumFeed& feed) {
 }
 
 void CSpectrumAnalyser::analyse(const float* frame) {
-    for (int i = 0; i < kSize; ++i) {
-        const double c = std::cos(2.0 * M_PI * i / (kSize - 1));
-        windowed_[size_t(i)] = {float(frame[i] * (0.34 - 0.5 * c + 0.16 * c * c)), 0.0f};
-    }
+    for (int i = 0; i < kSize; ++i) windowed_[size_t(i)] = {frame[i] * window_[size_t(i)], 0.0f};
     kiss_fft(fft_, reinterpret_cast<const kiss_fft_cpx*>(windowed_.data()),
              reinterpret_cast<kiss_fft_cpx*>(bins_.data()));
     for (int k = 0; k < kSize; ++k) {

@@ -47,7 +47,7 @@ private:
     bool peaksShown_ = false;
     uint64_t lastFrameEnd_ = 0;
     kiss_fft_state* fft_;
-    std::vector<float> frame_;
+    std::vector<float> frame_, window_;
     std::vector<std::complex<float>> windowed_, bins_;
     std::vector<double> current_, shown_, peaks_;
     std::vector<int> holds_;

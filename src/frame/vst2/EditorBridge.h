@@ -24,6 +24,8 @@ public:
     void setHostScale(float scale) { editor_->setHostScale(scale); }
     void setFixedScale(float scale) { editor_->setFixedScale(scale); }
     bool renderOffscreen(const EditorPixels& out) { return editor_->renderOffscreen(out); }
+    void keepOffscreen(bool keep) { editor_->keepOffscreen(keep); }
+    bool clickOffscreen(int32_t x, int32_t y) { return editor_->clickOffscreen(x, y); }
 
 private:
     static EditorKey toEditorKey(const vst2::VstKeyCode& key) {

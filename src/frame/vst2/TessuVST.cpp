@@ -303,6 +303,14 @@ VstIntPtr TessuVST::dispatchVendorSpecific(int32_t index, VstIntPtr value, void*
             editor_->setFixedScale(opt);
             return 1;
         }
+        if (value == fourCC("Live")) {
+            editor_->keepOffscreen(opt > 0.5f);
+            return 1;
+        }
+        if (value == fourCC("Clik") && ptr) {
+            const auto* at = static_cast<const int32_t*>(ptr);
+            return editor_->clickOffscreen(at[0], at[1]) ? 1 : 0;
+        }
         if (value == fourCC("Snap") && ptr)
             return editor_->renderOffscreen(*static_cast<EditorPixels*>(ptr)) ? 1 : 0;
     }
