@@ -101,17 +101,14 @@ void CKavren::resizeBuffers(int32_t frames) {
     dry_.allocate(n);
     work_.allocate(n);
     parallel_.allocate(n);
-    analysis_.allocate(n);
     const int32_t length = limiter_.getLatency();
     dryDelay_.setLength(length, n);
     outputDelay_.setLength(length, n);
-    analysisDelay_.setLength(length, n);
 }
 
 void CKavren::resetNow() {
     work_.clear(0);
     parallel_.clear(0);
-    analysis_.clear(0);
     lfo_.reset();
     distortion_.reset();
     rateReducer_.reset();
@@ -125,7 +122,6 @@ void CKavren::resetNow() {
     ringMod_.reset();
     dryDelay_.clear();
     outputDelay_.clear();
-    analysisDelay_.clear();
     dryWeight_ = 1.0f - dryWetAmount_;
     frequencyModulator_.reset();
     publishEditorValues();

@@ -86,7 +86,8 @@ public:
     float lfoValue() const { return shownLfo_; }
     float modulatedCutoff(DSP::CFilterStage::Side side) const { return modulatedCutoff_[side]; }
     float ringModFrequency() const { return shownRingFrequency_; }
-    // The all-pass analysis copy and the spectrum feed are only filled while an editor asks for them.
+    // The displays' feeds (spectrum signal, envelope histories) are only filled while an editor asks for
+    // them; nothing else is analysed on the audio thread.
     void setAnalysisRequested(bool on) { analysisRequested_ = on; }
     const CSpectrumFeed& spectrumFeed() const { return spectrumFeed_; }
     // One envelope value per block while an editor asks for analysis.
@@ -148,7 +149,7 @@ private:
     double lowPassNormalisedPosition() const;
 
     // Signal path.
-    Tessu::AudioStereoBus dry_, work_, parallel_, analysis_;
+    Tessu::AudioStereoBus dry_, work_, parallel_;
     CGainStage inputGain_, outputGain_;
     DSP::CFilterStage filters_;
     DSP::CEnvelopeFollower envelope_;
@@ -162,7 +163,7 @@ private:
     DSP::FX::CFreqModControl frequencyModControl_;
     CFXLimiter limiter_;
     CFXDelayLine spareDelayLine_;
-    CLatencyDelay dryDelay_, outputDelay_, analysisDelay_;
+    CLatencyDelay dryDelay_, outputDelay_;
     DSP::SkewedRange lowPassRange_, highPassRange_;
 
     // From other threads to the audio thread.

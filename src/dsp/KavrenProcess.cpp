@@ -72,9 +72,7 @@ void CKavren::processBlock(const Block& block) {
         crossfadeTowardDry(work, input, n, weight, 1.0f - wetAmount);
     }
 
-    const bool analysing = analysisRequested_;
-    filters_.process({input, work, view(parallel_), analysing ? view(analysis_) : DSP::StereoView{}, output},
-                     n);
+    filters_.process({input, work, view(parallel_), DSP::StereoView{}, output}, n);
     ringMod_.processStereoInPlace(output, n);
     // An idle frequency modulator would only delay the wet path by one sample against the dry path and
     // the reported latency, so it just keeps its delay line fed.
@@ -90,11 +88,10 @@ void CKavren::processBlock(const Block& block) {
     else
         outputDelay_.process(output, n);
     outputGain_.process(output, n);
-    if (analysing) analysisDelay_.process(view(analysis_), n);
 
     crossfadeTowardDry(output, dry, n, dryWeight_, 1.0f - wetAmount);
     if (!bypassRampFinished_) bypassCrossfade(output, dry, n);
-    if (analysing) feedDisplays(block);
+    if (analysisRequested_) feedDisplays(block);
 }
 
 // The input passes through the latency delay only, so the track keeps its place against the latency
@@ -220,6 +217,5 @@ void CKavren::clearStateAfterBypass() {
     filters_.clearState();
     lfo_.requestRealign();
     ringMod_.reset();
-    analysisDelay_.clear();
     dryWeight_ = 1.0f - dryWetAmount_;
 }
