@@ -246,7 +246,8 @@ void writeManifest(std::ostream& out, const std::vector<PresetDescription>& pres
         << "    a ui:X11UI ;\n"
         << "    ui:binary <" << kUiBinaryName << "> ;\n"
         << "    lv2:requiredFeature ui:idleInterface ;\n"
-        << "    lv2:optionalFeature ui:parent , ui:resize , ui:touch ;\n"
+        << "    lv2:optionalFeature ui:parent , ui:resize , ui:touch , urid:map , opts:options ;\n"
+        << "    opts:supportedOption ui:scaleFactor ;\n"
         << "    lv2:extensionData ui:idleInterface .\n";
     for (const PresetDescription& preset : presets)
         out << "\n<" << kPresetUriPrefix << preset.slug << ">\n"

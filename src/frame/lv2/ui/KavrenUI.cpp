@@ -34,7 +34,9 @@ KavrenUI::~KavrenUI() {
 
 unsigned long KavrenUI::open(unsigned long parent) {
     auto* editor = dynamic_cast<CMirdanelEditor*>(valid() ? model_->getEditor() : nullptr);
-    if (!editor || !editor->open(reinterpret_cast<void*>(parent))) return 0;
+    if (!editor) return 0;
+    editor->setHostScale(host_.scale);
+    if (!editor->open(reinterpret_cast<void*>(parent))) return 0;
     double size[4];
     editor->getSize(size);
     sizeWindow(int32_t(size[2]), int32_t(size[3]));

@@ -21,6 +21,8 @@ struct UiHost {
     LV2UI_Controller controller = nullptr;
     const LV2UI_Resize* resize = nullptr;
     const LV2UI_Touch* touch = nullptr;
+    // The host's display scale (ui:scaleFactor, 1 = 100 %), 0 when it does not say.
+    float scale = 0.0f;
 };
 
 class KavrenUI : public TessuCallback, public ParameterChangeListener {

@@ -3,6 +3,7 @@
 #include "core/ResourceStoreAccess.h"
 #include "dsp/CKavren.h"
 #include "editor/EditorBitmaps.h"
+#include "frame/lv2/HostOptions.h"
 #include "frame/lv2/PortLayout.h"
 #include "frame/lv2/ui/KavrenUI.h"
 #include "kavren_ui_hidpi_artwork.h"
@@ -36,13 +37,19 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
     if (!pluginUri || std::strcmp(pluginUri, Tessu::lv2::kPluginUri) || !widget) return nullptr;
     Tessu::lv2::UiHost host{write, controller, nullptr, nullptr};
     unsigned long parent = 0;
+    LV2_URID_Map* map = nullptr;
+    const LV2_Options_Option* options = nullptr;
     for (int i = 0; features && features[i]; ++i) {
         const char* uri = features[i]->URI;
+        if (!std::strcmp(uri, LV2_URID__map)) map = static_cast<LV2_URID_Map*>(features[i]->data);
+        if (!std::strcmp(uri, LV2_OPTIONS__options))
+            options = static_cast<const LV2_Options_Option*>(features[i]->data);
         if (!std::strcmp(uri, LV2_UI__parent)) parent = reinterpret_cast<uintptr_t>(features[i]->data);
         if (!std::strcmp(uri, LV2_UI__resize))
             host.resize = static_cast<const LV2UI_Resize*>(features[i]->data);
         if (!std::strcmp(uri, LV2_UI__touch)) host.touch = static_cast<const LV2UI_Touch*>(features[i]->data);
     }
+    host.scale = Tessu::lv2::hostOption<float>(options, map, LV2_UI__scaleFactor, LV2_ATOM__Float, 0.0f);
     auto* ui = new (std::nothrow) KavrenUI(createModel, host);
     const unsigned long window = ui && ui->valid() ? ui->open(parent) : 0;
     if (!window) {
