@@ -1,7 +1,8 @@
 // window_grab: finds a viewable window of a given size anywhere on the X display, writes its pixels as a
 // PNG and, given a reference image, compares them (the editor inside a real host against the offscreen
 // snapshot of the same state).
-//   window_grab WIDTH HEIGHT OUT.png [REFERENCE.png]
+//   window_grab WIDTH HEIGHT OUT.png [REFERENCE.png [MAX_MEAN_DIFFERENCE]]
+// The default largest mean difference, 2 of 255, passes what a changed control or two leaves unchanged.
 // Exit status: 0 found (and matching), 1 not found within 60 s or not matching, 2 usage.
 #include "gui/Bitmap.h"
 #include "gui/PngWriter.h"
@@ -38,8 +39,9 @@ Window findWindow(Display* display, Window window, int width, int height) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4 && argc != 5) {
-        std::fprintf(stderr, "usage: window_grab WIDTH HEIGHT OUT.png [REFERENCE.png]\n");
+    if (argc < 4 || argc > 6) {
+        std::fprintf(stderr,
+                     "usage: window_grab WIDTH HEIGHT OUT.png [REFERENCE.png [MAX_MEAN_DIFFERENCE]]\n");
         return 2;
     }
     const int width = std::atoi(argv[1]), height = std::atoi(argv[2]);
@@ -93,5 +95,5 @@ int main(int argc, char** argv) {
     reference->release();
     const double mean = loaded ? total / (double(width) * height * 4) : 255;
     std::printf("window_grab: mean difference from %s: %.2f of 255\n", argv[4], mean);
-    return mean < 2.0 ? 0 : 1;
+    return mean < (argc == 6 ? std::atof(argv[5]) : 2.0) ? 0 : 1;
 }

@@ -27,7 +27,8 @@ done
 
 dpkg-deb -x "$deb" "$work/root" || fail "dpkg-deb could not unpack the package"
 root=$work/root/usr
-for file in bin/kavren lib/vst/kavren-xl.so lib/lv2/kavren-xl.lv2/kavren-xl.so lib/lv2/kavren-xl.lv2/manifest.ttl \
+for file in bin/kavren lib/vst/kavren-xl.so lib/lv2/kavren-xl.lv2/kavren-xl.so lib/lv2/kavren-xl.lv2/kavren-xl-ui.so \
+            lib/lv2/kavren-xl.lv2/manifest.ttl \
             share/doc/kavren-xl/copyright share/doc/kavren-xl/changelog.gz share/doc/kavren-xl/README.md; do
   [ -f "$root/$file" ] || fail "the package lacks /usr/$file"
 done

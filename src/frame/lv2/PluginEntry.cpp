@@ -2,6 +2,7 @@
 // interface. Everything else in the library is hidden.
 #include "core/ResourceStoreAccess.h"
 #include "frame/ProductInstance.h"
+#include "frame/lv2/HostOptions.h"
 #include "frame/lv2/PortLayout.h"
 #include "frame/lv2/TessuLV2.h"
 #include "kavren_resources.h"
@@ -30,13 +31,7 @@ Tessu::TessuOS* createEffect(Tessu::TessuCallback* callback) {
 
 // The host's largest run() from the options feature, 0 when it does not say.
 int32_t maxBlockLength(const LV2_Options_Option* options, LV2_URID_Map* map) {
-    if (!options || !map) return 0;
-    const LV2_URID key = map->map(map->handle, LV2_BUF_SIZE__maxBlockLength);
-    const LV2_URID intType = map->map(map->handle, LV2_ATOM__Int);
-    for (const LV2_Options_Option* o = options; o->key; ++o)
-        if (o->key == key && o->type == intType && o->size == sizeof(int32_t) && o->value)
-            return *static_cast<const int32_t*>(o->value);
-    return 0;
+    return Tessu::lv2::hostOption<int32_t>(options, map, LV2_BUF_SIZE__maxBlockLength, LV2_ATOM__Int, 0);
 }
 
 LV2_Handle instantiate(const LV2_Descriptor*, double sampleRate, const char*,

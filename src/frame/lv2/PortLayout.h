@@ -13,6 +13,9 @@ inline constexpr const char* kChunkUri = "urn:quillmark:kavren-xl#chunk";
 inline constexpr const char* kAppliedPortsUri = "urn:quillmark:kavren-xl#appliedPorts";
 inline constexpr const char* kPresetUriPrefix = "urn:quillmark:kavren-xl:preset:";
 inline constexpr const char* kBinaryName = "kavren-xl.so";
+// The editor as an X11 UI, in a library of its own: a host may load it in another process than the plug-in.
+inline constexpr const char* kUiUri = "urn:quillmark:kavren-xl#ui";
+inline constexpr const char* kUiBinaryName = "kavren-xl-ui.so";
 
 // The parameter ports come first after the audio: hosts that number a plug-in's parameters by its control
 // ports then use the VST 2.4 host indices, so automation lines up between the two formats.

@@ -25,6 +25,7 @@ constexpr const char* kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#
                                   "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
                                   "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
                                   "@prefix time: <http://lv2plug.in/ns/ext/time#> .\n"
+                                  "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
                                   "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
                                   "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n"
                                   "@prefix xsd: <http://www.w3.org/2001/XMLSchema#> .\n\n";
@@ -239,7 +240,15 @@ void writeManifest(std::ostream& out, const std::vector<PresetDescription>& pres
     out << kPrefixes << "<" << kPluginUri << ">\n"
         << "    a lv2:Plugin ;\n"
         << "    lv2:binary <" << kBinaryName << "> ;\n"
-        << "    rdfs:seeAlso <kavren-xl.ttl> .\n";
+        << "    ui:ui <" << kUiUri << "> ;\n"
+        << "    rdfs:seeAlso <kavren-xl.ttl> .\n\n"
+        << "<" << kUiUri << ">\n"
+        << "    a ui:X11UI ;\n"
+        << "    ui:binary <" << kUiBinaryName << "> ;\n"
+        << "    lv2:requiredFeature ui:idleInterface ;\n"
+        << "    lv2:optionalFeature ui:parent , ui:resize , ui:touch , urid:map , opts:options ;\n"
+        << "    opts:supportedOption ui:scaleFactor ;\n"
+        << "    lv2:extensionData ui:idleInterface .\n";
     for (const PresetDescription& preset : presets)
         out << "\n<" << kPresetUriPrefix << preset.slug << ">\n"
             << "    a pset:Preset ;\n"

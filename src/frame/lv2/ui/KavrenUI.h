@@ -1,0 +1,66 @@
+// The editor as an LV2 UI. The UI owns an effect of its own that never processes audio: it is only the
+// parameter model the editor draws and edits. The host's port events set that model's parameters, and
+// the editor's gestures go back to the host as writes to the plug-in's control ports, so the UI needs no
+// access to the running plug-in and works when the host runs it in another process.
+#pragma once
+
+#include "frame/TessuCallback.h"
+#include "frame/TessuOS.h"
+#include "params/IPluginParameter.h"
+
+#include <lv2/ui/ui.h>
+
+#include <cstdint>
+#include <memory>
+
+namespace Tessu::lv2 {
+
+// What the host gave the UI; resize and touch are optional (null when the host does not offer them).
+struct UiHost {
+    LV2UI_Write_Function write = nullptr;
+    LV2UI_Controller controller = nullptr;
+    const LV2UI_Resize* resize = nullptr;
+    const LV2UI_Touch* touch = nullptr;
+    // The host's display scale (ui:scaleFactor, 1 = 100 %), 0 when it does not say.
+    float scale = 0.0f;
+};
+
+class KavrenUI : public TessuCallback, public ParameterChangeListener {
+public:
+    using Factory = TessuOS* (*)(TessuCallback* callback);
+    KavrenUI(Factory factory, const UiHost& host);
+    ~KavrenUI() override;
+    KavrenUI(const KavrenUI&) = delete;
+    KavrenUI& operator=(const KavrenUI&) = delete;
+
+    bool valid() const { return model_ && model_->getEditor(); }
+    // Opens the editor inside `parent` (0: a window of its own) and answers its X11 window, 0 on failure.
+    unsigned long open(unsigned long parent);
+    void portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
+    // The host's idle call on its UI thread: the editor's only time to handle events and draw. Answers
+    // nonzero once the editor is closed.
+    int hostIdle();
+
+    TessuOS* getModel() const { return model_.get(); }
+
+    // TessuCallback: the model's gestures and size requests.
+    int32_t beginEdit(int32_t hostIndex) override;
+    int32_t endEdit(int32_t hostIndex) override;
+    bool sizeWindow(int32_t width, int32_t height) override;
+
+    void parameterChanged(IPluginParameter* parameter) override;
+
+private:
+    void touch(int32_t hostIndex, bool grabbed);
+
+    UiHost host_;
+    std::unique_ptr<TessuOS> model_;
+    // Set while a port event is applied: the host already has that value.
+    bool applyingPort_ = false;
+    // The host index of the parameter under an open gesture, -1 when none. Only that parameter goes to the
+    // host then: what the model derives from it (a linked cut-off, the settings a filter-mode switch
+    // exchanges) the plug-in derives itself from the same port.
+    int32_t gesture_ = -1;
+};
+
+} // namespace Tessu::lv2
