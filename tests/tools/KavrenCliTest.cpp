@@ -155,8 +155,8 @@ TEST(Cli, MistakesEndWithOneLineAndStatusTwo) {
           std::string("render /nonexistent/in.wav /tmp/out.wav"),
           std::string("render --demo x.wav --block 0"), std::string("render --demo x.wav --set NOPE=1"),
           std::string("info --plugin /nonexistent/kavren-xl.so"), std::string("render --demo"),
-          std::string("info --bogus"), std::string("render --demo x.wav --tempo fast"), std::string("support extra"), readBack[0],
-          readBack[1]}) {
+          std::string("info --bogus"), std::string("render --demo x.wav --tempo fast"),
+          std::string("support extra"), readBack[0], readBack[1]}) {
         CliRun run = runCli(arguments);
         EXPECT_EQ(run.status, 2) << arguments << "\n" << run.output;
         EXPECT_EQ(run.output.rfind("kavren: ", 0), 0u) << arguments << "\n" << run.output;

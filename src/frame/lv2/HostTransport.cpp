@@ -45,8 +45,8 @@ void HostTransport::read(const LV2_Atom* atom) {
     const LV2_Atom *frame = nullptr, *speed = nullptr, *bpm = nullptr, *bar = nullptr, *barBeat = nullptr,
                    *beatsPerBar = nullptr, *beatUnit = nullptr;
     const std::pair<LV2_URID, const LV2_Atom**> wanted[] = {
-        {urid_.frame, &frame},     {urid_.speed, &speed},     {urid_.beatsPerMinute, &bpm},
-        {urid_.bar, &bar},         {urid_.barBeat, &barBeat}, {urid_.beatsPerBar, &beatsPerBar},
+        {urid_.frame, &frame},      {urid_.speed, &speed},     {urid_.beatsPerMinute, &bpm},
+        {urid_.bar, &bar},          {urid_.barBeat, &barBeat}, {urid_.beatsPerBar, &beatsPerBar},
         {urid_.beatUnit, &beatUnit}};
     const auto* at = reinterpret_cast<const uint8_t*>(&object->body + 1);
     uint32_t remaining = atom->size - uint32_t(sizeof(LV2_Atom_Object_Body));
@@ -55,7 +55,8 @@ void HostTransport::read(const LV2_Atom* atom) {
         if (property->value.size > remaining - sizeof(LV2_Atom_Property_Body)) break;
         for (const auto& [key, slot] : wanted)
             if (property->key == key) *slot = &property->value;
-        const uint32_t step = lv2_atom_pad_size(uint32_t(sizeof(LV2_Atom_Property_Body)) + property->value.size);
+        const uint32_t step =
+            lv2_atom_pad_size(uint32_t(sizeof(LV2_Atom_Property_Body)) + property->value.size);
         if (step >= remaining) break;
         at += step;
         remaining -= step;
