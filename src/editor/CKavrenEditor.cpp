@@ -17,7 +17,9 @@
 #include "gui/ParamDisplay.h"
 #include "gui/TimerService.h"
 #include "support/SupportFile.h"
+#include "update/PelluSession.h"
 #include "update/views/CModalMessagePresenter.h"
+#include "update/views/CUpdateNotification.h"
 
 #include <cmath>
 
@@ -69,12 +71,14 @@ void CKavrenEditor::frameClosing() {
     if (presenter_) presenter_->detach();
     presenter_.reset();
     display_ = nullptr;
+    updateNotice_ = nullptr;
 }
 
 void CKavrenEditor::onIdle() {
     if (presets_) presets_->idle();
     if (display_) display_->update(double(CTimerService::instance().now()));
     if (presenter_) presenter_->pump();
+    if (updateNotice_) updateNotice_->onTimer();
 }
 
 CFrame* CKavrenEditor::makeFrame(const CRect& size) {
@@ -112,6 +116,18 @@ void CKavrenEditor::createControls(CFrame* frame) {
     addSwitch(frame, "FILTERMODE", kModeSwitch, EditorBitmaps::kModeSwitch);
     addReadout(frame);
     addPresetBrowser(frame);
+    addUpdateNotice(frame);
+}
+
+// Shown as an icon that asks when clicked; with the shipped settings the service never finds an update,
+// so the notice stays empty.
+void CKavrenEditor::addUpdateNotice(CFrame* frame) {
+    Pellu::CSession* session = Pellu::service().findSession("KavrenXL");
+    if (!session) return;
+    updateNotice_ = new Pellu::CUpdateNotification(
+        place(kUpdateNotifier.x, kUpdateNotifier.y, px(kUpdateNotifier.width), px(kUpdateNotifier.height)),
+        *session, true, presenter_.get());
+    frame->addView(updateNotice_);
 }
 
 void CKavrenEditor::addDial(CFrame* frame, const Dial& dial) {

@@ -14,7 +14,8 @@ class CMultiDisplay;
 
 namespace Pellu {
 class CModalMessagePresenter;
-}
+class CUpdateNotification;
+} // namespace Pellu
 
 namespace Mirda {
 class CBitmap;
@@ -48,6 +49,7 @@ private:
     void addSlopeSelector(Mirda::CFrame* frame, const char* key, const KavrenLayout::Box& box);
     void addSwitch(Mirda::CFrame* frame, const char* key, const KavrenLayout::Box& box, int bitmapId);
     void addReadout(Mirda::CFrame* frame);
+    void addUpdateNotice(Mirda::CFrame* frame);
     void addPresetBrowser(Mirda::CFrame* frame);
 
     Tessu::ParameterProperty readout_;
@@ -57,4 +59,6 @@ private:
     std::unique_ptr<CEditorPresets> presets_;
     // Shows the support confirmation inside the editor; lives as long as the frame.
     std::unique_ptr<Pellu::CModalMessagePresenter> presenter_;
+    // The update check's notice in the footer; only for instances the update service knows.
+    Pellu::CUpdateNotification* updateNotice_ = nullptr;
 };
