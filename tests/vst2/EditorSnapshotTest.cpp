@@ -112,7 +112,9 @@ TEST_F(Editor, ModuleWindowsOverLiveAudioMatchTheReferences) {
         const ImageDifference d =
             compareWithReference(image, std::string(KAVREN_REFERENCE_DIR) + "/" + page.name);
         EXPECT_LT(d.meanPerChannel, 1.5) << page.name;
-        EXPECT_LT(d.pixelsOff, 60) << page.name;
+        // The live spectrum's rounding differs a little between optimised and debug builds; the pixels
+        // it may move grow with the picture's area.
+        EXPECT_LT(d.pixelsOff, 60 * page.scale * page.scale) << page.name;
     }
 }
 
