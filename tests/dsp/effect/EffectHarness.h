@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -55,6 +56,17 @@ inline Stereo sine(size_t n, double hz, double rate, float amplitude = 0.5f) {
     Stereo s(n);
     for (size_t i = 0; i < n; ++i)
         s.left[i] = s.right[i] = amplitude * float(std::sin(2.0 * M_PI * hz * double(i) / rate));
+    return s;
+}
+
+// White noise at ±0.5 from a fixed seed, the right channel the left inverted.
+inline Stereo noise(size_t n, uint32_t seed = 7) {
+    Stereo s(n);
+    for (size_t i = 0; i < n; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        s.left[i] = 0.5f * float(int32_t(seed)) / 2147483648.0f;
+        s.right[i] = -s.left[i];
+    }
     return s;
 }
 

@@ -45,16 +45,6 @@ void everythingOn(EffectHarness& h) {
     h.playing = true;
 }
 
-Stereo noise(size_t n, uint32_t seed = 7) {
-    Stereo s(n);
-    for (size_t i = 0; i < n; ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        s.left[i] = 0.5f * float(int32_t(seed)) / 2147483648.0f;
-        s.right[i] = -s.left[i];
-    }
-    return s;
-}
-
 bool allFinite(const Stereo& s, size_t from = 0) {
     for (size_t i = from; i < s.size(); ++i)
         if (!std::isfinite(s.left[i]) || !std::isfinite(s.right[i])) return false;
