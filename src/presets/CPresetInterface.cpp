@@ -310,6 +310,8 @@ bool CPresetInterface::restoreFactoryPresets() {
             if (staysInside(relative)) files.emplace_back(relative, access.copy(name.c_str()));
         }
     }
+    // Not flushed to the disk one by one (3 ms each on ext4, which froze the editor for 0.4 s and more):
+    // the factory presets can always be restored again, and the rename still replaces each file whole.
     std::size_t written = 0, total = 0;
     int firstError = 0;
     for (const auto& [relative, bytes] : files) {
@@ -317,7 +319,7 @@ bool CPresetInterface::restoreFactoryPresets() {
         ++total;
         const std::string target = Core::withTrailingSlash(presetFolder_) + relative;
         if (Core::createFolders(Core::folderPart(target)) &&
-            Core::writeFileAtomically(target, bytes.data(), bytes.size()))
+            Core::writeFileAtomically(target, bytes.data(), bytes.size(), Core::Durability::kRecreatable))
             ++written;
         else if (!firstError)
             firstError = errno ? errno : EIO;
