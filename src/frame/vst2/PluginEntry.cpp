@@ -1,6 +1,7 @@
 // The library's exported entry points. Everything else in the library is hidden.
 #include "core/ResourceStoreAccess.h"
 #include "dsp/CKavren.h"
+#include "editor/CKavrenEditor.h"
 #include "editor/EditorBitmaps.h"
 #include "frame/PluginDescriptor.h"
 #include "frame/ProductInstance.h"
@@ -52,7 +53,7 @@ KAVREN_EXPORT Tessu::TessuOS* createTessuInstance(Tessu::TessuCallback* callback
         Core::setLinkedResources(kavren_resources_block());
         EditorBitmaps::registerHighResolutionStore(kavren_hidpi_artwork_block());
     });
-    return Tessu::createRegisteredKavren(callback);
+    return Tessu::createRegisteredKavren(callback, CKavrenEditor::create);
 }
 
 KAVREN_EXPORT ISamplerEffect* getSamplerInterface(Tessu::TessuOS* instance) {
