@@ -1,6 +1,8 @@
 #include "dsp/CKavren.h"
 
+#if KAVREN_WITH_EDITOR
 #include "editor/CKavrenEditor.h"
+#endif
 #include "params/KavrenParameters.h"
 
 #include <algorithm>
@@ -34,7 +36,9 @@ CKavren::CKavren(Tessu::TessuCallback* hostCallback)
     for (int32_t id = 0; id < kParameterCount; ++id) slotParameter_[id] = findParameterById(id);
     slotParameter_[kGlobalLimiterSlot] = &globalLimiterParameter_;
     chunk_.setIdentifier("QMX-kavren-Preset");
+#if KAVREN_WITH_EDITOR
     editor = new CKavrenEditor(this);
+#endif
     setSampleRate(44100.0f);
     loadInitPreset();
     // Nothing else can reach the instance yet: the first block starts from the initial preset.
