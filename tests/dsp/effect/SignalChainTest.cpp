@@ -1,5 +1,5 @@
 // The effect as a whole: latency on every path, dry/wet, bypass, gain and filter settings reaching the audio.
-#include "dsp/effect/EffectHarness.h"
+#include "utilities/EffectHarness.h"
 
 #include <gtest/gtest.h>
 
