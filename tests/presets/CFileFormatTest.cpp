@@ -1,5 +1,5 @@
 #include "presets/CFileFormat.h"
-#include "core/TempFolder.h"
+#include "utilities/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
