@@ -21,6 +21,17 @@ struct Address {
     std::vector<std::uint8_t> bytes;
 };
 
+/** The addresses of a getaddrinfo() list, copied out of the system's structures. */
+template <typename AddressInfo> std::vector<Address> copyAddresses(const AddressInfo* list) {
+    std::vector<Address> addresses;
+    for (const AddressInfo* entry = list; entry; entry = entry->ai_next) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(entry->ai_addr);
+        addresses.push_back({entry->ai_family, entry->ai_socktype, entry->ai_protocol,
+                             std::vector<std::uint8_t>(bytes, bytes + entry->ai_addrlen)});
+    }
+    return addresses;
+}
+
 /** The stream addresses of host:port; empty when the name does not resolve. */
 std::vector<Address> resolve(const std::string& host, int port);
 

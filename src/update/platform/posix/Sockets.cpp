@@ -14,14 +14,9 @@ std::vector<Address> resolve(const std::string& host, int port) {
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_NUMERICSERV;
     addrinfo* found = nullptr;
-    std::vector<Address> addresses;
     if (host.empty() || ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
-        return addresses;
-    for (const addrinfo* entry = found; entry; entry = entry->ai_next) {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(entry->ai_addr);
-        addresses.push_back({entry->ai_family, entry->ai_socktype, entry->ai_protocol,
-                             std::vector<std::uint8_t>(bytes, bytes + entry->ai_addrlen)});
-    }
+        return {};
+    std::vector<Address> addresses = copyAddresses(found);
     ::freeaddrinfo(found);
     return addresses;
 }

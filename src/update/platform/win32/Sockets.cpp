@@ -26,19 +26,14 @@ SOCKET native(Socket socket) {
 } // namespace
 
 std::vector<Address> resolve(const std::string& host, int port) {
-    std::vector<Address> addresses;
-    if (host.empty() || !networkingStarted()) return addresses;
+    if (host.empty() || !networkingStarted()) return {};
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_NUMERICSERV;
     addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return addresses;
-    for (const addrinfo* entry = found; entry; entry = entry->ai_next) {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(entry->ai_addr);
-        addresses.push_back({entry->ai_family, entry->ai_socktype, entry->ai_protocol,
-                             std::vector<std::uint8_t>(bytes, bytes + entry->ai_addrlen)});
-    }
+    if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return {};
+    std::vector<Address> addresses = copyAddresses(found);
     ::freeaddrinfo(found);
     return addresses;
 }
