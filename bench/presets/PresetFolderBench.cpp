@@ -3,9 +3,9 @@
 // Presets" over a full folder. Each run writes into a fresh folder under TMPDIR (default /tmp), so point
 // TMPDIR at the file system users keep their documents on.
 #include "core/ResourceStoreAccess.h"
-#include "core/TempFolder.h"
 #include "kavren/PresetLibrary.h"
 #include "presets/CPresetInterface.h"
+#include "utilities/TempFolder.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
-#include "TempFolder.h"
 #include "core/DirectoryIterator.h"
 #include "core/FileSystem.h"
 #include "core/SpecialFolders.h"
+#include "utilities/TempFolder.h"
 
 #include <algorithm>
 #include <cerrno>

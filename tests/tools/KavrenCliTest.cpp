@@ -1,10 +1,10 @@
 // kavren info / render end to end, and the reading of KEY=VALUE settings.
-#include "core/TempFolder.h"
 #include "kavren/ParameterSettings.h"
 #include "params/CPropertyManager.h"
 #include "params/KavrenParameters.h"
 #include "presets/CFileFormat.h"
 #include "presets/CPresetChunk.h"
+#include "utilities/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>

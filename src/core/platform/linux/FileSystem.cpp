@@ -1,6 +1,7 @@
 #include "core/FileSystem.h"
 
 #include "core/Paths.h"
+#include "core/platform/BoundedRead.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -70,25 +71,12 @@ bool readBounded(const std::string& path, std::size_t maxBytes, Container& conte
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat info {};
     if (file.get() < 0 || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    // The size may change while reading; never read past maxBytes whatever stat said.
-    Container buffer;
-    buffer.resize(maxBytes < 65536 ? maxBytes + 1 : 65536);
-    std::size_t used = 0;
-    for (;;) {
-        if (used == buffer.size()) {
-            if (buffer.size() > maxBytes) return false;
-            buffer.resize(std::min(buffer.size() * 2, maxBytes + 1));
+    return readAllBounded(maxBytes, contents, [&file](void* destination, std::size_t size) {
+        for (;;) {
+            const ssize_t got = ::read(file.get(), destination, size);
+            if (got >= 0 || errno != EINTR) return got;
         }
-        const ssize_t got = ::read(file.get(), buffer.data() + used, buffer.size() - used);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return false;
-        if (got == 0) break;
-        used += static_cast<std::size_t>(got);
-    }
-    if (used > maxBytes) return false;
-    buffer.resize(used);
-    contents = std::move(buffer);
-    return true;
+    });
 }
 
 } // namespace
