@@ -19,6 +19,7 @@
 #include <unistd.h>
 #include <vector>
 
+using KavrenTest::chunkIn;
 using KavrenTest::FakeEffect;
 using KavrenTest::ScriptedAnswerer;
 using KavrenTest::TempFolder;
@@ -26,16 +27,6 @@ using KavrenTest::writePreset;
 using Tessu::CPresetInterface;
 
 namespace {
-
-std::string chunkIn(const std::string& path) {
-    void* data = nullptr;
-    std::int32_t size = 0;
-    Tessu::fxpFormat().load(path.c_str(), &data, &size);
-    std::string chunk =
-        data ? std::string(static_cast<char*>(data), static_cast<std::size_t>(size)) : "<none>";
-    Tessu::fxpFormat().freeData(data);
-    return chunk;
-}
 
 class PresetLibrary : public ::testing::Test {
 protected:

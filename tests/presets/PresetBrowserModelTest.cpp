@@ -158,15 +158,6 @@ std::string tickedPreset(const std::vector<PresetMenuItem>& items) {
     return {};
 }
 
-std::string chunkOf(const std::string& path) {
-    void* data = nullptr;
-    std::int32_t size = 0;
-    Tessu::fxpFormat().load(path.c_str(), &data, &size);
-    std::string chunk = data ? std::string(static_cast<char*>(data), std::size_t(size)) : "<none>";
-    Tessu::fxpFormat().freeData(data);
-    return chunk;
-}
-
 } // namespace
 
 // Another instance or a file browser changes the folder while "Breathing Notch" is current: the tick,
@@ -220,7 +211,7 @@ TEST_F(PresetBrowser, FolderChangesUnderTheBrowserKeepTheCurrentPresetsFile) {
                                          : std::filesystem::exists(path)
                                              ? "Envelope/" + std::string(name) + ".fxp"
                                              : "<none>";
-            EXPECT_EQ(chunkOf(path), expected) << "Save writes the shown preset's own file only";
+            EXPECT_EQ(KavrenTest::chunkIn(path), expected) << "Save writes the shown preset's own file only";
         }
     }
 

@@ -43,6 +43,17 @@ public:
     std::vector<Tessu::PresetQuestion> asked;
 };
 
+/** The chunk of a preset file, "<none>" when it cannot be loaded. */
+inline std::string chunkIn(const std::string& path) {
+    void* data = nullptr;
+    std::int32_t size = 0;
+    Tessu::fxpFormat().load(path.c_str(), &data, &size);
+    std::string chunk =
+        data ? std::string(static_cast<char*>(data), static_cast<std::size_t>(size)) : "<none>";
+    Tessu::fxpFormat().freeData(data);
+    return chunk;
+}
+
 inline void writePreset(const std::string& path, const std::string& chunk) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     Tessu::CPresetFormatFXP().save(path.c_str(), chunk.data(), static_cast<std::int32_t>(chunk.size()));
