@@ -2,6 +2,7 @@
 // the editor's gestures reach the host as writes to the control port under the gesture only, with touch
 // around them, and the preset name shown is the one the ports match, never a wrong one.
 #include "dsp/CKavren.h"
+#include "editor/CKavrenEditor.h"
 #include "frame/lv2/PortLayout.h"
 #include "frame/lv2/PortValues.h"
 #include "frame/lv2/TurtleBundle.h"
@@ -39,7 +40,7 @@ void recordTouch(LV2UI_Feature_Handle handle, uint32_t port, bool grabbed) {
 }
 
 Tessu::TessuOS* createModel(Tessu::TessuCallback* callback) {
-    return new CKavren(callback);
+    return new CKavren(callback, CKavrenEditor::create);
 }
 
 // The factory presets as a host reads them from the bundle, in host index order.

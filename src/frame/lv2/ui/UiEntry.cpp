@@ -2,6 +2,7 @@
 // interface. Everything else in the library is hidden.
 #include "core/ResourceStoreAccess.h"
 #include "dsp/CKavren.h"
+#include "editor/CKavrenEditor.h"
 #include "editor/EditorBitmaps.h"
 #include "frame/lv2/HostOptions.h"
 #include "frame/lv2/PortLayout.h"
@@ -33,7 +34,7 @@ Tessu::TessuOS* createModel(Tessu::TessuCallback* callback) {
         Core::setLinkedResources(kavren_ui_resources_block());
         EditorBitmaps::registerHighResolutionStore(kavren_ui_hidpi_artwork_block());
     });
-    return new (std::nothrow) CKavren(callback);
+    return new (std::nothrow) CKavren(callback, CKavrenEditor::create);
 }
 
 // The factory presets linked into the library, as port values: worked out once, by a model of their own,
