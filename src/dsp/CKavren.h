@@ -149,7 +149,8 @@ private:
     double lowPassNormalisedPosition() const;
 
     // Signal path.
-    Tessu::AudioStereoBus dry_, work_, parallel_;
+    // input_ holds the host's block with non-finite samples silenced; every path starts from it.
+    Tessu::AudioStereoBus input_, dry_, work_, parallel_;
     CGainStage inputGain_, outputGain_;
     DSP::CFilterStage filters_;
     DSP::CEnvelopeFollower envelope_;
