@@ -89,7 +89,7 @@ void CKavren::processBlock(const Block& block) {
         crossfadeTowardDry(work, input, n, weight, 1.0f - wetAmount);
     }
 
-    filters_.process({input, work, view(parallel_), DSP::StereoView{}, output}, n);
+    filters_.process({input, work, view(parallel_), output}, n);
     ringMod_.processStereoInPlace(output, n);
     // An idle frequency modulator would only delay the wet path by one sample against the dry path and
     // the reported latency, so it just keeps its delay line fed.
