@@ -37,9 +37,6 @@
 
 class CKavren : public Tessu::TessuOS, public ISamplerEffect {
 public:
-    // Constant processing delay: the limiter's 5 ms look-ahead at 44.1 kHz, at every sample rate.
-    static constexpr int32_t kLatency = 221;
-
     explicit CKavren(Tessu::TessuCallback* callback);
     ~CKavren() override;
 
