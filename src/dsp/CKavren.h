@@ -37,7 +37,11 @@
 
 class CKavren : public Tessu::TessuOS, public ISamplerEffect {
 public:
-    explicit CKavren(Tessu::TessuCallback* callback);
+    // Makes the effect's editor. The effect owns what it answers and deletes it before itself; without a
+    // factory (command-line tools, tests, a host that shows its own controls) the effect has no editor.
+    using EditorFactory = Tessu::IPluginEditor* (*)(CKavren& effect);
+
+    explicit CKavren(Tessu::TessuCallback* callback, EditorFactory editorFactory = nullptr);
     ~CKavren() override;
 
     void process(Tessu::ProcessContext& context) override;

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 
 #include "params/ParameterProperty.h"
 #include "params/SkewCurve.h"
@@ -39,14 +38,6 @@ double parseRatio(const char* text, double asRead, float maximum) {
 }
 
 } // namespace
-
-double readLeadingNumber(const char* text, const char** end) {
-    static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", locale_t(0));
-    char* after = nullptr;
-    const double value = strtod_l(text, &after, cLocale);
-    if (end) *end = after;
-    return value;
-}
 
 float parseValueText(const char* text, int32_t unitKind, float curve, float maximum) {
     double value = readLeadingNumber(text);
