@@ -74,8 +74,8 @@ std::map<std::string, float> LilvHost::portValues(const LilvState* state) {
     return values;
 }
 
-Lv2Instance::Lv2Instance(LilvHost& host)
-    : host_(host), instance_(lilv_plugin_instantiate(host.plugin(), 44100.0, host.features())),
+Lv2Instance::Lv2Instance(LilvHost& host, double rate)
+    : host_(host), instance_(lilv_plugin_instantiate(host.plugin(), rate, host.features())),
       controls_(lilv_plugin_get_num_ports(host.plugin())), audio_(4, std::vector<float>(kBlock)),
       sequence_(kSequenceBytes / sizeof(uint64_t)) {
     if (!instance_) throw std::runtime_error("the plug-in did not instantiate");

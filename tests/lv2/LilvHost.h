@@ -48,7 +48,7 @@ class Lv2Instance {
 public:
     static constexpr uint32_t kBlock = 256;
 
-    explicit Lv2Instance(LilvHost& host);
+    explicit Lv2Instance(LilvHost& host, double rate = 44100.0);
     ~Lv2Instance();
     Lv2Instance(const Lv2Instance&) = delete;
     Lv2Instance& operator=(const Lv2Instance&) = delete;
