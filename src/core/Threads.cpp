@@ -1,9 +1,5 @@
 #include "core/Threads.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace Core::Threads {
 
@@ -47,20 +43,9 @@ bool ThreadEvent::waitFor(std::chrono::milliseconds timeout) {
     return true;
 }
 
-int niceIncrementFor(int priority) {
-    return priority < 0 ? std::min(19, -priority * 5) : 0;
-}
-
 std::thread startThread(std::function<void()> routine, int priority) {
-    const int increment = niceIncrementFor(priority);
-    return std::thread([routine = std::move(routine), increment] {
-        // On Linux the nice value is per thread when addressed by thread id.
-        if (increment > 0) {
-            const id_t self = static_cast<id_t>(gettid());
-            errno = 0;
-            const int current = getpriority(PRIO_PROCESS, self);
-            if (errno == 0) setpriority(PRIO_PROCESS, self, std::min(19, current + increment));
-        }
+    return std::thread([routine = std::move(routine), priority] {
+        if (priority < kPriorityNormal) lowerThisThreadPriority(priority);
         routine();
     });
 }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -12,15 +11,15 @@ namespace Tessu::vec {
 
 constexpr size_t kAlignment = 32;
 
+// Aligned operator new, which every C++17 library has (std::aligned_alloc is missing from some).
 inline float* allocate(size_t n) {
     size_t bytes = ((std::max<size_t>(n, 1) * sizeof(float) + kAlignment - 1) / kAlignment) * kAlignment;
-    void* p = std::aligned_alloc(kAlignment, bytes);
-    if (!p) throw std::bad_alloc();
+    void* p = ::operator new(bytes, std::align_val_t{kAlignment});
     std::memset(p, 0, bytes);
     return static_cast<float*>(p);
 }
 inline void release(float* p) {
-    std::free(p);
+    if (p) ::operator delete(p, std::align_val_t{kAlignment});
 }
 inline void zero(float* dst, size_t n) {
     std::memset(dst, 0, n * sizeof(float));
