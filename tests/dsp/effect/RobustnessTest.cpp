@@ -66,12 +66,18 @@ void operator delete(void* p, size_t) noexcept {
     std::free(p);
 }
 
-// The effect's buffers come from aligned_alloc, not operator new.
-extern "C" void* aligned_alloc(size_t alignment, size_t size) {
-    using Allocate = void* (*)(size_t, size_t);
-    static Allocate real = reinterpret_cast<Allocate>(dlsym(RTLD_NEXT, "aligned_alloc"));
+// The effect's audio buffers come from the aligned form.
+void* operator new(size_t size, std::align_val_t alignment) {
     if (watching) ++allocations;
-    return real(alignment, size);
+    const size_t align = static_cast<size_t>(alignment);
+    if (void* p = std::aligned_alloc(align, (std::max<size_t>(size, 1) + align - 1) / align * align)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, size_t, std::align_val_t) noexcept {
+    std::free(p);
 }
 
 extern "C" int pthread_mutex_lock(pthread_mutex_t* mutex) {
