@@ -5,6 +5,8 @@
 #include "dsp/modulation/CutoffModulation.h"
 #include "frame/VectorOps.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -21,13 +23,22 @@ constexpr float kMixSmoothing = 0.005f;
 // can leave float's range however the effect is set.
 constexpr float kInputCeiling = 1e6f;
 
-// Non-finite samples become silence; the comparison is false for NaN and infinity alike, and the loop
-// compiles to a few vector instructions per four samples.
+// Non-finite samples become silence: |x| ≤ FLT_MAX is false for NaN and infinity alike. Four lanes at
+// a time, about two instructions per sample.
 void sanitise(const float* in, float* out, int n) {
-    for (int i = 0; i < n; ++i) {
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    const __m128 largest = _mm_set1_ps(std::numeric_limits<float>::max());
+    const __m128 high = _mm_set1_ps(kInputCeiling), low = _mm_set1_ps(-kInputCeiling);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128 x = _mm_loadu_ps(in + i);
+        const __m128 finite = _mm_cmple_ps(_mm_and_ps(x, magnitude), largest);
+        _mm_storeu_ps(out + i, _mm_min_ps(_mm_max_ps(_mm_and_ps(x, finite), low), high));
+    }
+    for (; i < n; ++i) {
         const float x = in[i];
-        const float finite = std::fabs(x) <= std::numeric_limits<float>::max() ? x : 0.0f;
-        out[i] = std::clamp(finite, -kInputCeiling, kInputCeiling);
+        out[i] = std::clamp(std::fabs(x) <= std::numeric_limits<float>::max() ? x : 0.0f, -kInputCeiling,
+                            kInputCeiling);
     }
 }
 

@@ -8,7 +8,8 @@ local helpers = {}
 
 helpers.plugin_name = "QMX Kavren XL"
 helpers.track_name = "Kavren"
-helpers.latency = 221
+-- The limiter's 5 ms look-ahead at the dummy backend's 48 kHz.
+helpers.latency = 241
 -- Ardour lists a VST 2.4 plug-in's parameters by host index, named from their parameter properties, with
 -- normalised values. Of an LV2 plug-in it lists every port (the parameter ports from 4), named by the
 -- ports, with the ports' values (the gains in dB); the control numbering of get/set_processor_param is the
