@@ -144,7 +144,7 @@ TEST(Filter, LowPassSettingShapesTheSpectrumAtEachSlope) {
         h.effect->reset();
         for (double ratio : {0.5, 2.0}) {
             Stereo out = h.run(sine(44100, 1000.0 * ratio, 44100.0));
-            double r = std::tan(M_PI * 1000.0 * ratio / 44100.0) / std::tan(M_PI * 1000.0 / 44100.0);
+            double r = std::tan(std::numbers::pi * 1000.0 * ratio / 44100.0) / std::tan(std::numbers::pi * 1000.0 / 44100.0);
             double expected = -20.0 * std::log10(1.0 + std::pow(r, 2 * order));
             EXPECT_NEAR(decibels(rms(out.left, 22050) / (0.5 / std::sqrt(2.0))), expected, 0.1)
                 << "slope " << slope << " at " << ratio << " x cut-off";
