@@ -65,8 +65,4 @@ void stopThread(std::thread& thread) {
         thread.join();
 }
 
-void sleep(std::int32_t milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(std::max<std::int32_t>(0, milliseconds)));
-}
-
 } // namespace Core::Threads

@@ -1,8 +1,5 @@
 #include "dsp/CKavren.h"
 
-#if KAVREN_WITH_EDITOR
-#include "editor/CKavrenEditor.h"
-#endif
 #include "params/KavrenParameters.h"
 
 #include <algorithm>
@@ -17,7 +14,7 @@ DSP::SkewedRange rangeOf(const Tessu::ParameterDescriptor& d) {
 
 } // namespace
 
-CKavren::CKavren(Tessu::TessuCallback* hostCallback)
+CKavren::CKavren(Tessu::TessuCallback* hostCallback, EditorFactory editorFactory)
     : TessuOS(hostCallback), lowPassRange_(rangeOf(kavrenParameterDescriptors()[kLowPassFreq])),
       highPassRange_(rangeOf(kavrenParameterDescriptors()[kHighPassFreq])) {
     filters_.filter(DSP::CFilterStage::LowPass).setCutoff(22050.0);
@@ -36,9 +33,7 @@ CKavren::CKavren(Tessu::TessuCallback* hostCallback)
     for (int32_t id = 0; id < kParameterCount; ++id) slotParameter_[id] = findParameterById(id);
     slotParameter_[kGlobalLimiterSlot] = &globalLimiterParameter_;
     chunk_.setIdentifier("QMX-kavren-Preset");
-#if KAVREN_WITH_EDITOR
-    editor = new CKavrenEditor(this);
-#endif
+    if (editorFactory) editor = editorFactory(*this);
     setSampleRate(44100.0f);
     loadInitPreset();
     // Nothing else can reach the instance yet: the first block starts from the initial preset.

@@ -39,8 +39,11 @@ class CKavren : public Tessu::TessuOS, public ISamplerEffect {
 public:
     // Constant processing delay: the limiter's 5 ms look-ahead at 44.1 kHz, at every sample rate.
     static constexpr int32_t kLatency = 221;
+    // Makes the effect's editor. The effect owns what it answers and deletes it before itself; without a
+    // factory (command-line tools, tests, a host that shows its own controls) the effect has no editor.
+    using EditorFactory = Tessu::IPluginEditor* (*)(CKavren& effect);
 
-    explicit CKavren(Tessu::TessuCallback* callback);
+    explicit CKavren(Tessu::TessuCallback* callback, EditorFactory editorFactory = nullptr);
     ~CKavren() override;
 
     void process(Tessu::ProcessContext& context) override;

@@ -28,9 +28,6 @@ inline void zero(float* dst, size_t n) {
 inline void copy(const float* src, float* dst, size_t n) {
     if (n) std::memmove(dst, src, n * sizeof(float));
 }
-inline void add(const float* src, float* dst, size_t n) {
-    for (size_t i = 0; i < n; ++i) dst[i] += src[i];
-}
 inline float maximum(const float* src, size_t n) {
     float m = n ? src[0] : 0.0f;
     for (size_t i = 1; i < n; ++i) m = std::max(m, src[i]);

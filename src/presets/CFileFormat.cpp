@@ -153,9 +153,4 @@ CPresetFormatFXB& fxbFormat() {
     return format;
 }
 
-CFileFormatCppHeader& cppHeaderFormat() {
-    static CFileFormatCppHeader format;
-    return format;
-}
-
 } // namespace Tessu

@@ -81,18 +81,9 @@ private:
     std::int32_t uniqueId_;
 };
 
-/** A format that reads and writes nothing. */
-class CFileFormatCppHeader : public CFileFormat {
-public:
-    void load(const char*, void**, std::int32_t*) override {}
-    void save(const char*, const void*, std::int32_t) override {}
-    const char* getExtension() const override { return ".h"; }
-};
-
 /** The process-wide instances. The plug-in sets the FXP instance's unique ID before any preset operation. */
 CFileFormat& rawFileFormat();
 CPresetFormatFXP& fxpFormat();
 CPresetFormatFXB& fxbFormat();
-CFileFormatCppHeader& cppHeaderFormat();
 
 } // namespace Tessu

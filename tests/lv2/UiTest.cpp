@@ -2,6 +2,7 @@
 // and the editor's gestures reach the host as writes to the control port under the gesture only, with
 // touch around them.
 #include "dsp/CKavren.h"
+#include "editor/CKavrenEditor.h"
 #include "frame/lv2/PortLayout.h"
 #include "frame/lv2/ui/KavrenUI.h"
 #include "params/KavrenParameters.h"
@@ -33,7 +34,7 @@ void recordTouch(LV2UI_Feature_Handle handle, uint32_t port, bool grabbed) {
 }
 
 Tessu::TessuOS* createModel(Tessu::TessuCallback* callback) {
-    return new CKavren(callback);
+    return new CKavren(callback, CKavrenEditor::create);
 }
 
 class Lv2Ui : public ::testing::Test {

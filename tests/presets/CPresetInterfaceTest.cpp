@@ -1,9 +1,9 @@
 #include "presets/CPresetInterface.h"
 #include "ResourcePacker.h"
 #include "core/ResourceStoreAccess.h"
-#include "core/TempFolder.h"
 #include "presets/CFileFormat.h"
 #include "presets/PresetTestDoubles.h"
+#include "utilities/TempFolder.h"
 
 #include <atomic>
 #include <cstring>

@@ -1,8 +1,8 @@
 // The preset browser's behaviour against a temporary preset folder: browse order and wrapping, the menu
 // model, the commands and the name-change rules.
 #include "presets/PresetBrowserModel.h"
-#include "core/TempFolder.h"
 #include "presets/PresetTestDoubles.h"
+#include "utilities/TempFolder.h"
 
 #include <gtest/gtest.h>
 

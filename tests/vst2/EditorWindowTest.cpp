@@ -1,7 +1,7 @@
 // The editor inside a host's window under a real X server (Xvfb in CI), driven only through the plug-in's
 // binary interface: open, idle, close, mouse gestures and host-side parameter changes.
-#include "core/TempFolder.h"
-#include "vst2/PluginPath.h"
+#include "utilities/PluginPath.h"
+#include "utilities/TempFolder.h"
 
 // GoogleTest first: the X headers define macros (None, Bool) that clash with it.
 #include <gtest/gtest.h>

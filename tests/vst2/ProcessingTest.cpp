@@ -1,5 +1,5 @@
 // Audio through processReplacing: constant latency whatever the host's block sizes.
-#include "vst2/PluginPath.h"
+#include "utilities/PluginPath.h"
 
 #include <gtest/gtest.h>
 

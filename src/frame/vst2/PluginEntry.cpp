@@ -2,6 +2,7 @@
 #include "core/ResourceStoreAccess.h"
 #include "dsp/CKavren.h"
 #if KAVREN_WITH_EDITOR
+#include "editor/CKavrenEditor.h"
 #include "editor/EditorBitmaps.h"
 #endif
 #include "frame/PluginDescriptor.h"
@@ -60,7 +61,11 @@ KAVREN_EXPORT Tessu::TessuOS* createTessuInstance(Tessu::TessuCallback* callback
         EditorBitmaps::registerHighResolutionStore(kavren_hidpi_artwork_block());
 #endif
     });
-    return Tessu::createRegisteredKavren(callback);
+#if KAVREN_WITH_EDITOR
+    return Tessu::createRegisteredKavren(callback, CKavrenEditor::create);
+#else
+    return Tessu::createRegisteredKavren(callback, nullptr);
+#endif
 }
 
 KAVREN_EXPORT ISamplerEffect* getSamplerInterface(Tessu::TessuOS* instance) {

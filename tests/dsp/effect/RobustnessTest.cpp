@@ -1,6 +1,6 @@
 // What a host relies on beyond the sound: no allocation or lock while processing, its floating-point
 // state left alone, and recovery from non-finite input.
-#include "dsp/effect/EffectHarness.h"
+#include "utilities/EffectHarness.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The effect as a whole: latency on every path, dry/wet, bypass, gain and filter settings reaching the audio.
-#include "dsp/effect/EffectHarness.h"
+#include "utilities/EffectHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +72,12 @@ TEST(Bypass, FadesOverFifteenMillisecondsThenPassesTheDelayedInputAndRestartsCle
     Stereo fading = h.run(sine(1024, 3000.0, 44100.0));
     // 15 ms at 44.1 kHz is 661.5 samples.
     EXPECT_LT(std::fabs(fading.left[100]), 0.45f);
+    // The output moves in a straight line from the filtered tone (nothing is left of it at 3 kHz) to the
+    // input delayed by the latency (the tone ran on without a break), reaching it after those samples.
+    for (size_t i = 0; i < fading.size(); ++i) {
+        const double delayed = 0.5 * std::sin(2.0 * M_PI * 3000.0 * (double(i) - double(kLatency)) / 44100.0);
+        ASSERT_NEAR(fading.left[i], delayed * std::min(double(i) / 661.5, 1.0), 2e-3) << i;
+    }
     // Bypassed, the input keeps the latency the host compensates.
     Stereo after = h.run(tone);
     for (size_t i = kLatency; i < 2000; ++i) ASSERT_EQ(after.left[i], tone.left[i - kLatency]) << i;

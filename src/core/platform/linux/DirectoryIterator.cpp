@@ -29,9 +29,17 @@ bool DirectoryIterator::next(std::string& name) {
             return true;
         }
         bool isFolder = entry->d_type == DT_DIR;
+        bool isFile = entry->d_type == DT_REG;
         if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
             struct stat info {};
-            isFolder = stat((folder_ + "/" + entryName).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+            const bool known = stat((folder_ + "/" + entryName).c_str(), &info) == 0;
+            isFolder = known && S_ISDIR(info.st_mode);
+            isFile = known && S_ISREG(info.st_mode);
+        }
+        // A FIFO or device would block or never end whoever reads it next: it is not listed at all.
+        if (!isFolder && !isFile) {
+            name.clear();
+            return true;
         }
         name = isFolder ? "/" + entryName : entryName;
         if (name.size() > kMaxNameLength) name.resize(kMaxNameLength);

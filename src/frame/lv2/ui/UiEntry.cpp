@@ -2,6 +2,7 @@
 // interface. Everything else in the library is hidden.
 #include "core/ResourceStoreAccess.h"
 #include "dsp/CKavren.h"
+#include "editor/CKavrenEditor.h"
 #include "editor/EditorBitmaps.h"
 #include "frame/lv2/HostOptions.h"
 #include "frame/lv2/PortLayout.h"
@@ -28,7 +29,7 @@ Tessu::TessuOS* createModel(Tessu::TessuCallback* callback) {
         Core::setLinkedResources(kavren_ui_resources_block());
         EditorBitmaps::registerHighResolutionStore(kavren_ui_hidpi_artwork_block());
     });
-    return new (std::nothrow) CKavren(callback);
+    return new (std::nothrow) CKavren(callback, CKavrenEditor::create);
 }
 
 LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*,
