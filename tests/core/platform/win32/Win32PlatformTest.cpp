@@ -4,8 +4,8 @@
 #include "core/FileSystem.h"
 #include "core/Settings.h"
 #include "core/SpecialFolders.h"
-#include "core/TempFolder.h"
 #include "core/platform/win32/WideText.h"
+#include "utilities/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <random>
