@@ -75,7 +75,7 @@ TEST(Bypass, FadesOverFifteenMillisecondsThenPassesTheDelayedInputAndRestartsCle
     // The output moves in a straight line from the filtered tone (nothing is left of it at 3 kHz) to the
     // input delayed by the latency (the tone ran on without a break), reaching it after those samples.
     for (size_t i = 0; i < fading.size(); ++i) {
-        const double delayed = 0.5 * std::sin(2.0 * M_PI * 3000.0 * (double(i) - double(kLatency)) / 44100.0);
+        const double delayed = 0.5 * std::sin(2.0 * std::numbers::pi * 3000.0 * (double(i) - double(kLatency)) / 44100.0);
         ASSERT_NEAR(fading.left[i], delayed * std::min(double(i) / 661.5, 1.0), 2e-3) << i;
     }
     // Bypassed, the input keeps the latency the host compensates.
