@@ -138,7 +138,9 @@ TEST(FileSystem, SpecialFilesNeitherBlockNorGetReplaced) {
         EXPECT_EQ(text, "untouched");
         errno = 0;
         EXPECT_EQ(Core::writeFileAtomically(row.path, "data", 4), row.writable);
-        if (!row.writable) EXPECT_EQ(errno, row.error);
+        if (!row.writable) {
+            EXPECT_EQ(errno, row.error);
+        }
         EXPECT_FALSE(std::filesystem::is_regular_file(row.path)) << "not replaced";
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1)

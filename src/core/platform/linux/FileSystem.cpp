@@ -123,16 +123,17 @@ bool isSameFile(const std::string& a, const std::string& b) {
            infoA.st_ino == infoB.st_ino;
 }
 
-bool writeFileAtomically(const std::string& path, const void* data, std::size_t size) {
+bool writeFileAtomically(const std::string& path, const void* data, std::size_t size, Durability durability) {
     if (path.empty() || path.back() == '/' || (!data && size > 0)) return failWith(EINVAL);
     if (struct stat info{}; stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
         return S_ISDIR(info.st_mode) ? failWith(EISDIR) : writeThrough(path, data, size);
     std::string temporary = path + ".tmp-XXXXXX";
     FileDescriptor file(mkostemp(temporary.data(), O_CLOEXEC));
     if (file.get() < 0) return false;
-    const bool written =
-        fchmod(file.get(), 0644) == 0 && writeAll(file.get(), static_cast<const std::uint8_t*>(data), size) &&
-        fsync(file.get()) == 0 && file.close() && std::rename(temporary.c_str(), path.c_str()) == 0;
+    const bool written = fchmod(file.get(), 0644) == 0 &&
+                         writeAll(file.get(), static_cast<const std::uint8_t*>(data), size) &&
+                         (durability == Durability::kRecreatable || fsync(file.get()) == 0) && file.close() &&
+                         std::rename(temporary.c_str(), path.c_str()) == 0;
     if (!written) {
         const int error = errno;
         file.close();

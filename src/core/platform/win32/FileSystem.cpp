@@ -98,7 +98,20 @@ bool readFileBounded(const std::string& path, std::size_t maxBytes, std::vector<
     return readBounded(path, maxBytes, contents);
 }
 
-bool writeFileAtomically(const std::string& path, const void* data, std::size_t size) {
+bool isSameFile(const std::string& a, const std::string& b) {
+    const auto identity = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+        FileHandle file(CreateFileW(widened(path).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        return file.valid() && GetFileInformationByHandle(file.get(), &info);
+    };
+    BY_HANDLE_FILE_INFORMATION infoA{}, infoB{};
+    return identity(a, infoA) && identity(b, infoB) &&
+           infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
+           infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
+}
+
+bool writeFileAtomically(const std::string& path, const void* data, std::size_t size, Durability durability) {
     if (path.empty() || isSeparator(path.back()) || (!data && size > 0)) return false;
     // A name no other writer of this process or another one picks: process id and a counter.
     static std::atomic<unsigned> counter{0};
@@ -108,8 +121,8 @@ bool writeFileAtomically(const std::string& path, const void* data, std::size_t 
     FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
-    const bool written =
-        writeAll(file.get(), static_cast<const std::uint8_t*>(data), size) && FlushFileBuffers(file.get());
+    const bool written = writeAll(file.get(), static_cast<const std::uint8_t*>(data), size) &&
+                         (durability == Durability::kRecreatable || FlushFileBuffers(file.get()));
     if (!file.close() || !written ||
         !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(temporary.c_str());
