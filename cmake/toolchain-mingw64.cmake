@@ -34,6 +34,8 @@ set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
 set(PKG_CONFIG_ARGN --static)
 # Only static libraries: the plug-in and the tools carry everything but Windows' own DLLs.
 set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+# zlib's package also holds an import library (libz.dll.a), which FindZLIB would otherwise take.
+set(ZLIB_USE_STATIC_LIBS ON)
 
 # Windows aligns the stack to 16 bytes only, but GCC stores spilled 256- and 512-bit vectors (the filter's
 # AVX kernels) with aligned moves that assume 32 or 64: the assembler turns them into unaligned ones.

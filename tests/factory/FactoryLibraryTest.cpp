@@ -112,7 +112,7 @@ TEST(FactoryLibrary, EveryPresetHoldsWhatItsSourceSays) {
     for (const fs::directory_entry& e : fs::recursive_directory_iterator(KAVREN_PRESET_SOURCES)) {
         if (e.path().extension() != ".preset") continue;
         ++sources;
-        std::string name = fs::relative(e.path(), KAVREN_PRESET_SOURCES).replace_extension().string();
+        std::string name = fs::relative(e.path(), KAVREN_PRESET_SOURCES).replace_extension().generic_string();
         SCOPED_TRACE(name);
         ASSERT_TRUE(byName.count(name));
         const FactoryPreset& preset = *byName[name];

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <memory>
 #include <vector>
 
@@ -56,7 +57,7 @@ public:
 inline Stereo sine(size_t n, double hz, double rate, float amplitude = 0.5f) {
     Stereo s(n);
     for (size_t i = 0; i < n; ++i)
-        s.left[i] = s.right[i] = amplitude * float(std::sin(2.0 * M_PI * hz * double(i) / rate));
+        s.left[i] = s.right[i] = amplitude * float(std::sin(2.0 * std::numbers::pi * hz * double(i) / rate));
     return s;
 }
 

@@ -30,6 +30,16 @@ std::vector<uint8_t> readFile(const std::string& path, size_t maxBytes) {
     return bytes;
 }
 
+bool isPresetEntry(const std::string& name) {
+    return name.rfind(kPresetFolder, 0) == 0 && name.ends_with(kPresetExtension);
+}
+
+bool holdsPresets(const Core::CResourceStore& store) {
+    for (int32_t i = 0; i < store.count(); ++i)
+        if (isPresetEntry(store.entryAt(i)->name)) return true;
+    return false;
+}
+
 // Opens the store beginning at offset in a private reader.
 bool opensAsStore(Core::CResourceStore& store, const std::vector<uint8_t>& bytes, size_t offset) {
     store.close();
@@ -69,7 +79,8 @@ PresetLibrary::PresetLibrary(const std::string& pluginPath)
         at = std::search(at, library_.end(), marker, marker + markerLength);
         if (at == library_.end()) throw std::runtime_error("'" + pluginPath + "' carries no presets");
         storeOffset_ = size_t(at - library_.begin());
-        if (opensAsStore(store, library_, storeOffset_)) return;
+        // A library may carry other stores (the high-resolution artwork) before the one with the presets.
+        if (opensAsStore(store, library_, storeOffset_) && holdsPresets(store)) return;
     }
 }
 
@@ -79,7 +90,7 @@ std::vector<std::string> PresetLibrary::names() const {
     std::vector<std::string> result;
     for (int32_t i = 0; i < store.count(); ++i) {
         std::string name = store.entryAt(i)->name;
-        if (name.rfind(kPresetFolder, 0) != 0 || !name.ends_with(kPresetExtension)) continue;
+        if (!isPresetEntry(name)) continue;
         result.push_back(name.substr(std::strlen(kPresetFolder), name.size() - std::strlen(kPresetFolder) -
                                                                      std::strlen(kPresetExtension)));
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 using DSP::CLFOController;
@@ -38,7 +39,7 @@ TEST(LfoController, FreeRunningBlockValueIsTheAverageOfTheBlock) {
     lfo.setRate(441.0f, 0.5f); // sync off: Hz, 100 samples per cycle
     const float value = lfo.advance(25, 120.0, true, 0.0);
     double sum = 0.0;
-    for (int k = 0; k < 25; ++k) sum += std::sin(2.0 * M_PI * k / 100.0);
+    for (int k = 0; k < 25; ++k) sum += std::sin(2.0 * std::numbers::pi * k / 100.0);
     EXPECT_NEAR(value, sum / 25.0, 1e-6);
     EXPECT_FLOAT_EQ(lfo.blockValue(), value);
     EXPECT_FALSE(lfo.isSyncActive());
