@@ -6,8 +6,6 @@
 #include "presets/CPresetInterface.h"
 #include "support/SystemFacts.h"
 
-#include <climits>
-#include <unistd.h>
 
 namespace Support {
 namespace {
@@ -15,12 +13,6 @@ namespace {
 constexpr const char* kVersionText = "1.2.8";
 // Host texts are at most 64 bytes in the plug-in interface; the rest is headroom for careless hosts.
 constexpr int kHostTextBytes = 256;
-
-std::string executablePath() {
-    char path[PATH_MAX] = {};
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
-}
 
 /** The host's answer, or empty when it gave none. */
 template <typename Ask> std::string hostText(Ask ask) {

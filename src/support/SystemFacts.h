@@ -24,4 +24,7 @@ ProcessorFacts processorFromCpuInfo(std::string_view cpuInfo, const std::string&
 /** Whether the machine name of uname is a 64-bit architecture. */
 bool isMachine64Bit(const std::string& machine);
 
+/** The path of the running program (the host), empty when the system does not tell. */
+std::string executablePath();
+
 } // namespace Support

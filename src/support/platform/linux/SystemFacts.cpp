@@ -3,6 +3,7 @@
 #include "core/FileSystem.h"
 
 #include <array>
+#include <climits>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/sysinfo.h>
@@ -134,6 +135,12 @@ SystemFacts gatherSystemFacts() {
     if (account && account->pw_name) facts.user = account->pw_name;
     facts.admin = isAdministrator(uid, account);
     return facts;
+}
+
+std::string executablePath() {
+    char path[PATH_MAX] = {};
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
 }
 
 } // namespace Support
