@@ -1,5 +1,8 @@
 #include "core/Threads.h"
 
+#include "core/platform/ThreadPriority.h"
+
+#include <algorithm>
 
 namespace Core::Threads {
 
@@ -43,9 +46,13 @@ bool ThreadEvent::waitFor(std::chrono::milliseconds timeout) {
     return true;
 }
 
+int niceIncrementFor(int priority) {
+    return priority < 0 ? std::min(19, -priority * 5) : 0;
+}
+
 std::thread startThread(std::function<void()> routine, int priority) {
     return std::thread([routine = std::move(routine), priority] {
-        if (priority < kPriorityNormal) lowerThisThreadPriority(priority);
+        if (priority < kPriorityNormal) lowerCurrentThreadPriority(priority);
         routine();
     });
 }

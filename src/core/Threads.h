@@ -40,9 +40,6 @@ enum ThreadPriority : int { kPriorityNormal = 0, kPriorityBelowNormal = -1, kPri
 /** The nice increment a priority maps to: 5 per step below normal, at most 19; none for others. */
 int niceIncrementFor(int priority);
 
-/** Lowers the calling thread's scheduling priority (platform code: the nice value on Linux). */
-void lowerThisThreadPriority(int priority);
-
 /** Starts `routine` on a new thread; a priority below normal is applied to that thread only. */
 std::thread startThread(std::function<void()> routine, int priority);
 

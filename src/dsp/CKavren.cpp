@@ -97,6 +97,7 @@ void CKavren::setBlockSize(int32_t frames) {
 
 void CKavren::resizeBuffers(int32_t frames) {
     const int32_t n = std::max(frames, 1);
+    input_.allocate(n);
     dry_.allocate(n);
     work_.allocate(n);
     parallel_.allocate(n);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -11,15 +12,15 @@ namespace Tessu::vec {
 
 constexpr size_t kAlignment = 32;
 
-// Aligned operator new, which every C++17 library has (std::aligned_alloc is missing from some).
 inline float* allocate(size_t n) {
     size_t bytes = ((std::max<size_t>(n, 1) * sizeof(float) + kAlignment - 1) / kAlignment) * kAlignment;
-    void* p = ::operator new(bytes, std::align_val_t{kAlignment});
+    // The aligned operator new exists on every system (the Windows C runtime has no aligned_alloc).
+    void* p = ::operator new(bytes, std::align_val_t(kAlignment));
     std::memset(p, 0, bytes);
     return static_cast<float*>(p);
 }
 inline void release(float* p) {
-    if (p) ::operator delete(p, std::align_val_t{kAlignment});
+    ::operator delete(p, std::align_val_t(kAlignment));
 }
 inline void zero(float* dst, size_t n) {
     std::memset(dst, 0, n * sizeof(float));

@@ -6,7 +6,6 @@
 #include "presets/CPresetInterface.h"
 #include "support/SystemFacts.h"
 
-
 namespace Support {
 namespace {
 
@@ -30,7 +29,7 @@ SettingsFacts gatherSettingsFacts(Tessu::TessuOS& effect) {
 
 HostFacts gatherHostFacts(Tessu::TessuOS& effect) {
     HostFacts facts;
-    facts.executable = executablePath();
+    facts.executable = hostExecutablePath();
     if (Tessu::TessuCallback* host = effect.getCallback()) {
         facts.name = hostText([host](char* text) { return host->getHostProductString(text); });
         facts.vendor = hostText([host](char* text) { return host->getHostVendorString(text); });

@@ -10,6 +10,9 @@ namespace Support {
 /** The computer as it is now: time, operating system, processor, memory and the user. */
 SystemFacts gatherSystemFacts();
 
+/** The file of the program the effect runs in (the host's executable); empty when the system does not say. */
+std::string hostExecutablePath();
+
 /** The PRETTY_NAME of an os-release text (quotes removed), else its NAME, else "Linux". */
 std::string osNameFromOsRelease(std::string_view osRelease);
 
@@ -23,8 +26,5 @@ ProcessorFacts processorFromCpuInfo(std::string_view cpuInfo, const std::string&
 
 /** Whether the machine name of uname is a 64-bit architecture. */
 bool isMachine64Bit(const std::string& machine);
-
-/** The path of the running program (the host), empty when the system does not tell. */
-std::string executablePath();
 
 } // namespace Support

@@ -1,3 +1,5 @@
+#include "core/platform/ThreadPriority.h"
+
 #include "core/Threads.h"
 
 #include <algorithm>
@@ -7,11 +9,7 @@
 
 namespace Core::Threads {
 
-int niceIncrementFor(int priority) {
-    return priority < 0 ? std::min(19, -priority * 5) : 0;
-}
-
-void lowerThisThreadPriority(int priority) {
+void lowerCurrentThreadPriority(int priority) {
     const int increment = niceIncrementFor(priority);
     if (increment <= 0) return;
     // On Linux the nice value is per thread when addressed by thread id.

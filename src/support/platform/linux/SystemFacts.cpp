@@ -99,6 +99,12 @@ ProcessorFacts processorFromCpuInfo(std::string_view cpuInfo, const std::string&
     return facts;
 }
 
+std::string hostExecutablePath() {
+    char path[PATH_MAX] = {};
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
+}
+
 bool isMachine64Bit(const std::string& machine) {
     return machine.find("64") != std::string::npos || machine == "s390x";
 }
@@ -135,12 +141,6 @@ SystemFacts gatherSystemFacts() {
     if (account && account->pw_name) facts.user = account->pw_name;
     facts.admin = isAdministrator(uid, account);
     return facts;
-}
-
-std::string executablePath() {
-    char path[PATH_MAX] = {};
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
 }
 
 } // namespace Support
