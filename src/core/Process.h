@@ -1,7 +1,7 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace Core {
@@ -11,7 +11,7 @@ namespace Core {
  * no descriptors but a /dev/null standard input and the standard output and error. Answers the child's
  * process id, or -1 when it could not be started. The caller must wait for it.
  */
-pid_t spawnProcess(const std::vector<std::string>& arguments);
+std::int64_t spawnProcess(const std::vector<std::string>& arguments);
 
 /**
  * Starts a program and forgets it: the child is reaped by later calls, so finished children do not

@@ -21,4 +21,14 @@ std::string specialFolderPath(int kind, const char* subfolder = nullptr);
 /** The user's home folder ($HOME, else the password database); empty when neither knows it. */
 std::string homeFolder();
 
+/**
+ * Takes `root` as the home folder, with the XDG variables ignored, for every folder derived from it: the
+ * special folders above and the settings file. One call moves them all for a test; "" restores the
+ * system's folders. Call it while no other thread looks up a folder.
+ */
+void redirectHomeFolder(const std::string& root);
+
+/** The environment variable `name`, "" when unset or, for an XDG variable, while the home is redirected. */
+std::string folderVariable(const char* name);
+
 } // namespace Core

@@ -1,9 +1,7 @@
 #include "editor/EditorScale.h"
 
 #include "core/Settings.h"
-
-#include <X11/Xlib.h>
-#include <X11/Xresource.h>
+#include "gui/ScreenScale.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -36,20 +34,7 @@ double choose(const std::string& setting, double hostScale, double serverDpi) {
 }
 
 double serverDpi() {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return 0;
-    double dpi = 0;
-    if (const char* resources = XResourceManagerString(display)) {
-        XrmInitialize();
-        XrmDatabase database = XrmGetStringDatabase(resources);
-        char* type = nullptr;
-        XrmValue value{};
-        if (database && XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
-            dpi = std::atof(value.addr);
-        if (database) XrmDestroyDatabase(database);
-    }
-    XCloseDisplay(display);
-    return dpi;
+    return Mirda::screenDpi();
 }
 
 std::string readSetting() {

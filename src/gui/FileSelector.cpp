@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 namespace Mirda {
 namespace {
@@ -16,23 +15,6 @@ constexpr uint32_t kPollIntervalMs = 50;
 std::string baseName(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string findInPath(const char* name) {
-    const char* path = std::getenv("PATH");
-    if (!path) return {};
-    const std::string list(path);
-    for (size_t start = 0; start <= list.size();) {
-        size_t end = list.find(':', start);
-        if (end == std::string::npos) end = list.size();
-        const std::string dir = list.substr(start, end - start);
-        if (!dir.empty()) {
-            const std::string candidate = dir + "/" + name;
-            if (access(candidate.c_str(), X_OK) == 0) return candidate;
-        }
-        start = end + 1;
-    }
-    return {};
 }
 
 std::vector<std::string> splitLines(const std::string& text) {
@@ -64,7 +46,7 @@ std::string CFileSelector::findDialogProgram() {
     const bool kde = desktop && std::strstr(desktop, "KDE");
     const char* order[2] = {kde ? "kdialog" : "zenity", kde ? "zenity" : "kdialog"};
     for (const char* name : order)
-        if (std::string path = findInPath(name); !path.empty()) return path;
+        if (std::string path = findProgramInPath(name); !path.empty()) return path;
     return {};
 }
 

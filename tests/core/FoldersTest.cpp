@@ -1,5 +1,6 @@
 #include "core/DirectoryIterator.h"
 #include "core/FileSystem.h"
+#include "core/Settings.h"
 #include "core/SpecialFolders.h"
 #include "utilities/TempFolder.h"
 
@@ -45,6 +46,20 @@ TEST_F(SpecialFolders, DisabledUserDirFallsBackAndXdgVariablesCount) {
     ScopedEnvironment dataVariable{"XDG_DATA_HOME", "/var/data"};
     KavrenTest::writeTextFile(config / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/\"\n");
     EXPECT_EQ(Core::specialFolderPath(Core::kFolderSharedDocuments), home / "Documents/");
+    EXPECT_EQ(Core::specialFolderPath(Core::kFolderUserData), "/var/data/");
+}
+
+// One call moves every folder, whatever HOME and the XDG variables say.
+TEST_F(SpecialFolders, RedirectedHomeOverridesTheEnvironment) {
+    TempFolder root;
+    ScopedEnvironment dataVariable{"XDG_DATA_HOME", "/var/data"};
+    ScopedEnvironment configVariable{"XDG_CONFIG_HOME", "/var/config"};
+    Core::redirectHomeFolder(root.path());
+    EXPECT_EQ(Core::specialFolderPath(Core::kFolderUserData), root / ".local/share/");
+    EXPECT_EQ(Core::specialFolderPath(Core::kFolderSharedDocuments), root / "Documents/");
+    EXPECT_EQ(Core::userSettingsPath(Core::settingsKey("QUILLMARK", "kavrenXL")),
+              root / ".config/Quillmark/kavrenxl/settings.ini");
+    Core::redirectHomeFolder("");
     EXPECT_EQ(Core::specialFolderPath(Core::kFolderUserData), "/var/data/");
 }
 

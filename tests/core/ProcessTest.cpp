@@ -7,7 +7,7 @@
 
 namespace {
 int exitStatusOf(const std::vector<std::string>& arguments) {
-    const pid_t child = Core::spawnProcess(arguments);
+    const pid_t child = static_cast<pid_t>(Core::spawnProcess(arguments));
     if (child < 0) return -1;
     int status = 0;
     if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -2;

@@ -27,7 +27,7 @@ void reapFinishedChildren() {
 
 } // namespace
 
-pid_t spawnProcess(const std::vector<std::string>& arguments) {
+std::int64_t spawnProcess(const std::vector<std::string>& arguments) {
     if (arguments.empty() || arguments[0].empty()) return -1;
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -59,7 +59,7 @@ pid_t spawnProcess(const std::vector<std::string>& arguments) {
 
 bool launchProcess(const std::vector<std::string>& arguments) {
     reapFinishedChildren();
-    const pid_t child = spawnProcess(arguments);
+    const pid_t child = static_cast<pid_t>(spawnProcess(arguments));
     if (child < 0) return false;
     std::lock_guard lock(launchedLock);
     launchedChildren.push_back(child);

@@ -51,14 +51,9 @@ std::string relativeSettingsPath(const KeyParts& parts) {
     return company + "/" + lowerCased(parts.product) + "/settings.ini";
 }
 
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::string(value) : std::string();
-}
-
 std::vector<std::string> systemConfigFolders() {
     std::vector<std::string> folders;
-    const std::string configured = environment("XDG_CONFIG_DIRS");
+    const std::string configured = folderVariable("XDG_CONFIG_DIRS");
     size_t start = 0;
     while (start < configured.size()) {
         size_t end = configured.find(':', start);
@@ -90,7 +85,7 @@ std::string settingsKey(const char* company, const char* product) {
 std::string userSettingsPath(const std::string& key) {
     const auto parts = splitKey(key);
     if (!parts) return {};
-    std::string base = environment("XDG_CONFIG_HOME");
+    std::string base = folderVariable("XDG_CONFIG_HOME");
     if (base.empty() || base[0] != '/') {
         const std::string home = homeFolder();
         if (home.empty()) return {};

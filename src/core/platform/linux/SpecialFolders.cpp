@@ -5,6 +5,7 @@
 #include "core/Paths.h"
 
 #include <cstdlib>
+#include <string_view>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,9 +13,9 @@
 namespace Core {
 namespace {
 
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::string(value) : std::string();
+std::string& redirectedHome() {
+    static std::string root;
+    return root;
 }
 
 bool isFolder(const std::string& path) {
@@ -23,7 +24,7 @@ bool isFolder(const std::string& path) {
 }
 
 std::string configHome(const std::string& home) {
-    const std::string configured = environment("XDG_CONFIG_HOME");
+    const std::string configured = folderVariable("XDG_CONFIG_HOME");
     return !configured.empty() && configured[0] == '/' ? configured : home + "/.config";
 }
 
@@ -61,7 +62,7 @@ std::string userDir(const std::string& home, const std::string& variable) {
 }
 
 std::string dataHome(const std::string& home) {
-    const std::string configured = environment("XDG_DATA_HOME");
+    const std::string configured = folderVariable("XDG_DATA_HOME");
     return !configured.empty() && configured[0] == '/' ? configured : home + "/.local/share";
 }
 
@@ -86,8 +87,19 @@ std::string folderOfKind(int kind, const std::string& home) {
 
 } // namespace
 
+void redirectHomeFolder(const std::string& root) {
+    redirectedHome() = root;
+}
+
+std::string folderVariable(const char* name) {
+    if (!redirectedHome().empty() && std::string_view(name).starts_with("XDG_")) return {};
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
 std::string homeFolder() {
-    const std::string home = environment("HOME");
+    if (!redirectedHome().empty()) return redirectedHome();
+    const std::string home = folderVariable("HOME");
     if (!home.empty()) return home;
     if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) return entry->pw_dir;
     return {};

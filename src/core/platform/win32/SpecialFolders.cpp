@@ -5,6 +5,7 @@
 #include "core/platform/win32/WideText.h"
 
 #include <cstdlib>
+#include <string_view>
 
 // windows.h first: the shell's headers need its declarations; initguid.h makes the folder ids defined here.
 #include <windows.h>
@@ -17,7 +18,14 @@
 namespace Core {
 namespace {
 
+std::string& redirectedHome() {
+    static std::string root;
+    return root;
+}
+
 std::string environment(const wchar_t* name) {
+    // A redirected home takes the place of every folder the environment names.
+    if (!redirectedHome().empty()) return {};
     const wchar_t* value = _wgetenv(name);
     return value ? narrowed(value) : std::string();
 }
@@ -67,7 +75,18 @@ std::string folderOfKind(int kind) {
 
 } // namespace
 
+void redirectHomeFolder(const std::string& root) {
+    redirectedHome() = root;
+}
+
+std::string folderVariable(const char* name) {
+    if (!redirectedHome().empty() && std::string_view(name).starts_with("XDG_")) return {};
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
 std::string homeFolder() {
+    if (!redirectedHome().empty()) return redirectedHome();
     const std::string profile = environment(L"USERPROFILE");
     if (!profile.empty()) return profile;
     const std::string drive = environment(L"HOMEDRIVE"), path = environment(L"HOMEPATH");
@@ -75,7 +94,7 @@ std::string homeFolder() {
 }
 
 std::string specialFolderPath(int kind, const char* subfolder) {
-    std::string path = folderOfKind(kind);
+    std::string path = redirectedHome().empty() ? folderOfKind(kind) : std::string();
     if (path.empty()) {
         const std::string home = homeFolder();
         if (home.empty()) return {};

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -109,6 +110,23 @@ void CChildOutput::stop() {
         waitpid(m_pid, nullptr, 0);
     }
     m_pid = -1;
+}
+
+std::string findProgramInPath(const char* name) {
+    const char* path = std::getenv("PATH");
+    if (!path) return {};
+    const std::string list(path);
+    for (size_t start = 0; start <= list.size();) {
+        size_t end = list.find(':', start);
+        if (end == std::string::npos) end = list.size();
+        const std::string dir = list.substr(start, end - start);
+        if (!dir.empty()) {
+            const std::string candidate = dir + "/" + name;
+            if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        }
+        start = end + 1;
+    }
+    return {};
 }
 
 } // namespace Mirda

@@ -8,6 +8,9 @@
 
 namespace Mirda {
 
+// The program `name` in one of the PATH folders, executable by us; empty when there is none.
+std::string findProgramInPath(const char* name);
+
 class CChildOutput {
 public:
     CChildOutput() = default;
