@@ -60,6 +60,7 @@ int32_t CKnob::onMouseDown(CPoint& where, int32_t buttons) {
     beginEdit();
     m_gesture.begin(where, buttons, m_value, m_min, m_max);
     onMouseMoved(where, buttons);
+    updateReadout(); // a press shows the value before any move
     return kMouseHandled;
 }
 
