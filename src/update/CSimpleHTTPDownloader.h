@@ -2,6 +2,8 @@
 // sizes bounded, cancellable from another thread.
 #pragma once
 
+#include "update/platform/Sockets.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -65,10 +67,10 @@ public:
     static std::uint64_t networkAttempts();
 
 private:
-    int connectTo(const std::string& host, int port, int& socket);
-    int waitFor(int socket, short events, std::chrono::milliseconds timeout);
-    int sendAll(int socket, const std::string& request);
-    int receive(int socket, IHttpBodySink& sink, std::uint64_t maxBytes);
+    int connectTo(const std::string& host, int port, Sockets::Socket& socket);
+    int waitFor(Sockets::Socket socket, bool forWriting, std::chrono::milliseconds timeout);
+    int sendAll(Sockets::Socket socket, const std::string& request);
+    int receive(Sockets::Socket socket, IHttpBodySink& sink, std::uint64_t maxBytes);
     bool cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
 
     const std::atomic<bool>* cancel_;

@@ -360,8 +360,4 @@ void releaseProduct() {
     service().releaseProduct();
 }
 
-void stopServiceThreads() {
-    service().stopThreads();
-}
-
 } // namespace Pellu

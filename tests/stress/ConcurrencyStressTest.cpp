@@ -3,7 +3,7 @@
 // bursts, chunk loads and saves, bypass by opcode and by parameter, suspend and resume) and a thread
 // that toggles bypass, for KAVREN_STRESS_SECONDS per scenario (default 0.5). Every output block must be
 // finite, and afterwards each instance must still process and give back the chunk it was given.
-#include "vst2/PluginPath.h"
+#include "utilities/PluginPath.h"
 
 #include <gtest/gtest.h>
 
