@@ -87,6 +87,9 @@ public:
     float lfoValue() const { return shownLfo_; }
     float modulatedCutoff(DSP::CFilterStage::Side side) const { return modulatedCutoff_[side]; }
     float ringModFrequency() const { return shownRingFrequency_; }
+    // The frequency modulator's rate and mix as the links have placed them.
+    float freqModRate() const { return frequencyModControl_.effectiveRate(); }
+    float freqModMix() const { return frequencyModControl_.effectiveMix(); }
     // The displays' feeds (spectrum signal, envelope histories) are only filled while an editor asks for
     // them; nothing else is analysed on the audio thread.
     void setAnalysisRequested(bool on) { analysisRequested_ = on; }

@@ -38,6 +38,17 @@ void CModuleDial::listenTo(Tessu::ParameterProperty* property) {
     CControl::bindParameter(property);
 }
 
+const char* CModuleDial::label() const {
+    return m_label ? m_label : m_parameter ? m_parameter->getName() : "";
+}
+
+std::string CModuleDial::getReadoutText() const {
+    if (!m_parameter) return {};
+    char value[256] = {};
+    m_parameter->formatValue(m_parameter->getValue(), value, Tessu::kFormatWithUnit);
+    return std::string(label()) + ": " + value;
+}
+
 void CModuleDial::draw(CDrawContext* context) {
     const double s = m_scale;
     const CRect r = m_size;
@@ -45,8 +56,7 @@ void CModuleDial::draw(CDrawContext* context) {
     if (m_parameter) m_parameter->formatValue(m_parameter->getValue(), value, Tessu::kFormatWithUnit);
     context->setFont(CFontDesc::getDefaultFont(), 8 * s, kNormalFace);
     context->setFontColor(kDialName);
-    const char* name = m_parameter ? m_parameter->getName() : "";
-    context->drawString(name, CRect(r.left, r.top, r.right, r.bottom - 2 * s), kLeftText);
+    context->drawString(label(), CRect(r.left, r.top, r.right, r.bottom - 2 * s), kLeftText);
     context->setFont(CFontDesc::getDefaultFont(), 8 * s, kBoldFace);
     context->setFontColor(kDialValue);
     context->drawString(value, CRect(r.left, r.top, r.right, r.bottom - 2 * s), kRightText);

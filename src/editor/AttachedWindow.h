@@ -9,6 +9,7 @@
 #include "params/ParameterProperty.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace Mirda {
@@ -24,6 +25,10 @@ public:
     void bindParameter(Tessu::ParameterProperty* parameter) override;
     // Bound to a window's own property, which only the GUI thread changes: listening is safe.
     void listenTo(Tessu::ParameterProperty* property);
+    // The name shown and read out in place of the parameter's (which may not say which stage it
+    // belongs to); not owned.
+    void setLabel(const char* label) { m_label = label; }
+    std::string getReadoutText() const override;
 
     const char* getClassName() const override { return "CModuleDial"; }
 
@@ -31,8 +36,11 @@ protected:
     ~CModuleDial() override;
 
 private:
+    const char* label() const;
+
     double m_scale;
     bool m_listening = false;
+    const char* m_label = nullptr;
 };
 
 class Mirda_AttachedWindow : public CViewContainer, public Tessu::ParameterChangeListener {

@@ -4,6 +4,7 @@
 
 #include "editor/CMirdanelEditor.h"
 #include "editor/KavrenLayout.h"
+#include "editor/ValueEntry.h"
 #include "params/ParameterProperty.h"
 
 #include <memory>
@@ -51,12 +52,16 @@ private:
     void addSlopeSelector(Mirda::CFrame* frame, const char* key, const KavrenLayout::Box& box);
     void addSwitch(Mirda::CFrame* frame, const char* key, const KavrenLayout::Box& box, int bitmapId);
     void addReadout(Mirda::CFrame* frame);
+    void addRoutingPicture(Mirda::CFrame* frame);
+    // Opens the field to type `parameter`'s value over `over` (frame coordinates).
+    void typeValue(const Mirda::CRect& over, Tessu::ParameterProperty* parameter);
     void addUpdateNotice(Mirda::CFrame* frame);
     void addPresetBrowser(Mirda::CFrame* frame);
 
     Tessu::ParameterProperty readout_;
     Tessu::ParameterProperty infoPage_;
     char readoutText_[128] = {};
+    CValueEntry valueEntry_{getEffect()};
     CMultiDisplay* display_ = nullptr;
     std::unique_ptr<CEditorPresets> presets_;
     // Shows the support confirmation inside the editor; lives as long as the frame.

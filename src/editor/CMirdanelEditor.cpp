@@ -10,6 +10,7 @@
 #include "gui/platform/x11/X11Frame.h"
 #include "params/ParameterProperty.h"
 
+#include <algorithm>
 #include <cmath>
 
 using Mirda::CFrame;
@@ -48,9 +49,14 @@ void CMirdanelEditor::chooseScale() {
 
 void CMirdanelEditor::requestScale(const std::string& setting) {
     EditorScale::writeSetting(setting);
+    if (isOpen() && !hostCanResize()) return;
     scaleFixed_ = false;
     scaleKnown_ = false;
     rescale_ = isOpen();
+}
+
+bool CMirdanelEditor::hostCanResize() const {
+    return effect_ && effect_->getCallback() && effect_->getCallback()->canResizeWindow();
 }
 
 void CMirdanelEditor::applyRequestedScale() {
@@ -82,6 +88,10 @@ CFrame* CMirdanelEditor::buildFrame() {
 }
 
 void CMirdanelEditor::releaseFrame() {
+    const std::vector<Tessu::ParameterProperty*> open = std::move(openGestures_);
+    openGestures_.clear();
+    if (effect_)
+        for (Tessu::ParameterProperty* parameter : open) effect_->endEdit(parameter);
     frameClosing();
     polled_.clear();
     frame_->close();
@@ -194,11 +204,16 @@ bool CMirdanelEditor::clickOffscreen(int32_t x, int32_t y) {
 }
 
 void CMirdanelEditor::beginEdit(Mirda::CControl* control) {
-    if (effect_ && control && control->getParameter()) effect_->beginEdit(control->getParameter());
+    if (!effect_ || !control || !control->getParameter()) return;
+    openGestures_.push_back(control->getParameter());
+    effect_->beginEdit(control->getParameter());
 }
 
 void CMirdanelEditor::endEdit(Mirda::CControl* control) {
-    if (effect_ && control && control->getParameter()) effect_->endEdit(control->getParameter());
+    if (!effect_ || !control || !control->getParameter()) return;
+    const auto open = std::find(openGestures_.begin(), openGestures_.end(), control->getParameter());
+    if (open != openGestures_.end()) openGestures_.erase(open);
+    effect_->endEdit(control->getParameter());
 }
 
 void CMirdanelEditor::pollParameter(Mirda::CControl* control, Tessu::ParameterProperty* parameter) {

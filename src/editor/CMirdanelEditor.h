@@ -56,8 +56,12 @@ public:
     // Chooses the scale (user setting, host, X server) unless one was fixed or it is already known.
     void chooseScale();
     // The user's choice: stores it as the EditorScale setting ("auto" or a percentage) and, when the
-    // editor is open, rebuilds it at that scale at the next idle pass and asks the host for the new size.
+    // editor is open in a host that resizes its window, rebuilds it at that scale at the next idle pass
+    // and asks the host for the new size. Other hosts keep the size the editor opened with; the next
+    // opening takes the new one.
     void requestScale(const std::string& setting);
+    // Whether the host resizes the editor's window when asked.
+    bool hostCanResize() const;
     Mirda::CFrame* getFrame() const { return frame_; }
     uint64_t getOpenTime() const { return openTime_; }
     Tessu::TessuOS* getEffect() const { return effect_; }
@@ -105,5 +109,8 @@ private:
     bool keepOffscreen_ = false;
     uint64_t openTime_ = 0;
     std::vector<Polled> polled_;
+    // Parameters under a gesture the host was told about (begin without end yet); the frame's end
+    // ends them, so no host is left with an open gesture.
+    std::vector<Tessu::ParameterProperty*> openGestures_;
     std::recursive_mutex lock_;
 };

@@ -67,6 +67,10 @@ inline constexpr int kLedPitch = 20;
 inline constexpr std::array<const char*, 4> kSlopeNames{"12", "24", "48", "96"};
 
 inline constexpr Box kLinkSwitch{224, 300, 80, 24};
+// The live picture of the routing under the "ROUTING" caption, standing on the panel's hairline.
+inline constexpr Box kRoutingPicture{226, 244, 76, 38};
+// The slope numbers beside the LEDs (also where a click picks that slope).
+inline constexpr int kSlopeLabelWidth = 24;
 inline constexpr Box kModeSwitch{262, 370, 40, 18};
 inline constexpr Box kDisplay{19, 53, 496, 156};
 inline constexpr Box kReadout{47, 11, 154, 22};

@@ -9,10 +9,12 @@
 #include "gui/DrawContext.h"
 #include "gui/FileSelector.h"
 #include "gui/Font.h"
+#include "params/KavrenParameters.h"
 #include "presets/CPresetInterface.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace Mirda {
 
@@ -350,21 +352,82 @@ public:
     }
 };
 
-// Windows that hold only dials: one column from the top of the body, 14 pixels apart.
+// Windows that hold only dials: one column from the top of the body, 14 pixels apart, 5 more after the
+// dial `gapAfter`. `labels` name dials whose own names would not say which stage they belong to.
 class CDialWindow : public CModuleWindow {
 public:
+    struct Label {
+        const char* key;
+        const char* text;
+    };
+
     CDialWindow(const ModuleWindowPlace& place, Tessu::ParameterProperty* selector,
-                const ModuleWindowContext& context, std::initializer_list<const char*> keys, int gapAfter)
+                const ModuleWindowContext& context, std::initializer_list<const char*> keys, int gapAfter,
+                std::initializer_list<Label> labels = {})
         : CModuleWindow(place, selector, context) {
-        const double width = place.window.width() - 10;
-        double y = 4;
         int index = 0;
         for (const char* key : keys) {
-            addDial(key, 5, y, width);
-            y += ++index == gapAfter ? 19 : 14;
+            CModuleDial* dial = addDial(key, 5, m_nextY, dialWidth());
+            for (const Label& label : labels)
+                if (dial && !std::strcmp(label.key, key)) dial->setLabel(label.text);
+            m_nextY += ++index == gapAfter ? 19 : 14;
         }
         for (CView* child : getChildren()) child->setVisible(isOpen());
     }
+
+protected:
+    double dialWidth() const { return m_place.window.width() - 10; }
+
+    double m_nextY = 4;
+};
+
+// The ring and frequency modulators, whose settings a link can pull toward the low-pass cut-off: below
+// their dials, a group of root dials shows what the module runs at now. Each root is a property of the
+// window with the name, unit and range of the setting it shows; it only displays (no drag).
+class CLinkedModWindow : public CDialWindow {
+public:
+    struct Root {
+        const char* copiedKey;
+        const char* name;
+        float (*current)(const CKavren&);
+    };
+
+    CLinkedModWindow(const ModuleWindowPlace& place, Tessu::ParameterProperty* selector,
+                     const ModuleWindowContext& context, std::initializer_list<const char*> keys,
+                     int gapAfter, std::initializer_list<Root> roots)
+        : CDialWindow(place, selector, context, keys, gapAfter), m_roots(roots) {
+        double y = m_nextY - 14;
+        for (size_t i = 0; i < m_roots.size(); ++i) {
+            Tessu::ParameterProperty* copied =
+                context.effect ? context.effect->findParameterByKey(m_roots[i].copiedKey) : nullptr;
+            if (!copied) continue;
+            Tessu::ParameterDescriptor descriptor = kavrenParameterDescriptors()[size_t(copied->getId())];
+            descriptor.key = descriptor.name = descriptor.longName = m_roots[i].name;
+            descriptor.automatable = false;
+            m_properties[i].initFromDescriptor(descriptor);
+            auto* dial = new CModuleDial(local(5, y += 14, dialWidth(), 12), scale());
+            dial->listenTo(&m_properties[i]);
+            dial->setMouseEnabled(false);
+            dial->setVisible(isOpen());
+            addView(dial);
+        }
+    }
+
+    void update() override {
+        if (!isOpen() || !m_context.effect) return;
+        for (size_t i = 0; i < m_roots.size(); ++i) {
+            const float now = m_roots[i].current(*m_context.effect);
+            if (now != m_properties[i].getValue()) m_properties[i].setValue(now);
+        }
+    }
+
+protected:
+    // The root dials listen to the properties, which go before the base releases the children.
+    ~CLinkedModWindow() override { removeAll(true); }
+
+private:
+    std::vector<Root> m_roots;
+    Tessu::ParameterProperty m_properties[2];
 };
 
 } // namespace
@@ -373,7 +436,7 @@ CModuleWindow::CModuleWindow(const ModuleWindowPlace& place, Tessu::ParameterPro
                              const ModuleWindowContext& context)
     : Mirda_AttachedWindow(scaled(place.window, context.scale), scaled(place.tab, context.scale), place.name,
                            selector, place.page, context.scale),
-      m_context(context) {}
+      m_context(context), m_place(place) {}
 
 CRect CModuleWindow::local(double x, double y, double width, double height) const {
     const double s = scale();
@@ -398,17 +461,20 @@ CModuleWindow* makeModuleWindow(const ModuleWindowPlace& place, Tessu::Parameter
     if (name == "LFO") return new CLFOWindow(place, selector, context);
     if (name == "System") return new CSyspageWindow(place, selector, context);
     if (name == "Ring Mod.")
-        return new CDialWindow(place, selector, context,
-                               {"RingModFreq", "RingModeStrength", "RinkModLinkFreqPerc."}, 2);
+        return new CLinkedModWindow(
+            place, selector, context, {"RingModFreq", "RingModeStrength", "RinkModLinkFreqPerc."}, 2,
+            {{"RingModFreq", "Root Freq.", [](const CKavren& effect) { return effect.ringModFrequency(); }}});
     if (name == "Freq Mod.")
-        return new CDialWindow(
+        return new CLinkedModWindow(
             place, selector, context,
-            {"FreqModFreq", "FreqModeStrength", "FreqModLinkFreqPerc.", "FreqModLinkMixPercent"}, 0);
+            {"FreqModFreq", "FreqModeStrength", "FreqModLinkFreqPerc.", "FreqModLinkMixPercent"}, 4,
+            {{"FreqModFreq", "Root Freq.", [](const CKavren& effect) { return effect.freqModRate(); }},
+             {"FreqModeStrength", "Root Mix", [](const CKavren& effect) { return effect.freqModMix(); }}});
     if (name == "Distortion")
         return new CDialWindow(place, selector, context,
                                {"DISTLEVEL", "DISTPREPOST", "RATEREDUCE_LEVEL", "RATE_LPLINK", "RATE_PREPOST",
                                 "RATE_LINK_AMOUNT"},
-                               0);
+                               2, {{"DISTPREPOST", "Drive Pre/Post"}, {"RATE_PREPOST", "Rate Pre/Post"}});
     return new CDialWindow(place, selector, context, {"LimitRelease", "LimiterBypass", "LimiterOutGain"}, 0);
 }
 

@@ -59,6 +59,7 @@ protected:
     CRect local(double x, double y, double width, double height) const;
 
     ModuleWindowContext m_context;
+    ModuleWindowPlace m_place;
 };
 
 // Builds the window of one table row.

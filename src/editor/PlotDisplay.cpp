@@ -35,7 +35,7 @@ bool sameHz(double a, double b) {
 CPlotDisplay::CPlotDisplay(const CRect& size, const CRect& screen, double scale, double sampleRate)
     : CView(size), m_scale(scale), m_screen(screen),
       m_plot(size.left, size.top, size.right + std::round(scale), size.bottom - std::round(10 * scale)),
-      m_model(int(std::round(m_plot.width() / scale))), m_analyser(90.0, sampleRate) {
+      m_model(int(std::round(m_plot.width() / scale)), sampleRate), m_analyser(90.0, sampleRate) {
     m_analyser.setPeaksShown(true);
     m_inputs.highPass.highPass = true;
     m_points.reserve(size_t(m_plot.width()) + 4);

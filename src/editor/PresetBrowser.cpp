@@ -7,6 +7,7 @@
 #include "gui/Frame.h"
 #include "gui/OptionMenu.h"
 #include "gui/TextEdit.h"
+#include "gui/TextFit.h"
 
 #include <cmath>
 #include <cstring>
@@ -118,7 +119,11 @@ void CPresetBrowser::draw(CDrawContext* context) {
         context->setFont(font);
         font->release();
         context->setFontColor(kNameColor);
-        context->drawString(m_shownName.c_str(), name, kCenterText);
+        // A long name ends in an ellipsis, clear of the arrows, rather than being cut through a glyph.
+        const std::string shown =
+            ellipsized(m_shownName, name.width() - 4 * m_scale,
+                       [&](const std::string& t) { return context->getStringWidth(t.c_str()); });
+        context->drawString(shown.c_str(), name, kCenterText);
         context->setClipRect(oldClip);
     }
     setDirty(false);

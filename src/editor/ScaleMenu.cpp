@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -23,7 +24,6 @@ constexpr std::array<Choice, 4> kChoices{{{"Editor size: Automatic", "auto"},
 
 CScaleMenu::CScaleMenu(const Mirda::CRect& size, CMirdanelEditor& editor)
     : Mirda_ContextMenu(size, nullptr, 0, nullptr, kCheckStyle), m_editor(editor) {
-    for (const Choice& choice : kChoices) addEntry(choice.title);
     setChoiceCallback([this](Mirda::COptionMenu*, int32_t index) {
         if (const char* setting = settingAt(index)) m_editor.requestScale(setting);
     });
@@ -35,17 +35,22 @@ const char* CScaleMenu::settingAt(int32_t index) {
                : nullptr;
 }
 
-void CScaleMenu::markCurrent() {
+void CScaleMenu::buildEntries() {
+    removeAllEntries();
     const std::string setting = EditorScale::readSetting();
     const int percent = std::atoi(setting.c_str());
-    for (int32_t i = 0; i < getNbEntries(); ++i) {
-        const std::string choice = kChoices[static_cast<size_t>(i)].setting;
-        getEntry(i)->setChecked(percent > 0 ? std::atoi(choice.c_str()) == percent : choice == "auto");
-    }
+    for (const Choice& choice : kChoices)
+        addEntry(choice.title)
+            ->setChecked(percent > 0 ? std::atoi(choice.setting) == percent
+                                     : !std::strcmp(choice.setting, "auto"));
+    if (m_editor.hostCanResize()) return;
+    // The window stays as the host made it: a new size waits for the next opening.
+    addSeparator();
+    addEntry(kFixedSizeNote)->setEnabled(false);
 }
 
 int32_t CScaleMenu::onMouseDown(Mirda::CPoint& where, int32_t buttons) {
     if (!(buttons & Mirda::kRButton)) return Mirda::kMouseNotHandled;
-    markCurrent();
+    buildEntries();
     return Mirda_ContextMenu::onMouseDown(where, buttons);
 }

@@ -10,6 +10,9 @@ public:
 
     void draw(Mirda::CDrawContext* context) override;
     int32_t onMouseDown(Mirda::CPoint& where, int32_t buttons) override;
+    int32_t onMouseMoved(Mirda::CPoint& where, int32_t buttons) override {
+        return hoverReadout(where, buttons);
+    }
     bool isOn() const { return m_value >= 0.5; }
 
     bool isTypeOf(const char* className) const override;

@@ -28,6 +28,8 @@ public:
     virtual int32_t getWrapperType() { return kWrapperNone; }
     // Asks the host to resize the editor's window; false when it declines.
     virtual bool sizeWindow(int32_t, int32_t) { return false; }
+    // Whether the host resizes the editor's window when asked (sizeWindow); false: it keeps its size.
+    virtual bool canResizeWindow() { return false; }
     virtual void refreshHost() {
         updateDisplay();
         ioChanged();

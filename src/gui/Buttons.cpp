@@ -177,18 +177,24 @@ int32_t Mirda_RadioGroup::getSelected() const {
 
 int32_t Mirda_RadioGroup::onMouseDown(CPoint& where, int32_t buttons) {
     if (!(buttons & kLButton)) return kMouseNotHandled;
-    for (size_t i = 0; i < m_choices.size(); ++i) {
-        CRect r = m_choices[i];
+    const std::vector<CRect>& areas = m_hitAreas.size() == m_choices.size() ? m_hitAreas : m_choices;
+    for (size_t i = 0; i < areas.size(); ++i) {
+        CRect r = areas[i];
         r.offset(m_size.left, m_size.top);
         if (!r.pointInside(where)) continue;
         m_value = m_choices.size() > 1 ? static_cast<double>(i) / (m_choices.size() - 1) : 0.0;
         beginEdit();
         m_editing = true;
         commitValue();
+        updateReadout();
         setDirty(true);
         return kMouseHandled;
     }
     return kMouseNotHandled;
+}
+
+int32_t Mirda_RadioGroup::onMouseMoved(CPoint& where, int32_t buttons) {
+    return hoverReadout(where, buttons);
 }
 
 int32_t Mirda_RadioGroup::onMouseUp(CPoint&, int32_t) {

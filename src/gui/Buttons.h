@@ -72,7 +72,11 @@ public:
     void draw(CDrawContext* context) override;
     int32_t onMouseDown(CPoint& where, int32_t buttons) override;
     int32_t onMouseUp(CPoint& where, int32_t buttons) override;
+    int32_t onMouseMoved(CPoint& where, int32_t buttons) override;
     int32_t getSelected() const;
+    // Where a click picks each choice (relative to the top-left, one per choice): an LED with its
+    // label. Without them, the choices' own rects.
+    void setHitAreas(std::vector<CRect> areas) { m_hitAreas = std::move(areas); }
     int32_t getLevel(int32_t index) const { return m_levels.at(static_cast<size_t>(index)); }
 
     bool isTypeOf(const char* className) const override;
@@ -85,6 +89,7 @@ protected:
     bool stepLevels(double elapsedMs);
 
     std::vector<CRect> m_choices;
+    std::vector<CRect> m_hitAreas;
     std::vector<int32_t> m_levels;
     CBitmap* m_offBitmap = nullptr;
     CBitmap* m_onBitmap = nullptr;

@@ -163,11 +163,7 @@ int32_t CControl::gestureMoved(CKnobGesture& gesture, bool inProgress, CPoint& w
         if (gesture.move(where, buttons, m_min, m_max, v)) setValueFromGesture(v, steps);
         return kMouseHandled;
     }
-    if (hitTest(where, buttons)) {
-        updateReadout();
-        return kMouseHandled;
-    }
-    return kMouseNotHandled;
+    return hoverReadout(where, buttons);
 }
 
 int32_t CControl::gestureUp(bool& inProgress, CPoint& where, int32_t buttons) {
@@ -220,7 +216,13 @@ std::string CControl::getReadoutText() const {
 }
 
 void CControl::updateReadout() {
-    if (m_frame && m_parameter) m_frame->setReadoutText(getReadoutText().c_str());
+    if (m_frame && m_parameter) m_frame->showReadout(this);
+}
+
+int32_t CControl::hoverReadout(const CPoint& where, int32_t buttons) {
+    if (!hitTest(where, buttons)) return kMouseNotHandled;
+    updateReadout();
+    return kMouseHandled;
 }
 
 bool CControl::isTypeOf(const char* className) const {

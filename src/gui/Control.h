@@ -82,6 +82,8 @@ protected:
     void commitValue();
     void notifyValueChanged();
     void updateReadout();
+    // A pointer move without a gesture: a control under the pointer shows its read-out (handled).
+    int32_t hoverReadout(const CPoint& where, int32_t buttons);
     // Stores a value produced by a gesture (clamped to [0, 1], snapped to k / (steps − 1) when
     // `steps` > 1) and, when it changed, sends it to the parameter and the listener; marks dirty.
     void setValueFromGesture(double value, int32_t steps);

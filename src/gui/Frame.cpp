@@ -1,5 +1,6 @@
 #include "gui/Frame.h"
 
+#include "gui/Control.h"
 #include "gui/DrawContext.h"
 
 #include <algorithm>
@@ -266,6 +267,7 @@ void CFrame::onViewRemoved(CView* view) {
     if (view == this) return;
     if (m_focusView == view) m_focusView = nullptr;
     if (m_modalView == view) m_modalView = nullptr;
+    if (static_cast<CView*>(m_readoutSource) == view) showReadout(nullptr);
     forgetView(view);
 }
 

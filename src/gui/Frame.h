@@ -73,8 +73,10 @@ public:
     // A control's gesture, forwarded to the editor.
     void beginEdit(CControl* control);
     void endEdit(CControl* control);
-    // Controls hand their read-out text here; the editor's frame shows it.
-    virtual void setReadoutText(const char*) {}
+    // A control shows its read-out (hovered, dragged, changed); the editor's frame shows its text and
+    // follows it until another control, or no control, takes the read-out.
+    virtual void showReadout(CControl* source) { m_readoutSource = source; }
+    CControl* getReadoutSource() const { return m_readoutSource; }
     void setCursor(CursorType cursor);
 
     // Called by CView::removed so that the frame stops pointing to a view that leaves the tree.
@@ -97,6 +99,7 @@ protected:
     CDirtyRectHelper m_dirtyRects;
     CDrawContext* m_cachedContext = nullptr;
     IEditor* m_editor = nullptr;
+    CControl* m_readoutSource = nullptr;
     bool m_removingFocus = false;
 };
 

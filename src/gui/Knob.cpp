@@ -4,6 +4,7 @@
 #include "gui/DrawContext.h"
 #include "gui/Frame.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -59,6 +60,7 @@ int32_t CKnob::onMouseDown(CPoint& where, int32_t buttons) {
     beginEdit();
     m_gesture.begin(where, buttons, m_value, m_min, m_max);
     onMouseMoved(where, buttons);
+    updateReadout(); // a press shows the value before any move
     return kMouseHandled;
 }
 
@@ -82,6 +84,14 @@ int32_t CKnob::onKeyDown(VstKeyCode& keyCode) {
     const float notch = keyCode.virt == VKEY_UP ? 1.0f : -1.0f;
     wheelStep(m_size.topLeft(), notch, (keyCode.modifier & MODIFIER_SHIFT) ? kShift : 0, m_steps);
     return 1;
+}
+
+bool CKnob::hitTest(const CPoint& where, int32_t buttons) const {
+    if (!CControl::hitTest(where, buttons)) return false;
+    const double radius = std::min(m_size.width(), m_size.height()) / 2;
+    const double dx = where.x - (m_size.left + m_size.right) / 2,
+                 dy = where.y - (m_size.top + m_size.bottom) / 2;
+    return dx * dx + dy * dy <= radius * radius;
 }
 
 void CKnob::onParameterChanged() {

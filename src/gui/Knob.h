@@ -18,6 +18,9 @@ public:
     int32_t onMouseUp(CPoint& where, int32_t buttons) override;
     bool onWheel(const CPoint& where, int32_t axis, float distance, int32_t buttons) override;
     int32_t onKeyDown(VstKeyCode& keyCode) override;
+    // A knob is round: it takes the pointer inside the circle its rect holds, so the ring of a dial
+    // shows through the corners of a smaller dial set into it.
+    bool hitTest(const CPoint& where, int32_t buttons = -1) const override;
 
     CKnobGesture& gesture() { return m_gesture; }
     void setDragRange(float pixels) { m_gesture.dragRange = pixels; }

@@ -2,6 +2,7 @@
 
 #include "gui/Bitmap.h"
 #include "gui/Font.h"
+#include "gui/TextFit.h"
 
 #include <cstdio>
 #include <cstring>
@@ -60,6 +61,8 @@ void CParamDisplay::drawText(CDrawContext* context, const std::string& text) {
     context->setFontColor(m_fontColor);
     CRect textRect = m_size;
     textRect.inset(m_align == kCenterText ? 0 : 3, 0);
+    if (m_minimumFontSize > 0 && m_font)
+        fitFontSize(context, text, textRect.width(), m_font->getSize(), m_minimumFontSize);
     context->drawString(text.c_str(), textRect, m_align);
 }
 

@@ -29,6 +29,8 @@ public:
     // Draw the background fill / the frame (both off by default).
     void setStyle(bool drawBack, bool drawFrame);
     void setFormatFlags(int32_t flags) { m_formatFlags = flags; }
+    // A text wider than the display is drawn in a smaller type, down to `size` pixels (0: never).
+    void setMinimumFontSize(double size) { m_minimumFontSize = size; }
 
     bool isTypeOf(const char* className) const override;
     CView* clone() const override { return new CParamDisplay(*this); }
@@ -46,6 +48,7 @@ protected:
     bool m_drawBack = false;
     bool m_drawFrame = false;
     int32_t m_formatFlags = Tessu::kFormatWithUnit;
+    double m_minimumFontSize = 0;
 };
 
 class Mirda_ParamDisplay : public CParamDisplay {

@@ -59,6 +59,8 @@ bool readNumber(ParameterProperty& p, std::string text, float& plain) {
         scale = p.getMaximum() / 100.0, text.pop_back();
     else if (endsWithNoCase(text, "khz"))
         scale = 1000.0, text.resize(text.size() - 3);
+    else if (endsWithNoCase(text, "k"))
+        scale = 1000.0, text.pop_back();
     else if (endsWithNoCase(text, "hz") || endsWithNoCase(text, "ms"))
         text.resize(text.size() - 2);
     else if (endsWithNoCase(text, "db"))

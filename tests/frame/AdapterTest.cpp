@@ -14,10 +14,24 @@ using namespace vst2;
 
 namespace {
 
+// An editor that only records the keys it is given.
+struct KeyRecorder : IPluginEditor {
+    std::vector<std::vector<int32_t>> keys; // character, virtual key, modifiers
+    bool getSize(double rect[4]) override { return rect[0] = rect[1] = 0, rect[2] = rect[3] = 10, true; }
+    bool open(void*) override { return false; }
+    void close() override {}
+    bool isOpen() const override { return false; }
+    int32_t onKeyDown(const EditorKey& key) override {
+        keys.push_back({key.character, key.virtualKey, key.modifiers});
+        return 1;
+    }
+};
+
 // Records what the adapter asks of it; output = input + 1 so copies are visible.
 class StandInEffect : public TessuOS {
 public:
     explicit StandInEffect(TessuCallback* callback) : TessuOS(callback) {
+        editor = keyRecorder = new KeyRecorder;
         gain = manager.addParameter({"GAIN", "Gain", "Gain Level", 0.0f, 2.0f, 1.0f, 1.0f, true, 0.0f, 3, 0});
         manager.addParameter({"HIDDEN", "Hidden", "Hidden", 0.0f, 1.0f, 0.0f, 0.0f, false, 0.0f, 8, 1});
         freq = manager.addParameter(
@@ -43,6 +57,7 @@ public:
     CPropertyManager manager;
     ParameterProperty* gain;
     ParameterProperty* freq;
+    KeyRecorder* keyRecorder;
     std::vector<int32_t> subBlocks;
     std::vector<double> positions;
     bool playing = false;
@@ -53,15 +68,18 @@ public:
 StandInEffect* lastEffect = nullptr;
 VstTimeInfo hostTime{};
 bool hostGivesTime = true;
+bool hostResizes = false;
 std::vector<std::pair<int32_t, float>> automated;
 TessuVST* echoTarget = nullptr;
 
-VstIntPtr testHost(AEffect*, int32_t opcode, int32_t index, VstIntPtr, void*, float opt) {
+VstIntPtr testHost(AEffect*, int32_t opcode, int32_t index, VstIntPtr, void* ptr, float opt) {
     switch (opcode) {
     case audioMasterVersion:
         return 2400;
     case audioMasterGetTime:
         return hostGivesTime ? reinterpret_cast<VstIntPtr>(&hostTime) : 0;
+    case audioMasterCanDo:
+        return hostResizes && !std::strcmp(static_cast<const char*>(ptr), "sizeWindow");
     case audioMasterAutomate:
         automated.emplace_back(index, opt);
         // Some hosts answer automation with an immediate setParameter of the same value.
@@ -107,6 +125,21 @@ protected:
 
 extern "C" TessuOS* createTessuInstance(TessuCallback* callback, int32_t) {
     return lastEffect = new StandInEffect(callback);
+}
+
+// Hosts forward keys as index = character, value = virtual key, opt = modifier bits; the editor may
+// resize its window only where the host says it can.
+TEST_F(Adapter, EditorKeysAreDecodedAsHostsSendThemAndResizingIsAsked) {
+    adapter->dispatcher(effEditKeyDown, 'a', 0, nullptr, 1.0f); // shift-a
+    adapter->dispatcher(effEditKeyDown, 0, 6, nullptr, 0.0f);   // Escape
+    adapter->dispatcher(effEditKeyDown, 0, 4, nullptr, 8.0f);   // control-Return
+    EXPECT_EQ(effect->keyRecorder->keys,
+              (std::vector<std::vector<int32_t>>{{'a', 0, 1}, {0, 6, 0}, {0, 4, 8}}));
+    for (bool resizes : {false, true}) {
+        hostResizes = resizes;
+        EXPECT_EQ(effect->getCallback()->canResizeWindow(), resizes);
+    }
+    hostResizes = false;
 }
 
 TEST_F(Adapter, BlocksAreCutIntoTwoMillisecondSubBlocks) {

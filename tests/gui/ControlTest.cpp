@@ -238,6 +238,26 @@ TEST_F(Controls, RadioGroupSelectsByRectAndCrossFades) {
     EXPECT_EQ(choice.getValue(), 1.0f);
     CPoint gap(25, 310);
     EXPECT_EQ(frame->onMouseDown(gap, kLButton), kMouseNotHandled);
+    // With hit areas (an LED and its label) the gap belongs to the first choice.
+    group->setHitAreas({CRect(0, 0, 28, 20), CRect(28, 0, 58, 20), CRect(58, 0, 90, 20)});
+    EXPECT_EQ(frame->onMouseDown(gap, kLButton), kMouseHandled);
+    frame->onMouseUp(gap, 0);
+    EXPECT_EQ(group->getSelected(), 0);
+}
+
+TEST_F(Controls, KnobsAreRoundSoANestedDialsRingShowsThroughItsCorners) {
+    Tessu::ParameterProperty inner;
+    auto* small = new CKnob(CRect(110, 110, 140, 140), &listener);
+    small->bindParameter(&inner);
+    frame->addView(small);
+    CPoint corner(112, 112), centre(125, 125);
+    frame->onMouseDown(corner, kLButton);
+    frame->onMouseUp(corner, 0);
+    EXPECT_EQ(listener.events.front(), "begin");
+    EXPECT_TRUE(knob->hitTest(corner));
+    EXPECT_FALSE(small->hitTest(corner));
+    EXPECT_TRUE(small->hitTest(centre));
+    frame->removeView(small, true);
 }
 
 TEST_F(Controls, ActionButtonModes) {

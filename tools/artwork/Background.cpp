@@ -104,8 +104,9 @@ void drawDisplayBezel(Painter& p) {
 void slopeLabels(Painter& p, const Box& leds, bool labelsRight) {
     for (size_t i = 0; i < kSlopeNames.size(); ++i) {
         const double top = leds.y + kLedPitch * static_cast<double>(i);
-        const CRect r = labelsRight ? CRect(leds.right() + 3, top, leds.right() + 27, top + kLedHeight)
-                                    : CRect(leds.x - 27, top, leds.x - 3, top + kLedHeight);
+        const CRect r =
+            labelsRight ? CRect(leds.right() + 3, top, leds.right() + 3 + kSlopeLabelWidth, top + kLedHeight)
+                        : CRect(leds.x - 3 - kSlopeLabelWidth, top, leds.x - 3, top + kLedHeight);
         p.text(kSlopeNames[i], r, 9, Palette::kLabel, true,
                labelsRight ? Mirda::kLeftText : Mirda::kRightText);
     }
@@ -142,13 +143,8 @@ void drawLowerPanels(Painter& p) {
     // Routing.
     const double centreX = kCentrePanel.centerX();
     caption(p, "ROUTING", centreX, kCentrePanel.y + 7);
-    // A pass band between a high-pass and a low-pass slope, the effect's own icon.
-    const double iconTop = kCentrePanel.y + 30, iconBottom = iconTop + 36;
-    const CPoint band[] = {{centreX - 34, iconBottom},
-                           {centreX - 16, iconTop + 6},
-                           {centreX + 16, iconTop + 6},
-                           {centreX + 34, iconBottom}};
-    for (int i = 0; i < 3; ++i) p.line(band[i], band[i + 1], 2.0, withAlpha(Palette::kAccent, 150));
+    // The routing picture itself is drawn live by the editor, above this baseline.
+    const double iconBottom = kRoutingPicture.bottom();
     p.fillRect(CRect(centreX - 38, iconBottom + 1, centreX + 38, iconBottom + 2), Palette::kEdgeLight);
     caption(p, "FILTERS", centreX, kLinkSwitch.y - 13, Palette::kLabelDim);
     caption(p, "MODE", kModeSwitch.centerX(), kModeSwitch.y - 14);

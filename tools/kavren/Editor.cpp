@@ -100,11 +100,16 @@ void runEditorWindow(host::VstPluginHost& plugin, const std::string& title) {
         XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, unsigned(size.width),
                             unsigned(size.height), 0, 0, BlackPixel(display, screen));
     XStoreName(display, window, title.c_str());
-    XSizeHints hints{};
-    hints.flags = PMinSize | PMaxSize;
-    hints.min_width = hints.max_width = size.width;
-    hints.min_height = hints.max_height = size.height;
-    XSetWMNormalHints(display, window, &hints);
+    // The window has the editor's size and no other; the editor asks for a new one when its scale changes.
+    const auto fixSize = [&](int width, int height) {
+        XSizeHints hints{};
+        hints.flags = PMinSize | PMaxSize;
+        hints.min_width = hints.max_width = width;
+        hints.min_height = hints.max_height = height;
+        XSetWMNormalHints(display, window, &hints);
+        XResizeWindow(display, window, unsigned(width), unsigned(height));
+    };
+    fixSize(size.width, size.height);
     Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, window, &deleteWindow, 1);
     XSelectInput(display, window, StructureNotifyMask);
@@ -116,6 +121,11 @@ void runEditorWindow(host::VstPluginHost& plugin, const std::string& title) {
         XCloseDisplay(display);
         throw std::runtime_error("the editor did not open");
     }
+    plugin.onSizeWindow = [&](int32_t width, int32_t height) {
+        if (width <= 0 || height <= 0) return false;
+        fixSize(width, height);
+        return true;
+    };
     // The host's idle pump, as a DAW runs it on its GUI thread.
     for (bool open = true; open;) {
         while (XPending(display)) {
@@ -127,6 +137,7 @@ void runEditorWindow(host::VstPluginHost& plugin, const std::string& title) {
         std::this_thread::sleep_for(std::chrono::milliseconds(15));
     }
     plugin.dispatch(vst2::effEditClose);
+    plugin.onSizeWindow = nullptr;
     XDestroyWindow(display, window);
     XCloseDisplay(display);
 }

@@ -108,7 +108,7 @@ VstIntPtr VstPluginHost::callback(AEffect* effect, int32_t opcode, int32_t index
     return host ? host->answer(opcode, index, value, ptr, opt) : 0;
 }
 
-VstIntPtr VstPluginHost::answer(int32_t opcode, int32_t index, VstIntPtr, void* ptr, float opt) {
+VstIntPtr VstPluginHost::answer(int32_t opcode, int32_t index, VstIntPtr value, void* ptr, float opt) {
     switch (opcode) {
     case audioMasterGetTime:
         return providesTime_ ? reinterpret_cast<VstIntPtr>(&timeInfo_) : 0;
@@ -134,8 +134,13 @@ VstIntPtr VstPluginHost::answer(int32_t opcode, int32_t index, VstIntPtr, void* 
         return 1;
     case audioMasterGetVendorVersion:
         return kHostVendorVersion;
-    case audioMasterCanDo:
-        return ptr && !std::strcmp(static_cast<const char*>(ptr), "receiveVstTimeInfo") ? 1 : 0;
+    case audioMasterCanDo: {
+        const char* what = static_cast<const char*>(ptr);
+        if (!what) return 0;
+        return !std::strcmp(what, "receiveVstTimeInfo") || (onSizeWindow && !std::strcmp(what, "sizeWindow"));
+    }
+    case audioMasterSizeWindow:
+        return onSizeWindow && onSizeWindow(index, int32_t(value)) ? 1 : 0;
     default:
         return 0;
     }

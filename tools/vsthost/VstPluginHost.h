@@ -77,6 +77,9 @@ public:
     int32_t ioChangedCount() const { return ioChanged_; }
     // Called from inside audioMasterAutomate, before it returns (e.g. to echo a setParameter).
     std::function<void(int32_t, float)> onAutomate;
+    // Resizes the editor's window (width, height) for audioMasterSizeWindow; while set, the host answers
+    // canDo "sizeWindow" with yes.
+    std::function<bool(int32_t, int32_t)> onSizeWindow;
 
 private:
     static vst2::VstIntPtr callback(vst2::AEffect*, int32_t opcode, int32_t index, vst2::VstIntPtr value,

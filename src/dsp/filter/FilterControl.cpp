@@ -5,10 +5,6 @@
 
 namespace DSP {
 
-namespace {
-constexpr double peakCeilingHz = 18000.0;
-}
-
 float CFilterControl::inertiaFromParameter(float v) {
     const float rest = 1.0f - v;
     return std::clamp(1.0f - rest * rest * rest, 0.001f, 1.0f);
@@ -37,12 +33,18 @@ void CFilterControl::glide(double targetHz, float inertia, CStereoFilter& filter
     if (x <= lo && x < lo / r) x = lo / r;
     smoothedHz = x;
     filter.setCutoff(x);
-    peak.setFrequency(static_cast<float>(std::min(x, peakCeilingHz)));
+    peak.setFrequency(static_cast<float>(std::min(x, kPeakCeilingHz)));
 }
 
 void CFilterControl::placePeak(double targetHz, float resonanceAmount, float resonanceWidth,
                                CStereoBiquad& peak) {
     smoothedAmount = smoothedAmount + 0.105f * (resonanceAmount - smoothedAmount) + 1e-19f;
+    const PeakShape shape = peakShape(targetHz, smoothedAmount, resonanceWidth);
+    peak.setPeak(peak.frequency(), static_cast<float>(shape.gainDb), static_cast<float>(shape.octaves));
+}
+
+CFilterControl::PeakShape CFilterControl::peakShape(double targetHz, float resonanceAmount,
+                                                    float resonanceWidth) {
     const double fc = std::clamp(targetHz, 40.0, 22050.0);
     const double lowTaper = fc < 100.0 ? (fc - 5.0) / 100.0 : 1.0;
     double gainRange = 24.0, widthFactor = 1.0;
@@ -51,8 +53,7 @@ void CFilterControl::placePeak(double targetHz, float resonanceAmount, float res
         gainRange = 24.0 - (1.0 - b) * 5.0;
         widthFactor = 0.5999999940395355 * b + 0.4000000059604645;
     }
-    peak.setPeak(peak.frequency(), static_cast<float>(smoothedAmount * gainRange * lowTaper),
-                 static_cast<float>(widthFactor * resonanceWidth));
+    return {resonanceAmount * gainRange * lowTaper, widthFactor * resonanceWidth};
 }
 
 void CFilterControl::reset(double cutoffHz, float resonanceAmount, CStereoFilter& filter,
@@ -61,7 +62,7 @@ void CFilterControl::reset(double cutoffHz, float resonanceAmount, CStereoFilter
     smoothedHz = cutoffHz;
     smoothedAmount = resonanceAmount;
     filter.setCutoff(cutoffHz);
-    peak.setFrequency(static_cast<float>(std::min(cutoffHz, peakCeilingHz)));
+    peak.setFrequency(static_cast<float>(std::min(cutoffHz, kPeakCeilingHz)));
 }
 
 } // namespace DSP

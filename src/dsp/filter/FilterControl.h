@@ -20,6 +20,14 @@ public:
     // inertia = clamp(1 − (1 − v)³, 0.001, 1) for the inertia parameter v in [0, 1].
     static float inertiaFromParameter(float v);
 
+    // The peak never sits above this frequency, wherever the cut-off goes.
+    static constexpr double kPeakCeilingHz = 18000.0;
+    struct PeakShape {
+        double gainDb, octaves;
+    };
+    // Gain and bandwidth of the peak for the block's cut-off target at a (smoothed) resonance amount.
+    static PeakShape peakShape(double targetHz, float resonanceAmount, float resonanceWidth);
+
     // targetHz: the block's modulated cut-off; resonanceAmount 0..1; resonanceWidth 0.54..1.5 octaves.
     // Non-finite inputs leave everything unchanged.
     void update(double targetHz, float resonanceAmount, float resonanceWidth, float inertia,

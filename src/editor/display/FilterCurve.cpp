@@ -1,6 +1,8 @@
 #include "editor/display/FilterCurve.h"
 
 #include "dsp/filter/ButterworthDesign.h"
+#include "dsp/filter/FilterControl.h"
+#include "dsp/filter/StereoBiquad.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,7 +20,7 @@ double sectionMagnitudeDb(const DSP::BiquadCoefficients& c, double omega) {
 
 } // namespace
 
-CFilterCurve::CFilterCurve(int plotWidth) {
+CFilterCurve::CFilterCurve(int plotWidth, double sampleRate) : sampleRate_(sampleRate) {
     const int n = std::max(plotWidth / 2, 1);
     frequencies_.resize(size_t(n));
     for (int i = 0; i < n; ++i)
@@ -26,35 +28,30 @@ CFilterCurve::CFilterCurve(int plotWidth) {
 }
 
 void CFilterCurve::compute(const FilterCurveSettings& s, std::vector<double>& decibels) const {
+    // The settled state of the effect's filter control: the filter at the target (whole hertz, 10 Hz to
+    // 22 kHz), the peak at the target up to its ceiling with the shape the control gives it.
+    const double target = std::clamp(s.cutoffHz, 0.0, 22050.0);
     const int order = 1 << (std::clamp(s.slopeSetting, 1, 4) - 1);
     const DSP::FilterDesign design =
         designButterworth(s.highPass ? DSP::FilterResponse::HighPass : DSP::FilterResponse::LowPass, order,
-                          s.cutoffHz, kModelRate);
-    decibels.assign(frequencies_.size(), 0.0);
+                          std::clamp(std::floor(target), 10.0, 22000.0), sampleRate_);
+    const DSP::CFilterControl::PeakShape shape =
+        DSP::CFilterControl::peakShape(target, float(s.resonance), float(s.resonanceWidth));
+    DSP::CStereoBiquad peak;
+    peak.setSampleRate(sampleRate_);
+    peak.setPeak(float(std::min(target, DSP::CFilterControl::kPeakCeilingHz)), float(shape.gainDb),
+                 float(shape.octaves));
+    decibels.assign(frequencies_.size(), kFloorDb);
     for (size_t i = 0; i < frequencies_.size(); ++i) {
-        const double omega = 2.0 * M_PI * frequencies_[i] / kModelRate;
+        if (frequencies_[i] >= sampleRate_ / 2) break;
+        const double omega = 2.0 * M_PI * frequencies_[i] / sampleRate_;
         double dB = 0.0;
         for (int k = 0; k < design.sections; ++k) dB += sectionMagnitudeDb(design.section[k], omega);
-        // The effect runs the design twice in series.
-        dB = 2.0 * dB + resonancePeakDb(s.cutoffHz, s.resonance, s.resonanceWidth, frequencies_[i]);
+        // The effect runs the design twice in series; in series routing the high-pass is the complement
+        // of the squared low-pass, whose magnitude is the same squared high-pass.
+        dB = 2.0 * dB + sectionMagnitudeDb(peak.coefficients(), omega);
         decibels[i] = std::max(dB, kFloorDb);
     }
-}
-
-// A peaking section at the cut-off, 24 dB × resonance high, fading out below 100 Hz, designed at 96 kHz.
-double CFilterCurve::resonancePeakDb(double cutoffHz, double resonance, double widthOctaves, double hz) {
-    const double f = std::clamp(cutoffHz, 5.0, 48000.0);
-    const double fade = f < 100.0 ? (f - 5.0) / 100.0 : 1.0;
-    const double a = std::pow(10.0, fade * resonance * 24.0 / 40.0);
-    const double w0 = 2.0 * M_PI * std::clamp(f, 2.0, 38400.0) / 96000.0;
-    const double alpha = std::sin(w0) * std::sinh(std::log(2.0) / 2.0 * widthOctaves * w0 / std::sin(w0));
-    const double norm = 1.0 + alpha / a;
-    DSP::BiquadCoefficients c;
-    c.b0 = (1.0 + alpha * a) / norm;
-    c.b1 = c.a1 = -2.0 * std::cos(w0) / norm;
-    c.b2 = (1.0 - alpha * a) / norm;
-    c.a2 = (1.0 - alpha / a) / norm;
-    return sectionMagnitudeDb(c, 2.0 * M_PI * hz / 96000.0);
 }
 
 double CFilterCurve::xOfFrequency(double hz, double left, double width) {

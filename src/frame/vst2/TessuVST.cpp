@@ -176,7 +176,8 @@ VstIntPtr TessuVST::dispatcher(int32_t opcode, int32_t index, VstIntPtr value, v
     case effEditKeyDown:
     case effEditKeyUp: {
         if (!editor_) return 0;
-        VstKeyCode key{index, uint8_t(opt), uint8_t(value)};
+        // Hosts send the character in index, the virtual key in value and the modifier bits in opt.
+        VstKeyCode key{index, uint8_t(value), uint8_t(opt)};
         return opcode == effEditKeyDown ? editor_->onKeyDown(key) : editor_->onKeyUp(key);
     }
     case effGetCurrentMidiProgram:
@@ -531,6 +532,10 @@ void TessuVST::automate(int32_t hostIndex, float value) {
 
 bool TessuVST::sizeWindow(int32_t width, int32_t height) {
     return callHost(audioMasterSizeWindow, width, height) != 0;
+}
+
+bool TessuVST::canResizeWindow() {
+    return canHostDo("sizeWindow");
 }
 
 float TessuVST::getTempo() {

@@ -45,6 +45,7 @@ public:
     float getTempo() override;
     int32_t getWrapperType() override { return kWrapperVst2; }
     bool sizeWindow(int32_t width, int32_t height) override;
+    bool canResizeWindow() override;
 
     TessuOS* getEffect() const { return effect_; }
 

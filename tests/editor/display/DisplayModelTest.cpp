@@ -2,6 +2,7 @@
 // grid and labels, the spectrum of known signals, meter ballistics with an injected clock, and the
 // lock-free feed between the audio and GUI threads.
 #include "dsp/SampleRing.h"
+#include "dsp/filter/ButterworthDesign.h"
 #include "editor/display/FilterCurve.h"
 #include "editor/display/FrequencyGrid.h"
 #include "editor/display/LevelMeter.h"
@@ -10,21 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <complex>
 
 using namespace Mirda;
 
 namespace {
-
-// Index of the point nearest to a frequency.
-int pointNear(const CFilterCurve& curve, double hz) {
-    int best = 0;
-    for (int i = 1; i < curve.points(); ++i)
-        if (std::fabs(std::log(curve.frequencyAt(i) / hz)) <
-            std::fabs(std::log(curve.frequencyAt(best) / hz)))
-            best = i;
-    return best;
-}
 
 void writeMono(CSpectrumFeed& feed, const std::vector<float>& left, const std::vector<float>& right, int n) {
     feed.write(n, [&](int i) { return (left[size_t(i)] + right[size_t(i)]) * 0.5f; });
@@ -32,35 +25,82 @@ void writeMono(CSpectrumFeed& feed, const std::vector<float>& left, const std::v
 
 } // namespace
 
-// The squared Butterworth of order N by the bilinear transform: |H|² = 1 / (1 + r^(2N))² per pair of
-// runs, r = tan(π f / fs) / tan(π fc / fs) (inverted for the high-pass).
-TEST(FilterCurve, MatchesTheSquaredButterworthAtEverySlope) {
-    CFilterCurve curve(496);
-    ASSERT_EQ(curve.points(), 248);
-    std::vector<double> dB;
-    for (bool highPass : {false, true})
-        for (int slope = 1; slope <= 4; ++slope) {
-            curve.compute({1000.0, slope, 0.0, 1.0, highPass}, dB);
-            const int order = 1 << (slope - 1);
-            for (int i : {pointNear(curve, 300.0), pointNear(curve, 1000.0), pointNear(curve, 3000.0)}) {
-                const double f = curve.frequencyAt(i);
-                double r = std::tan(M_PI * f / 44100.0) / std::tan(M_PI * 1000.0 / 44100.0);
-                if (highPass) r = 1.0 / r;
-                const double expected = std::max(-20.0 * std::log10(1.0 + std::pow(r, 2.0 * order)), -200.0);
-                EXPECT_NEAR(dB[size_t(i)], expected, 0.01) << "slope " << slope << " at " << f << " Hz";
-            }
-        }
+// What the effect's filters do, from the formulas: the squared Butterworth of order N by the bilinear
+// transform, |H|² = 1 / (1 + r^(2N)) per run, r = tan(π f / fs) / tan(π fc / fs) (inverted for the
+// high-pass), with fc the whole-hertz cut-off in 10 Hz .. 22 kHz; plus the resonance peak, a cookbook
+// peaking section at min(fc, 18 kHz) of 24 dB × resonance (tapered below 100 Hz, eased above 15 kHz with
+// its width) and the width in octaves.
+double analyticDb(const FilterCurveSettings& s, double f, double fs) {
+    const int order = 1 << (s.slopeSetting - 1);
+    const double fc = std::clamp(std::floor(s.cutoffHz), 10.0, 22000.0);
+    double r = std::tan(M_PI * f / fs) / std::tan(M_PI * fc / fs);
+    if (s.highPass) r = 1.0 / r;
+    const double filter = -20.0 * std::log10(1.0 + std::pow(r, 2.0 * order));
+    const double target = std::clamp(s.cutoffHz, 40.0, 22050.0);
+    const double taper = target < 100 ? (target - 5) / 100 : 1,
+                 ease = target > 15000 ? (target - 15000) / 7050 : 0;
+    const double a = std::pow(10.0, s.resonance * (24.0 - 5.0 * ease) * taper / 40.0);
+    const double octaves = s.resonanceWidth * (1.0 - 0.6 * ease);
+    const double w0 = 2 * M_PI * std::min(std::max(std::min(s.cutoffHz, 18000.0), 5.0), fs * 0.49) / fs;
+    const double alpha = std::sin(w0) * std::sinh(std::log(2.0) / 2 * octaves * w0 / std::sin(w0));
+    const std::complex<double> z = std::polar(1.0, -2 * M_PI * f / fs);
+    const std::complex<double> peak = (1.0 + alpha * a - 2 * std::cos(w0) * z + (1.0 - alpha * a) * z * z) /
+                                      (1.0 + alpha / a - 2 * std::cos(w0) * z + (1.0 - alpha / a) * z * z);
+    return std::max(filter + 20.0 * std::log10(std::abs(peak)), -200.0);
 }
 
-TEST(FilterCurve, ResonancePeakFadesBelowOneHundredHertzAndTheFloorHolds) {
-    const double full = CFilterCurve::resonancePeakDb(1000.0, 1.0, 1.0, 1000.0);
-    EXPECT_NEAR(full, 24.0, 0.01);
-    EXPECT_NEAR(CFilterCurve::resonancePeakDb(50.0, 1.0, 1.0, 50.0), full * 45.0 / 100.0, 0.01);
-    EXPECT_NEAR(CFilterCurve::resonancePeakDb(1000.0, 0.0, 1.0, 1000.0), 0.0, 1e-9);
+// Every drawn point, for cut-offs across the range (Band Chaser's 600 Hz low-pass and the 22050 Hz its
+// envelope opens to), with and without resonance, both filters, every slope, at two sample rates.
+TEST(FilterCurve, DrawsTheResponseTheFiltersHave) {
+    for (double fs : {44100.0, 96000.0}) {
+        CFilterCurve curve(496, fs);
+        ASSERT_EQ(curve.points(), 248);
+        std::vector<double> dB;
+        for (bool highPass : {false, true})
+            for (int slope = 1; slope <= 4; ++slope)
+                for (double cutoff : {50.0, 600.0, 4000.0, 16000.0, 22050.0})
+                    for (double resonance : {0.0, 0.4, 1.0})
+                        for (double width : {0.54, 1.5}) {
+                            const FilterCurveSettings s{cutoff, slope, resonance, width, highPass};
+                            curve.compute(s, dB);
+                            for (int i = 0; i < curve.points(); ++i)
+                                ASSERT_NEAR(dB[size_t(i)], analyticDb(s, curve.frequencyAt(i), fs), 0.05)
+                                    << (highPass ? "high" : "low") << "-pass " << 12 * (1 << (slope - 1))
+                                    << " dB at " << cutoff << " Hz, resonance " << resonance << " width "
+                                    << width << ", at " << curve.frequencyAt(i) << " Hz, " << fs << " Hz";
+                        }
+    }
+}
+
+// In series routing the high-pass runs as the all-pass of a low-pass design less its squared output;
+// its magnitude is the squared high-pass the display draws.
+TEST(FilterCurve, SeriesHighPassComplementHasTheDrawnMagnitude) {
+    const auto response = [](const DSP::FilterDesign& d, double omega) {
+        std::complex<double> h = 1.0;
+        const std::complex<double> z1 = std::polar(1.0, -omega);
+        for (int k = 0; k < d.sections; ++k) {
+            const DSP::BiquadCoefficients& c = d.section[k];
+            h *= (c.b0 + c.b1 * z1 + c.b2 * z1 * z1) / (1.0 + c.a1 * z1 + c.a2 * z1 * z1);
+        }
+        return h;
+    };
     CFilterCurve curve(496);
     std::vector<double> dB;
-    curve.compute({40.0, 4, 0.0, 1.0, false}, dB);
-    EXPECT_DOUBLE_EQ(dB.back(), CFilterCurve::kFloorDb);
+    for (int slope = 1; slope <= 4; ++slope) {
+        const int order = 1 << (slope - 1);
+        const DSP::FilterDesign low =
+            DSP::designButterworth(DSP::FilterResponse::LowPass, order, 300.0, 44100.0);
+        curve.compute({300.0, slope, 0.0, 1.0, true}, dB);
+        for (int i = 0; i < curve.points(); i += 7) {
+            const double omega = 2 * M_PI * curve.frequencyAt(i) / 44100.0;
+            const std::complex<double> lp = response(low, omega);
+            const double complement =
+                20 * std::log10(std::abs(response(DSP::allPassOf(low), omega) - lp * lp));
+            if (complement > -150) {
+                EXPECT_NEAR(dB[size_t(i)], complement, 0.05) << slope << " " << i;
+            }
+        }
+    }
 }
 
 TEST(FrequencyGrid, MajorLinesMinorStepsLabelsAndPositions) {

@@ -67,6 +67,7 @@ public:
     int32_t beginEdit(int32_t hostIndex) override;
     int32_t endEdit(int32_t hostIndex) override;
     bool sizeWindow(int32_t width, int32_t height) override;
+    bool canResizeWindow() override { return host_.resize && host_.resize->ui_resize; }
 
     void parameterChanged(IPluginParameter* parameter) override;
 
