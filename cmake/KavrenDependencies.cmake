@@ -9,5 +9,7 @@ endif()
 if(KAVREN_BENCH)
   find_package(benchmark REQUIRED)
 endif()
+# The GUI's drawing library, shared by the plug-in, its tools and the artwork generator.
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 pkg_check_modules(SNDFILE IMPORTED_TARGET sndfile)
 pkg_check_modules(LV2 IMPORTED_TARGET lv2)

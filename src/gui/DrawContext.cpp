@@ -2,62 +2,177 @@
 
 #include "gui/Font.h"
 #include "gui/FontEngine.h"
-#include "gui/Utf8.h"
 
-#include <agg_arc.h>
-#include <agg_conv_stroke.h>
-#include <agg_conv_transform.h>
-#include <agg_ellipse.h>
-#include <agg_gamma_functions.h>
-#include <agg_path_storage.h>
-#include <agg_pixfmt_rgba.h>
-#include <agg_rasterizer_scanline_aa.h>
-#include <agg_renderer_base.h>
-#include <agg_renderer_scanline.h>
-#include <agg_rendering_buffer.h>
-#include <agg_rounded_rect.h>
-#include <agg_scanline_u.h>
-#include <agg_span_allocator.h>
-#include <agg_trans_affine.h>
+#include <cairo.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
-
-// agg::ellipse leaves its out-parameters unset on the stop command; GCC cannot see that the
-// rasteriser never reads them then.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
+#include <limits>
+#include <utility>
+#include <vector>
 
 namespace Mirda {
 
-using PixelFormat = agg::pixfmt_bgra32_pre;
-using BaseRenderer = agg::renderer_base<PixelFormat>;
+// Cairo's ARGB32 is a native 32-bit word per pixel: the premultiplied blue, green, red, alpha bytes of
+// CPixelBuffer only on a little-endian machine.
+static_assert(std::endian::native == std::endian::little);
 
 struct CDrawContext::Renderer {
     explicit Renderer(const CPixelBuffer& b)
-        : rbuf(b.pixels, static_cast<unsigned>(b.width), static_cast<unsigned>(b.height), b.stride),
-          pixf(rbuf), base(pixf) {}
-    agg::rendering_buffer rbuf;
-    PixelFormat pixf;
-    BaseRenderer base;
-    agg::rasterizer_scanline_aa<> ras;
-    agg::scanline_u8 sl;
+        : surface(cairo_image_surface_create_for_data(b.pixels, CAIRO_FORMAT_ARGB32, b.width, b.height,
+                                                      b.stride)) {}
+    ~Renderer() {
+        if (cr) cairo_destroy(cr);
+        cairo_surface_destroy(surface);
+    }
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    bool isValid() const { return cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS; }
+
+    // Clips to whole pixels x1..x2, y1..y2 (inclusive); an empty clip draws nothing.
+    void clipTo(int x1, int y1, int x2, int y2) {
+        clipEmpty = x2 < x1 || y2 < y1;
+        clipBox[0] = x1, clipBox[1] = y1, clipBox[2] = x2, clipBox[3] = y2;
+        if (!clipEmpty) applyClip();
+    }
+
+    // The cairo context with the offset as its only transformation and a fresh path, or null when the
+    // clip is empty.
+    cairo_t* begin(const CPoint& offset, int32_t drawMode) {
+        if (clipEmpty) return nullptr;
+        // A cairo context stays in error once an operation failed (a non-finite coordinate, a singular
+        // transformation); a new one draws again.
+        if (!cr || cairo_status(cr) != CAIRO_STATUS_SUCCESS) {
+            if (cr) cairo_destroy(cr);
+            cr = nullptr;
+            applyClip();
+        }
+        cairo_new_path(cr);
+        cairo_identity_matrix(cr);
+        cairo_translate(cr, offset.x, offset.y);
+        cairo_set_antialias(cr,
+                            drawMode == kAliasingDrawMode ? CAIRO_ANTIALIAS_NONE : CAIRO_ANTIALIAS_DEFAULT);
+        return cr;
+    }
+
+    // Draws the glyphs laid out in `glyphs`, the first at pen position x on the baseline, in `color`:
+    // their coverage summed into one mask over the clip, composited in one step.
+    void showGlyphs(int x, int baseline, const CColor& color);
+
+    cairo_surface_t* surface;
+    cairo_t* cr = nullptr;
     bool clipEmpty = false;
+    int clipBox[4] = {};
+    // Reused by text drawing.
+    std::vector<detail::PlacedGlyph> glyphs;
+    std::vector<uint8_t> textMask;
+
+private:
+    void applyClip() {
+        if (!cr) {
+            cr = cairo_create(surface);
+            cairo_set_miter_limit(cr, 4.0);
+        }
+        cairo_reset_clip(cr);
+        cairo_new_path(cr);
+        cairo_identity_matrix(cr);
+        cairo_rectangle(cr, clipBox[0], clipBox[1], clipBox[2] - clipBox[0] + 1, clipBox[3] - clipBox[1] + 1);
+        cairo_clip(cr);
+    }
 };
 
 namespace {
 
-agg::rgba8 premultiplied(const CColor& c) {
-    agg::rgba8 color(c.red, c.green, c.blue, c.alpha);
-    color.premultiply();
-    return color;
+void setColor(cairo_t* cr, const CColor& c) {
+    cairo_set_source_rgba(cr, c.red / 255.0, c.green / 255.0, c.blue / 255.0, c.alpha / 255.0);
+}
+
+void fillPath(cairo_t* cr, const CColor& color) {
+    setColor(cr, color);
+    cairo_fill(cr);
+}
+
+void strokePath(cairo_t* cr, double width, const CColor& color) {
+    cairo_set_line_width(cr, width);
+    setColor(cr, color);
+    cairo_stroke(cr);
+}
+
+void rectanglePath(cairo_t* cr, double left, double top, double right, double bottom) {
+    cairo_rectangle(cr, left, top, right - left, bottom - top);
+}
+
+// Corners larger than half a side shrink to it.
+void roundRectPath(cairo_t* cr, double left, double top, double right, double bottom, double radius) {
+    const double r = std::clamp(radius, 0.0, std::min(right - left, bottom - top) / 2);
+    if (!(r > 0)) return rectanglePath(cr, left, top, right, bottom);
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, right - r, top + r, r, -M_PI / 2, 0);
+    cairo_arc(cr, right - r, bottom - r, r, 0, M_PI / 2);
+    cairo_arc(cr, left + r, bottom - r, r, M_PI / 2, M_PI);
+    cairo_arc(cr, left + r, top + r, r, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cr);
+}
+
+// An elliptical arc (angles in radians, growing clockwise on screen), or the whole ellipse.
+void ellipseArcPath(cairo_t* cr, double cx, double cy, double rx, double ry, double from, double to) {
+    if (!(rx > 0 && ry > 0)) return;
+    cairo_save(cr);
+    cairo_translate(cr, cx, cy);
+    cairo_scale(cr, rx, ry);
+    if (to >= from)
+        cairo_arc(cr, 0, 0, 1, from, to);
+    else
+        cairo_arc_negative(cr, 0, 0, 1, from, to);
+    cairo_restore(cr); // the path keeps its shape; the stroke's width is not scaled
 }
 
 } // namespace
 
+void CDrawContext::Renderer::showGlyphs(int x, int baseline, const CColor& color) {
+    if (!begin(CPoint(), 0)) return;
+    const auto originOf = [&](const detail::PlacedGlyph& g) {
+        return std::pair{x + static_cast<int>(std::lround(g.x)) + g.image->left, baseline + g.image->top};
+    };
+    // The mask covers the glyphs' boxes inside the clip.
+    constexpr int kFar = std::numeric_limits<int>::max();
+    int left = kFar, top = kFar, right = -kFar, bottom = -kFar;
+    for (const auto& g : glyphs) {
+        if (g.image->coverage.empty()) continue;
+        const auto [gx, gy] = originOf(g);
+        left = std::min(left, gx), top = std::min(top, gy);
+        right = std::max(right, gx + g.image->width), bottom = std::max(bottom, gy + g.image->height);
+    }
+    left = std::max(left, clipBox[0]), top = std::max(top, clipBox[1]);
+    right = std::min(right, clipBox[2] + 1), bottom = std::min(bottom, clipBox[3] + 1);
+    if (right <= left || bottom <= top) return;
+    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_A8, right - left);
+    textMask.assign(static_cast<size_t>(stride) * static_cast<size_t>(bottom - top), 0);
+    for (const auto& g : glyphs) {
+        const detail::GlyphImage& image = *g.image;
+        const auto [gx, gy] = originOf(g);
+        const int x1 = std::max(gx, left), x2 = std::min(gx + image.width, right);
+        for (int y = std::max(gy, top); y < std::min(gy + image.height, bottom); ++y) {
+            const uint8_t* in =
+                image.coverage.data() + static_cast<ptrdiff_t>(y - gy) * image.width + (x1 - gx);
+            uint8_t* out = textMask.data() + static_cast<ptrdiff_t>(y - top) * stride + (x1 - left);
+            for (int i = 0; i < x2 - x1; ++i) out[i] = static_cast<uint8_t>(std::min(255, out[i] + in[i]));
+        }
+    }
+    cairo_surface_t* coverage = cairo_image_surface_create_for_data(textMask.data(), CAIRO_FORMAT_A8,
+                                                                    right - left, bottom - top, stride);
+    setColor(cr, color);
+    cairo_mask_surface(cr, coverage, left, top);
+    cairo_surface_destroy(coverage);
+}
+
 CDrawContext::CDrawContext(const CPixelBuffer& buffer) : m_buffer(buffer) {
-    if (m_buffer.isValid()) m_renderer = std::make_unique<Renderer>(m_buffer);
+    if (m_buffer.isValid()) {
+        m_renderer = std::make_unique<Renderer>(m_buffer);
+        if (!m_renderer->isValid()) m_renderer.reset();
+    }
     setClipRect(CRect(0, 0, buffer.width, buffer.height));
     setFont(CFontDesc::getDefaultFont());
 }
@@ -75,11 +190,10 @@ void CDrawContext::setClipRect(const CRect& clip) {
     const int x2 = static_cast<int>(std::ceil(m_clip.right)) - 1;
     const int y2 = static_cast<int>(std::ceil(m_clip.bottom)) - 1;
     // A clip without area draws nothing, even where its edges fall inside one pixel.
-    m_renderer->clipEmpty = x2 < x1 || y2 < y1 || !(m_clip.width() > 0 && m_clip.height() > 0);
-    if (!m_renderer->clipEmpty) {
-        m_renderer->base.clip_box(x1, y1, x2, y2);
-        m_renderer->ras.clip_box(x1, y1, x2 + 1, y2 + 1);
-    }
+    if (!(m_clip.width() > 0 && m_clip.height() > 0))
+        m_renderer->clipTo(0, 0, -1, -1);
+    else
+        m_renderer->clipTo(x1, y1, x2, y2);
 }
 
 void CDrawContext::setFont(CFontDesc* font, double size, int32_t style) {
@@ -89,46 +203,17 @@ void CDrawContext::setFont(CFontDesc* font, double size, int32_t style) {
     m_fontStyle = style >= 0 ? style : font->getStyle();
 }
 
-namespace {
-
-// Rasterises `source` (vertices in buffer coordinates before the offset) in `color`.
-template <class VertexSource>
-void renderPath(CDrawContext::Renderer& r, VertexSource& source, const CPoint& offset, const CColor& color,
-                int32_t drawMode) {
-    if (r.clipEmpty) return;
-    agg::trans_affine mtx = agg::trans_affine_translation(offset.x, offset.y);
-    agg::conv_transform<VertexSource> transformed(source, mtx);
-    if (drawMode == kAliasingDrawMode)
-        r.ras.gamma(agg::gamma_threshold(0.5));
-    else
-        r.ras.gamma(agg::gamma_none());
-    r.ras.reset();
-    r.ras.add_path(transformed);
-    agg::render_scanlines_aa_solid(r.ras, r.sl, r.base, premultiplied(color));
-}
-
-template <class VertexSource>
-void strokePath(CDrawContext::Renderer& r, VertexSource& source, double width, const CPoint& offset,
-                const CColor& color, int32_t drawMode) {
-    agg::conv_stroke<VertexSource> stroke(source);
-    stroke.width(width);
-    renderPath(r, stroke, offset, color, drawMode);
-}
-
-} // namespace
-
 void CDrawContext::moveTo(const CPoint& point) {
     m_pen = point + m_offset;
 }
 
 void CDrawContext::lineTo(const CPoint& point) {
     const CPoint end = point + m_offset;
-    if (m_renderer) {
+    if (cairo_t* cr = m_renderer ? m_renderer->begin(CPoint(), m_drawMode) : nullptr) {
         // Pixel centres lie at .5, so an integer line coordinate covers exactly one pixel row or column.
-        agg::path_storage path;
-        path.move_to(m_pen.x + 0.5, m_pen.y + 0.5);
-        path.line_to(end.x + 0.5, end.y + 0.5);
-        strokePath(*m_renderer, path, m_lineWidth, CPoint(), m_frameColor, m_drawMode);
+        cairo_move_to(cr, m_pen.x + 0.5, m_pen.y + 0.5);
+        cairo_line_to(cr, end.x + 0.5, end.y + 0.5);
+        strokePath(cr, m_lineWidth, m_frameColor);
     }
     m_pen = end;
 }
@@ -139,94 +224,87 @@ void CDrawContext::drawLine(const CPoint& from, const CPoint& to) {
 }
 
 void CDrawContext::drawRect(const CRect& rect, int32_t style) {
-    if (!m_renderer) return;
     if (style != kDrawStroked) {
-        agg::path_storage path;
-        path.move_to(rect.left, rect.top);
-        path.line_to(rect.right, rect.top);
-        path.line_to(rect.right, rect.bottom);
-        path.line_to(rect.left, rect.bottom);
-        path.close_polygon();
-        renderPath(*m_renderer, path, m_offset, m_fillColor, m_drawMode);
+        if (cairo_t* cr = m_renderer ? m_renderer->begin(m_offset, m_drawMode) : nullptr) {
+            rectanglePath(cr, rect.left, rect.top, rect.right, rect.bottom);
+            fillPath(cr, m_fillColor);
+        }
     }
     if (style != kDrawFilled) {
-        // The outline lies inside the rect.
-        const double h = m_lineWidth / 2;
-        agg::path_storage path;
-        path.move_to(rect.left + h, rect.top + h);
-        path.line_to(rect.right - h, rect.top + h);
-        path.line_to(rect.right - h, rect.bottom - h);
-        path.line_to(rect.left + h, rect.bottom - h);
-        path.close_polygon();
-        strokePath(*m_renderer, path, m_lineWidth, m_offset, m_frameColor, m_drawMode);
+        if (cairo_t* cr = m_renderer ? m_renderer->begin(m_offset, m_drawMode) : nullptr) {
+            // The outline lies inside the rect.
+            const double h = m_lineWidth / 2;
+            rectanglePath(cr, rect.left + h, rect.top + h, rect.right - h, rect.bottom - h);
+            strokePath(cr, m_lineWidth, m_frameColor);
+        }
     }
 }
 
 void CDrawContext::drawRoundRect(const CRect& rect, double radius, int32_t style) {
-    if (!m_renderer) return;
     if (style != kDrawStroked) {
-        agg::rounded_rect shape(rect.left, rect.top, rect.right, rect.bottom, radius);
-        shape.normalize_radius();
-        renderPath(*m_renderer, shape, m_offset, m_fillColor, m_drawMode);
+        if (cairo_t* cr = m_renderer ? m_renderer->begin(m_offset, m_drawMode) : nullptr) {
+            roundRectPath(cr, rect.left, rect.top, rect.right, rect.bottom, radius);
+            fillPath(cr, m_fillColor);
+        }
     }
     if (style != kDrawFilled) {
-        const double h = m_lineWidth / 2;
-        agg::rounded_rect shape(rect.left + h, rect.top + h, rect.right - h, rect.bottom - h,
-                                std::max(0.0, radius - h));
-        shape.normalize_radius();
-        strokePath(*m_renderer, shape, m_lineWidth, m_offset, m_frameColor, m_drawMode);
+        if (cairo_t* cr = m_renderer ? m_renderer->begin(m_offset, m_drawMode) : nullptr) {
+            const double h = m_lineWidth / 2;
+            roundRectPath(cr, rect.left + h, rect.top + h, rect.right - h, rect.bottom - h,
+                          std::max(0.0, radius - h));
+            strokePath(cr, m_lineWidth, m_frameColor);
+        }
     }
 }
 
 void CDrawContext::drawEllipse(const CRect& rect, int32_t style) {
-    if (!m_renderer) return;
-    const double cx = (rect.left + rect.right) / 2, cy = (rect.top + rect.bottom) / 2;
-    if (style != kDrawStroked) {
-        agg::ellipse shape(cx, cy, rect.width() / 2, rect.height() / 2);
-        renderPath(*m_renderer, shape, m_offset, m_fillColor, m_drawMode);
-    }
-    if (style != kDrawFilled) {
-        const double h = m_lineWidth / 2;
-        agg::ellipse shape(cx, cy, std::max(0.0, rect.width() / 2 - h), std::max(0.0, rect.height() / 2 - h));
-        strokePath(*m_renderer, shape, m_lineWidth, m_offset, m_frameColor, m_drawMode);
-    }
+    drawArc(rect, 0, 360, style);
 }
 
 void CDrawContext::drawArc(const CRect& rect, double startAngle, double endAngle, int32_t style) {
-    if (!m_renderer) return;
     const double cx = (rect.left + rect.right) / 2, cy = (rect.top + rect.bottom) / 2;
+    // More than one turn draws the same as one.
+    endAngle = std::clamp(endAngle, startAngle - 360, startAngle + 360);
+    const bool whole = std::abs(endAngle - startAngle) >= 360;
     const double a1 = startAngle * M_PI / 180.0, a2 = endAngle * M_PI / 180.0;
-    const bool ccw = endAngle >= startAngle;
     if (style != kDrawStroked) {
-        // A pie slice: the arc closed through the centre.
-        agg::arc arc(cx, cy, rect.width() / 2, rect.height() / 2, a1, a2, ccw);
-        agg::path_storage path;
-        path.move_to(cx, cy);
-        path.concat_path(arc);
-        path.close_polygon();
-        renderPath(*m_renderer, path, m_offset, m_fillColor, m_drawMode);
+        if (cairo_t* cr = m_renderer ? m_renderer->begin(m_offset, m_drawMode) : nullptr) {
+            // A pie slice: the arc closed through the centre.
+            if (!whole) cairo_move_to(cr, cx, cy);
+            ellipseArcPath(cr, cx, cy, rect.width() / 2, rect.height() / 2, a1, a2);
+            cairo_close_path(cr);
+            fillPath(cr, m_fillColor);
+        }
     }
     if (style != kDrawFilled) {
-        const double h = m_lineWidth / 2;
-        agg::arc arc(cx, cy, std::max(0.0, rect.width() / 2 - h), std::max(0.0, rect.height() / 2 - h), a1,
-                     a2, ccw);
-        strokePath(*m_renderer, arc, m_lineWidth, m_offset, m_frameColor, m_drawMode);
+        if (cairo_t* cr = m_renderer ? m_renderer->begin(m_offset, m_drawMode) : nullptr) {
+            const double h = m_lineWidth / 2;
+            ellipseArcPath(cr, cx, cy, std::max(0.0, rect.width() / 2 - h),
+                           std::max(0.0, rect.height() / 2 - h), a1, a2);
+            if (whole) cairo_close_path(cr);
+            strokePath(cr, m_lineWidth, m_frameColor);
+        }
     }
 }
 
 void CDrawContext::drawPolygon(const CPoint* points, int32_t count, int32_t style, bool closed) {
-    if (!m_renderer || !points || count < 2) return;
-    agg::path_storage path;
-    path.move_to(points[0].x, points[0].y);
-    for (int32_t i = 1; i < count; ++i) path.line_to(points[i].x, points[i].y);
+    if (!points || count < 2) return;
+    const auto trace = [&](cairo_t* cr) {
+        cairo_move_to(cr, points[0].x, points[0].y);
+        for (int32_t i = 1; i < count; ++i) cairo_line_to(cr, points[i].x, points[i].y);
+    };
     if (style != kDrawStroked) {
-        agg::path_storage filled = path;
-        filled.close_polygon();
-        renderPath(*m_renderer, filled, m_offset, m_fillColor, m_drawMode);
+        if (cairo_t* cr = m_renderer ? m_renderer->begin(m_offset, m_drawMode) : nullptr) {
+            trace(cr);
+            fillPath(cr, m_fillColor);
+        }
     }
     if (style != kDrawFilled) {
-        if (closed) path.close_polygon();
-        strokePath(*m_renderer, path, m_lineWidth, m_offset, m_frameColor, m_drawMode);
+        if (cairo_t* cr = m_renderer ? m_renderer->begin(m_offset, m_drawMode) : nullptr) {
+            trace(cr);
+            if (closed) cairo_close_path(cr);
+            strokePath(cr, m_lineWidth, m_frameColor);
+        }
     }
 }
 
@@ -237,6 +315,20 @@ CColor lerpColor(const CColor& a, const CColor& b, double t) {
     return {mix(a.red, b.red), mix(a.green, b.green), mix(a.blue, b.blue), mix(a.alpha, b.alpha)};
 }
 
+void addStop(cairo_pattern_t* pattern, double offset, const CColor& c) {
+    cairo_pattern_add_color_stop_rgba(pattern, offset, c.red / 255.0, c.green / 255.0, c.blue / 255.0,
+                                      c.alpha / 255.0);
+}
+
+// Fills the current path with a gradient running from `top` to `bottom` (screen rows, offset applied).
+void fillWithVerticalGradient(cairo_t* cr, double top, double bottom, const CColor* colors, int count) {
+    cairo_pattern_t* gradient = cairo_pattern_create_linear(0, top, 0, bottom);
+    for (int i = 0; i < count; ++i) addStop(gradient, static_cast<double>(i) / (count - 1), colors[i]);
+    cairo_set_source(cr, gradient);
+    cairo_fill(cr);
+    cairo_pattern_destroy(gradient);
+}
+
 } // namespace
 
 void CDrawContext::fillVerticalGradient(const CRect& rect, const CColor& top, const CColor& bottom) {
@@ -245,27 +337,36 @@ void CDrawContext::fillVerticalGradient(const CRect& rect, const CColor& top, co
 
 void CDrawContext::fillVerticalGradient(const CRect& rect, const CColor& top, const CColor& middle,
                                         const CColor& bottom) {
-    if (!m_renderer || m_renderer->clipEmpty || rect.isEmpty()) return;
+    if (rect.isEmpty()) return;
+    cairo_t* cr = m_renderer ? m_renderer->begin(CPoint(), m_drawMode) : nullptr;
+    if (!cr) return;
     CRect r = rect;
     r.offset(m_offset.x, m_offset.y);
-    const int x1 = static_cast<int>(std::lround(r.left));
-    const int x2 = static_cast<int>(std::lround(r.right)) - 1;
-    const int y1 = static_cast<int>(std::lround(r.top));
-    const int y2 = static_cast<int>(std::lround(r.bottom)) - 1;
-    if (x2 < x1) return;
-    for (int y = y1; y <= y2; ++y) {
-        const double t = (y + 0.5 - r.top) / r.height();
-        const CColor c = t < 0.5 ? lerpColor(top, middle, t * 2) : lerpColor(middle, bottom, t * 2 - 1);
-        m_renderer->base.blend_hline(x1, y, x2, premultiplied(c), 255);
-    }
+    // Whole pixels, each row in the colour at its centre.
+    const double x1 = std::lround(r.left), x2 = std::lround(r.right);
+    const double y1 = std::lround(r.top), y2 = std::lround(r.bottom);
+    if (x2 <= x1 || y2 <= y1) return;
+    rectanglePath(cr, x1, y1, x2, y2);
+    const CColor colors[] = {top, middle, bottom};
+    fillWithVerticalGradient(cr, r.top, r.bottom, colors, 3);
+}
+
+void CDrawContext::fillRoundRectGradient(const CRect& rect, double radius, const CColor& top,
+                                         const CColor& bottom) {
+    if (rect.isEmpty()) return;
+    cairo_t* cr = m_renderer ? m_renderer->begin(m_offset, m_drawMode) : nullptr;
+    if (!cr) return;
+    roundRectPath(cr, rect.left, rect.top, rect.right, rect.bottom, radius);
+    const CColor colors[] = {top, bottom};
+    fillWithVerticalGradient(cr, rect.top, rect.bottom, colors, 2);
 }
 
 void CDrawContext::drawString(const char* utf8, const CRect& rect, int32_t align) {
     if (!m_renderer || m_renderer->clipEmpty || !utf8 || !*utf8) return;
     detail::FontEngine* fonts = detail::FontEngine::get();
     if (!fonts || !fonts->select(m_fontStyle, m_fontSize)) return;
-    const std::string text(utf8);
-    const double width = fonts->stringWidth(text);
+    std::vector<detail::PlacedGlyph>& glyphs = m_renderer->glyphs;
+    const double width = fonts->layout(utf8, glyphs);
     CRect r = rect;
     r.offset(m_offset.x, m_offset.y);
     double x = r.left;
@@ -274,35 +375,18 @@ void CDrawContext::drawString(const char* utf8, const CRect& rect, int32_t align
     else if (align == kRightText)
         x = r.right - width;
     // Centre the box between ascender and descender on the rect.
-    double y = (r.top + r.bottom) / 2 + (fonts->ascender() + fonts->descender()) / 2;
+    const double baseline = std::round((r.top + r.bottom) / 2 + (fonts->ascender() + fonts->descender()) / 2);
     x = std::round(x);
-    y = std::round(y);
+
+    // Far beyond any buffer (or not a number): nothing to draw.
+    if (!(std::abs(x) < 1e7 && std::abs(baseline) < 1e7)) return;
 
     // Text stays inside its rect.
     const CRect savedClip = m_clip;
     CRect textClip = r;
     textClip.bound(savedClip);
     setClipRect(textClip);
-    if (!m_renderer->clipEmpty) {
-        auto& cache = fonts->cache();
-        agg::renderer_scanline_aa_solid<BaseRenderer> solid(m_renderer->base);
-        solid.color(premultiplied(m_fontColor));
-        double px = x, py = y;
-        cache.reset_last_glyph();
-        for (size_t pos = 0; pos < text.size();) {
-            const char32_t cp = decodeUtf8(text, pos);
-            const agg::glyph_cache* glyph = cache.glyph(cp);
-            if (!glyph) continue;
-            cache.add_kerning(&px, &py);
-            cache.init_embedded_adaptors(glyph, px, py);
-            // A blank glyph (space) stores an empty box whose sentinel edges overflow when moved.
-            const bool blank = glyph->bounds.x1 > glyph->bounds.x2;
-            if (glyph->data_type == agg::glyph_data_gray8 && !blank)
-                agg::render_scanlines(cache.gray8_adaptor(), cache.gray8_scanline(), solid);
-            px += glyph->advance_x;
-            py += glyph->advance_y;
-        }
-    }
+    m_renderer->showGlyphs(static_cast<int>(x), static_cast<int>(baseline), m_fontColor);
     setClipRect(savedClip);
 }
 
@@ -315,51 +399,37 @@ double CDrawContext::getStringWidth(const char* utf8) {
 
 void CDrawContext::blendPixels(const CPixelBuffer& source, int32_t srcX, int32_t srcY, int32_t width,
                                int32_t height, const CPoint& dest, uint8_t opacity) {
-    if (!m_renderer || m_renderer->clipEmpty || !source.isValid() || opacity == 0) return;
-    agg::rendering_buffer srcBuf(source.pixels, static_cast<unsigned>(source.width),
-                                 static_cast<unsigned>(source.height), source.stride);
-    PixelFormat srcPixf(srcBuf);
-    agg::rect_i srcRect(srcX, srcY, srcX + width - 1, srcY + height - 1);
-    const int dx = static_cast<int>(std::lround(dest.x + m_offset.x)) - srcX;
-    const int dy = static_cast<int>(std::lround(dest.y + m_offset.y)) - srcY;
-    m_renderer->base.blend_from(srcPixf, &srcRect, dx, dy, opacity);
+    if (!source.isValid() || opacity == 0) return;
+    cairo_t* cr = m_renderer ? m_renderer->begin(CPoint(), m_drawMode) : nullptr;
+    if (!cr) return;
+    // Only the part of the source rectangle that exists.
+    const int32_t x1 = std::max(srcX, 0), y1 = std::max(srcY, 0);
+    const int32_t x2 = std::min(srcX + width, source.width), y2 = std::min(srcY + height, source.height);
+    if (x2 <= x1 || y2 <= y1) return;
+    const double dx = static_cast<double>(std::lround(dest.x + m_offset.x) - srcX);
+    const double dy = static_cast<double>(std::lround(dest.y + m_offset.y) - srcY);
+    cairo_surface_t* pixels = cairo_image_surface_create_for_data(source.pixels, CAIRO_FORMAT_ARGB32,
+                                                                  source.width, source.height, source.stride);
+    cairo_set_source_surface(cr, pixels, dx, dy);
+    cairo_rectangle(cr, x1 + dx, y1 + dy, x2 - x1, y2 - y1);
+    if (opacity == 255) {
+        cairo_fill(cr);
+    } else {
+        cairo_save(cr);
+        cairo_clip(cr);
+        cairo_paint_with_alpha(cr, opacity / 255.0);
+        cairo_restore(cr);
+    }
+    cairo_surface_destroy(pixels);
 }
 
 void CDrawContext::clear(const CColor& color) {
-    if (!m_renderer || m_renderer->clipEmpty) return;
-    const auto& box = m_renderer->base.clip_box();
-    m_renderer->base.copy_bar(box.x1, box.y1, box.x2, box.y2, premultiplied(color));
-}
-
-namespace {
-
-// Colours a span by its row: the gradient of fillVerticalGradient, for any path.
-struct VerticalGradientSpans {
-    double top, height;
-    CColor topColor, bottomColor;
-    void prepare() {}
-    void generate(agg::rgba8* span, int, int y, unsigned length) const {
-        const double t = std::clamp((y + 0.5 - top) / height, 0.0, 1.0);
-        std::fill(span, span + length, premultiplied(lerpColor(topColor, bottomColor, t)));
-    }
-};
-
-} // namespace
-
-void CDrawContext::fillRoundRectGradient(const CRect& rect, double radius, const CColor& top,
-                                         const CColor& bottom) {
-    if (!m_renderer || m_renderer->clipEmpty || rect.isEmpty()) return;
-    agg::rounded_rect shape(rect.left, rect.top, rect.right, rect.bottom, radius);
-    shape.normalize_radius();
-    agg::trans_affine mtx = agg::trans_affine_translation(m_offset.x, m_offset.y);
-    agg::conv_transform<agg::rounded_rect> transformed(shape, mtx);
-    Renderer& r = *m_renderer;
-    r.ras.gamma(agg::gamma_none());
-    r.ras.reset();
-    r.ras.add_path(transformed);
-    agg::span_allocator<agg::rgba8> spans;
-    VerticalGradientSpans gradient{rect.top + m_offset.y, rect.height(), top, bottom};
-    agg::render_scanlines_aa(r.ras, r.sl, r.base, spans, gradient);
+    cairo_t* cr = m_renderer ? m_renderer->begin(CPoint(), m_drawMode) : nullptr;
+    if (!cr) return;
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    setColor(cr, color);
+    cairo_paint(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
 }
 
 } // namespace Mirda

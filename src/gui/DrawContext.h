@@ -1,7 +1,7 @@
 #pragma once
-// CDrawContext: the drawing interface of views. Renders anti-aliased shapes, bitmaps and text into a
-// premultiplied BGRA pixel buffer. Coordinates given to the drawing operations have the context offset
-// added; everything is clipped to the clip rect (in buffer coordinates).
+// CDrawContext: the drawing interface of views. Renders anti-aliased shapes and bitmaps (through cairo)
+// and text (FreeType glyphs) into a premultiplied BGRA pixel buffer. Coordinates given to the drawing
+// operations have the context offset added; everything is clipped to the clip rect (in buffer coordinates).
 
 #include "gui/BaseObject.h"
 #include "gui/Geometry.h"

@@ -114,6 +114,19 @@ TEST(Drawing, BitmapOutsideTheClipDrawsNothingAndKeepsTheClip) {
     context->release();
 }
 
+TEST(Drawing, AShapeWithANonFiniteOffsetSpoilsNothingDrawnAfterIt) {
+    COwnedPixelBuffer target(10, 10);
+    auto* context = new CDrawContext(target.desc());
+    context->setFillColor(kWhiteCColor);
+    context->setOffset(CPoint(std::nan(""), 0));
+    context->drawRect(CRect(0, 0, 10, 10), kDrawFilled);
+    EXPECT_EQ(target.desc().row(5)[5 * 4 + 3], 0);
+    context->setOffset(CPoint());
+    context->drawRect(CRect(0, 0, 10, 10), kDrawFilled);
+    EXPECT_EQ(target.desc().row(5)[5 * 4 + 3], 255);
+    context->release();
+}
+
 TEST(Drawing, ButtonGradientStaysInsideTheRoundedOutline) {
     COwnedPixelBuffer target(40, 20);
     auto* context = new CDrawContext(target.desc());
@@ -145,7 +158,7 @@ TEST(Animation, HelpersClampAndSnap) {
 }
 
 // Renders a fixed scene and compares it with tests/gui/reference/scene.png by the mean absolute
-// difference per channel (tolerance 1.5 of 255, room for FreeType or AGG rounding changes). Run with
+// difference per channel (tolerance 1.5 of 255, room for FreeType or cairo rounding changes). Run with
 // MIRDA_UPDATE_REFERENCES=1 to rewrite the reference after an intended change of the look.
 TEST(Snapshot, SceneMatchesTheReference) {
     Tessu::ParameterProperty level, on;

@@ -44,7 +44,7 @@ TEST_F(Editor, FollowsTheScaleAHostAnnounces) {
 }
 
 // A fixed state at 100 % and 200 % against tests/vst2/reference/editor-*.png (mean difference under 1.5 of
-// 255 and at most a few dozen pixels far off: room for FreeType and AGG rounding). Run with
+// 255 and at most a few dozen pixels far off: room for FreeType and cairo rounding). Run with
 // MIRDA_UPDATE_REFERENCES=1 to rewrite the references after an intended change of the look.
 TEST_F(Editor, SnapshotsMatchTheReferences) {
     const struct {
