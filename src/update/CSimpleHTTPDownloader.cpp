@@ -49,12 +49,14 @@ int CSimpleHTTPDownloader::get(const std::string& host, int port, const std::str
     Socket socket;
     int status = connectTo(host, port, socket.handle);
     if (status != kHttpComplete) return status;
-    status = sendAll(socket.handle, buildGetRequest(host, path, withAuthorization ? credential_ : std::string()));
+    status =
+        sendAll(socket.handle, buildGetRequest(host, path, withAuthorization ? credential_ : std::string()));
     if (status != kHttpComplete) return status;
     return receive(socket.handle, sink, maxBytes);
 }
 
-int CSimpleHTTPDownloader::waitFor(Sockets::Socket socket, bool forWriting, std::chrono::milliseconds timeout) {
+int CSimpleHTTPDownloader::waitFor(Sockets::Socket socket, bool forWriting,
+                                   std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         if (cancelled()) return kHttpCancelled;
@@ -78,7 +80,8 @@ int CSimpleHTTPDownloader::connectTo(const std::string& host, int port, Sockets:
         status = connection == Sockets::Connection::kConnected ? kHttpComplete : kHttpNoConnection;
         if (connection == Sockets::Connection::kPending) {
             status = waitFor(candidate, true, timeouts_.connect);
-            if (status == kHttpComplete && !Sockets::connectionSucceeded(candidate)) status = kHttpNoConnection;
+            if (status == kHttpComplete && !Sockets::connectionSucceeded(candidate))
+                status = kHttpNoConnection;
         }
         if (status == kHttpComplete) {
             socket = candidate;

@@ -70,7 +70,8 @@ void operator delete(void* p, size_t) noexcept {
 void* operator new(size_t size, std::align_val_t alignment) {
     if (watching) ++allocations;
     const size_t align = static_cast<size_t>(alignment);
-    if (void* p = std::aligned_alloc(align, (std::max<size_t>(size, 1) + align - 1) / align * align)) return p;
+    if (void* p = std::aligned_alloc(align, (std::max<size_t>(size, 1) + align - 1) / align * align))
+        return p;
     throw std::bad_alloc();
 }
 void operator delete(void* p, std::align_val_t) noexcept {

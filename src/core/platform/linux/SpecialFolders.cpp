@@ -5,8 +5,8 @@
 #include "core/Paths.h"
 
 #include <cstdlib>
-#include <string_view>
 #include <pwd.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
