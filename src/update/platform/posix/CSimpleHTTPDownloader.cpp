@@ -45,14 +45,22 @@ std::uint64_t CSimpleHTTPDownloader::networkAttempts() {
 int CSimpleHTTPDownloader::get(const std::string& host, int port, const std::string& path,
                                bool withAuthorization, std::string& body) {
     StringSink sink;
-    const int status = get(host, port, path, withAuthorization, sink, kMaxTextReplyBytes);
+    const int status =
+        request(host, port, path, withAuthorization, sink, kMaxTextReplyBytes, timeouts_.total);
     if (status == kHttpComplete) body = std::move(sink.text);
     return status;
 }
 
 int CSimpleHTTPDownloader::get(const std::string& host, int port, const std::string& path,
                                bool withAuthorization, IHttpBodySink& sink, std::uint64_t maxBytes) {
+    return request(host, port, path, withAuthorization, sink, maxBytes, timeouts_.download);
+}
+
+int CSimpleHTTPDownloader::request(const std::string& host, int port, const std::string& path,
+                                   bool withAuthorization, IHttpBodySink& sink, std::uint64_t maxBytes,
+                                   std::chrono::milliseconds deadline) {
     if (cancelled()) return kHttpCancelled;
+    deadline_ = std::chrono::steady_clock::now() + deadline;
     Socket socket;
     int status = connectTo(host, port, socket.fd);
     if (status != kHttpComplete) return status;
@@ -61,12 +69,32 @@ int CSimpleHTTPDownloader::get(const std::string& host, int port, const std::str
     return receive(socket.fd, sink, maxBytes);
 }
 
-int CSimpleHTTPDownloader::waitFor(int socket, short events, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+// Waits in slices for the resolver, which may never answer; the lookup is abandoned, not waited for, when
+// the request gives up.
+int CSimpleHTTPDownloader::lookUp(const std::string& host, int port, std::unique_ptr<INameLookup>& lookup) {
+    attempts.fetch_add(1);
+    if (host.empty() || !(lookup = lookup_(host, port))) return kHttpNoConnection;
+    const auto giveUp = std::min(deadline_, std::chrono::steady_clock::now() + timeouts_.connect);
     for (;;) {
         if (cancelled()) return kHttpCancelled;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
+        if (std::chrono::steady_clock::now() >= giveUp) return kHttpTimedOut;
+        switch (lookup->wait(kCancelSlice)) {
+        case INameLookup::kResolved:
+            return kHttpComplete;
+        case INameLookup::kFailed:
+            return kHttpNoConnection;
+        case INameLookup::kPending:
+            break;
+        }
+    }
+}
+
+int CSimpleHTTPDownloader::waitFor(int socket, short events, std::chrono::milliseconds timeout) {
+    const auto deadline = std::min(deadline_, std::chrono::steady_clock::now() + timeout);
+    for (;;) {
+        if (cancelled()) return kHttpCancelled;
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return kHttpTimedOut;
         pollfd entry{socket, events, 0};
         const int ready = ::poll(&entry, 1, static_cast<int>(std::min(left, kCancelSlice).count()));
@@ -76,16 +104,11 @@ int CSimpleHTTPDownloader::waitFor(int socket, short events, std::chrono::millis
 }
 
 int CSimpleHTTPDownloader::connectTo(const std::string& host, int port, int& socket) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* addresses = nullptr;
-    attempts.fetch_add(1);
-    if (host.empty() || ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses) != 0)
-        return kHttpNoConnection;
+    std::unique_ptr<INameLookup> lookup;
+    if (const int found = lookUp(host, port, lookup); found != kHttpComplete) return found;
     int status = kHttpNoConnection;
-    for (addrinfo* address = addresses; address && status != kHttpComplete; address = address->ai_next) {
+    for (const addrinfo* address = lookup->addresses(); address && status != kHttpComplete;
+         address = address->ai_next) {
         attempts.fetch_add(1);
         const int fd = ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                                 address->ai_protocol);
@@ -108,7 +131,6 @@ int CSimpleHTTPDownloader::connectTo(const std::string& host, int port, int& soc
             if (status == kHttpCancelled) break;
         }
     }
-    ::freeaddrinfo(addresses);
     return status;
 }
 
