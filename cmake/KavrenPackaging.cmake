@@ -1,6 +1,6 @@
 # Installation (any prefix): the VST 2.4 library in lib/vst, the LV2 bundle in lib/lv2, the kavren tool
-# in bin, licences and documents in share/doc/kavren-xl; and a Debian package of the same (cpack -G DEB)
-# whose dependencies dpkg-shlibdeps reads from the installed binaries.
+# in bin with its manual page, licences and documents in share/doc/kavren-xl; and a Debian package of the
+# same (cpack -G DEB) whose dependencies dpkg-shlibdeps reads from the binaries.
 set(CMAKE_INSTALL_DOCDIR share/doc/kavren-xl CACHE PATH "Documentation folder")
 include(GNUInstallDirs)
 # Hosts look for plug-ins under lib/vst and lib/lv2 of a prefix, not under the multiarch library folder.
@@ -15,6 +15,24 @@ if(TARGET kavren-xl-lv2)
     FILES_MATCHING PATTERN "*.ttl")
 endif()
 install(TARGETS kavren RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The tool's manual page, made from its --help text and the description in packaging/kavren.h2m, where
+# the build can run the tool.
+if(NOT CMAKE_CROSSCOMPILING)
+  find_program(KAVREN_HELP2MAN help2man REQUIRED)
+  set(kavren_manual ${PROJECT_BINARY_DIR}/packaging/kavren.1.gz)
+  add_custom_command(OUTPUT ${kavren_manual}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packaging
+    COMMAND ${KAVREN_HELP2MAN} --no-info --version-string=${PROJECT_VERSION}
+            --include=${PROJECT_SOURCE_DIR}/packaging/kavren.h2m
+            "--name=command-line host of the Kavren XL filter effect" $<TARGET_FILE:kavren>
+            | gzip -9n > ${kavren_manual}
+    DEPENDS kavren ${PROJECT_SOURCE_DIR}/packaging/kavren.h2m
+    VERBATIM)
+  add_custom_target(kavren_manual ALL DEPENDS ${kavren_manual})
+  install(FILES ${kavren_manual} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+    PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+endif()
 
 # Debian wants its changelog compressed at the highest level and without a time stamp.
 set(kavren_changelog ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
@@ -42,7 +60,17 @@ set(CPACK_PACKAGE_CONTACT "Quillmark <packages@quillmark.invalid>")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Dependencies come from DebianDepends.cmake, which runs dpkg-shlibdeps without CPack's ldconfig scripts.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+set(kavren_packaged_binaries $<TARGET_FILE:kavren-xl> $<TARGET_FILE:kavren>)
+if(TARGET kavren-xl-lv2)
+  list(APPEND kavren_packaged_binaries $<TARGET_FILE:kavren-xl-lv2> $<TARGET_FILE:kavren-xl-lv2-ui>)
+endif()
+list(JOIN kavren_packaged_binaries " " KAVREN_PACKAGED_BINARIES)
+configure_file(packaging/DebianDepends.cmake.in ${PROJECT_BINARY_DIR}/packaging/DebianDepends.cmake.in @ONLY)
+file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/packaging/DebianDepends.cmake
+  INPUT ${PROJECT_BINARY_DIR}/packaging/DebianDepends.cmake.in)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/packaging/DebianDepends.cmake)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_SET_DESTDIR OFF)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -46,7 +46,22 @@ function(kavren_resource_store target symbol)
     VERBATIM)
 
   set(asm_file ${out_dir}/${symbol}.S)
-  file(CONFIGURE OUTPUT ${asm_file} CONTENT
+  if(WIN32)
+    # PE: a read-only data section of its own; symbols are local to the image unless a .def exports them.
+    file(CONFIGURE OUTPUT ${asm_file} CONTENT
+"    .section .rdata$${symbol},\"dr\"
+    .balign 16
+    .globl ${symbol}
+${symbol}:
+    .incbin \"${store_file}\"
+${symbol}_end:
+    .balign 8
+    .globl ${symbol}_size
+${symbol}_size:
+    .quad ${symbol}_end - ${symbol}
+" @ONLY)
+  else()
+    file(CONFIGURE OUTPUT ${asm_file} CONTENT
 "    .section .rodata.${symbol},\"a\",@progbits
     .balign 16
     .globl ${symbol}
@@ -65,6 +80,7 @@ ${symbol}_size:
     .size ${symbol}_size, 8
     .section .note.GNU-stack,\"\",@progbits
 " @ONLY)
+  endif()
 
   file(CONFIGURE OUTPUT ${out_dir}/include/${symbol}.h CONTENT
 "#pragma once
@@ -73,8 +89,13 @@ ${symbol}_size:
 
 #include <cstdint>
 
+#ifdef _WIN32
+extern \"C\" const std::uint8_t ${symbol}[];
+extern \"C\" const std::uint64_t ${symbol}_size;
+#else
 extern \"C\" __attribute__((visibility(\"hidden\"))) const std::uint8_t ${symbol}[];
 extern \"C\" __attribute__((visibility(\"hidden\"))) const std::uint64_t ${symbol}_size;
+#endif
 
 inline Core::ResourceBlock ${symbol}_block() { return {${symbol}, static_cast<std::size_t>(${symbol}_size)}; }
 " @ONLY)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "utilities/WhiteNoise.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -14,10 +16,9 @@ constexpr int blockFrames = 88;
 struct StereoBlock {
     std::vector<float> left, right;
     explicit StereoBlock(float level) : left(blockFrames), right(blockFrames) {
-        unsigned seed = 12345;
+        KavrenTest::WhiteNoise white(12345);
         for (int i = 0; i < blockFrames; ++i) {
-            seed = seed * 1664525u + 1013904223u;
-            left[i] = level * (static_cast<float>(seed >> 8) / 8388608.0f - 1.0f);
+            left[i] = level * white.next();
             right[i] = level * std::sin(0.05f * i);
         }
     }

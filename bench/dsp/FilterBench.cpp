@@ -33,19 +33,18 @@ void BM_StereoFilter(benchmark::State& state) {
 }
 BENCHMARK(BM_StereoFilter)->ArgsProduct({{12, 24, 48, 96}, {0, 1}, {0, 1}})->ArgNames({"dB", "moving", "hp"});
 
-// The whole filter stage in series mode with analysis copies: both filters at one slope, swept.
+// The whole filter stage in series mode: both filters at one slope, swept.
 void BM_FilterStage(benchmark::State& state) {
     const int slope = static_cast<int>(state.range(0));
     DSP::CFilterStage stage;
     stage.setSlope(DSP::CFilterStage::LowPass, slope);
     stage.setSlope(DSP::CFilterStage::HighPass, slope);
     StereoBlock input(0.5f);
-    std::vector<float> work[2] = {input.left, input.right}, parallel[2], analysis[2], out[2];
-    for (int c = 0; c < 2; ++c) parallel[c] = analysis[c] = out[c] = std::vector<float>(blockFrames);
+    std::vector<float> work[2] = {input.left, input.right}, parallel[2], out[2];
+    for (int c = 0; c < 2; ++c) parallel[c] = out[c] = std::vector<float>(blockFrames);
     const DSP::FilterStageBuffers buffers{{input.left.data(), input.right.data()},
                                           {work[0].data(), work[1].data()},
                                           {parallel[0].data(), parallel[1].data()},
-                                          {analysis[0].data(), analysis[1].data()},
                                           {out[0].data(), out[1].data()}};
     long long blocks = 0;
     for (auto _ : state) {

@@ -2,11 +2,11 @@
 // analysed (the effect processes 1024 noise samples between passes, untimed: about as much as between
 // two repaints), the two modulated curves recomputed (the LFO moves both cut-offs), then a full repaint
 // of curves, grid, spectrum, peak trace and meters, at 100 % and 200 %.
-#include "dsp/effect/EffectHarness.h"
 #include "editor/MultiDisplay.h"
 #include "editor/PlotDisplay.h"
 #include "gui/DrawContext.h"
 #include "gui/PixelBuffer.h"
+#include "utilities/EffectHarness.h"
 
 #include <benchmark/benchmark.h>
 
@@ -39,11 +39,8 @@ void repaint(benchmark::State& state) {
     Mirda::COwnedPixelBuffer pixels(int32_t(std::round(496 * scale)), int32_t(std::round(156 * scale)));
     auto* drawContext = new Mirda::CDrawContext(pixels.desc());
     Stereo noise(1024);
-    uint32_t seed = 1;
-    for (size_t i = 0; i < noise.size(); ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        noise.left[i] = noise.right[i] = 0.3f * float(int32_t(seed)) / 2147483648.0f;
-    }
+    KavrenTest::WhiteNoise white(1);
+    for (size_t i = 0; i < noise.size(); ++i) noise.left[i] = noise.right[i] = 0.3f * white.next();
     double now = 0;
     int analysed = 0, recomputed = display->plot()->curvesComputed();
     for (auto _ : state) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "kavren/ParameterSettings.h"
+#include "utilities/WhiteNoise.h"
 #include "vsthost/VstPluginHost.h"
 
 #include <cmath>
@@ -25,10 +26,9 @@ struct Bench {
         host.setPlaying(true);
         host.start(kRate, kBlock);
         for (const char* s : settings) set(s);
-        uint32_t seed = 1;
+        KavrenTest::WhiteNoise white(1);
         for (int i = 0; i < kBlock; ++i) {
-            seed = seed * 1664525u + 1013904223u;
-            inL[size_t(i)] = 0.5f * float(int32_t(seed)) / 2147483648.0f;
+            inL[size_t(i)] = 0.5f * white.next();
             inR[size_t(i)] = 0.5f * std::sin(0.05f * float(i));
         }
     }

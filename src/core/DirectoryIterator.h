@@ -7,8 +7,9 @@ namespace Core {
 
 /**
  * Lists the entries of one folder that match a wildcard pattern: the folder, a "/", then a file pattern
- * after fnmatch rules such as "*" or "*.fxp". Folders arrive as "/" + name (so "/." and "/.." too), files as
- * bare names, at most kMaxNameLength bytes. An entry that the flags exclude yields true with an empty name;
+ * after fnmatch rules such as "*" or "*.fxp". Folders arrive as "/" + name (so "/." and "/.." too), regular
+ * files as bare names, at most kMaxNameLength bytes. An entry that the flags exclude, and any entry that is
+ * neither a folder nor a regular file (FIFO, device, socket, broken link), yields true with an empty name;
  * callers skip those.
  */
 class DirectoryIterator {

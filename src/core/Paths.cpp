@@ -5,6 +5,18 @@
 
 namespace Core {
 
+namespace {
+
+// Both separators count on every system: a path from a Windows host or preset list splits the same way.
+constexpr const char* kSeparators = "/\\";
+
+std::string lastComponent(const std::string& path) {
+    const auto slash = path.find_last_of(kSeparators);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
 void toForwardSlashes(std::string& path) {
     std::replace(path.begin(), path.end(), '\\', '/');
 }
@@ -19,13 +31,8 @@ std::string toNativeSeparators(std::string path) {
 }
 
 std::string withTrailingSlash(std::string path) {
-    if (!path.empty() && path.back() != '/') path += '/';
+    if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
     return path;
-}
-
-static std::string lastComponent(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string fileStem(const std::string& path) {
@@ -35,7 +42,7 @@ std::string fileStem(const std::string& path) {
 }
 
 std::string folderPart(const std::string& path) {
-    const auto slash = path.find_last_of('/');
+    const auto slash = path.find_last_of(kSeparators);
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 

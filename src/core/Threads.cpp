@@ -1,9 +1,8 @@
 #include "core/Threads.h"
 
+#include "core/platform/ThreadPriority.h"
+
 #include <algorithm>
-#include <cerrno>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace Core::Threads {
 
@@ -52,15 +51,8 @@ int niceIncrementFor(int priority) {
 }
 
 std::thread startThread(std::function<void()> routine, int priority) {
-    const int increment = niceIncrementFor(priority);
-    return std::thread([routine = std::move(routine), increment] {
-        // On Linux the nice value is per thread when addressed by thread id.
-        if (increment > 0) {
-            const id_t self = static_cast<id_t>(gettid());
-            errno = 0;
-            const int current = getpriority(PRIO_PROCESS, self);
-            if (errno == 0) setpriority(PRIO_PROCESS, self, std::min(19, current + increment));
-        }
+    return std::thread([routine = std::move(routine), priority] {
+        if (priority < kPriorityNormal) lowerCurrentThreadPriority(priority);
         routine();
     });
 }
@@ -71,10 +63,6 @@ void stopThread(std::thread& thread) {
         thread.detach(); // a thread stopping itself cannot wait for itself
     else
         thread.join();
-}
-
-void sleep(std::int32_t milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(std::max<std::int32_t>(0, milliseconds)));
 }
 
 } // namespace Core::Threads

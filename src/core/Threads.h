@@ -46,6 +46,4 @@ std::thread startThread(std::function<void()> routine, int priority);
 /** Waits for the thread to finish (the routine must return; threads are never killed) and releases it. */
 void stopThread(std::thread& thread);
 
-void sleep(std::int32_t milliseconds);
-
 } // namespace Core::Threads

@@ -1,6 +1,5 @@
 #include "dsp/CKavren.h"
 
-#include "editor/CKavrenEditor.h"
 #include "params/KavrenParameters.h"
 
 #include <algorithm>
@@ -15,7 +14,7 @@ DSP::SkewedRange rangeOf(const Tessu::ParameterDescriptor& d) {
 
 } // namespace
 
-CKavren::CKavren(Tessu::TessuCallback* hostCallback)
+CKavren::CKavren(Tessu::TessuCallback* hostCallback, EditorFactory editorFactory)
     : TessuOS(hostCallback), lowPassRange_(rangeOf(kavrenParameterDescriptors()[kLowPassFreq])),
       highPassRange_(rangeOf(kavrenParameterDescriptors()[kHighPassFreq])) {
     filters_.filter(DSP::CFilterStage::LowPass).setCutoff(22050.0);
@@ -34,7 +33,7 @@ CKavren::CKavren(Tessu::TessuCallback* hostCallback)
     for (int32_t id = 0; id < kParameterCount; ++id) slotParameter_[id] = findParameterById(id);
     slotParameter_[kGlobalLimiterSlot] = &globalLimiterParameter_;
     chunk_.setIdentifier("QMX-kavren-Preset");
-    editor = new CKavrenEditor(this);
+    if (editorFactory) editor = editorFactory(*this);
     setSampleRate(44100.0f);
     loadInitPreset();
     // Nothing else can reach the instance yet: the first block starts from the initial preset.
@@ -98,6 +97,7 @@ void CKavren::setBlockSize(int32_t frames) {
 
 void CKavren::resizeBuffers(int32_t frames) {
     const int32_t n = std::max(frames, 1);
+    input_.allocate(n);
     dry_.allocate(n);
     work_.allocate(n);
     parallel_.allocate(n);

@@ -38,10 +38,11 @@
 
 class CKavren : public Tessu::TessuOS, public ISamplerEffect {
 public:
-    // Constant processing delay: the limiter's 5 ms look-ahead at 44.1 kHz, at every sample rate.
-    static constexpr int32_t kLatency = 221;
+    // Makes the effect's editor. The effect owns what it answers and deletes it before itself; without a
+    // factory (command-line tools, tests, a host that shows its own controls) the effect has no editor.
+    using EditorFactory = Tessu::IPluginEditor* (*)(CKavren& effect);
 
-    explicit CKavren(Tessu::TessuCallback* callback);
+    explicit CKavren(Tessu::TessuCallback* callback, EditorFactory editorFactory = nullptr);
     ~CKavren() override;
 
     void process(Tessu::ProcessContext& context) override;
@@ -151,7 +152,8 @@ private:
     double lowPassNormalisedPosition() const;
 
     // Signal path.
-    Tessu::AudioStereoBus dry_, work_, parallel_;
+    // input_ holds the host's block with non-finite samples silenced; every path starts from it.
+    Tessu::AudioStereoBus input_, dry_, work_, parallel_;
     CGainStage inputGain_, outputGain_;
     DSP::CFilterStage filters_;
     DSP::CEnvelopeFollower envelope_;

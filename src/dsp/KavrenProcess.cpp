@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -15,6 +16,20 @@ DSP::StereoView view(const Tessu::AudioStereoBus& bus) {
 }
 
 constexpr float kMixSmoothing = 0.005f;
+
+// +120 dBFS: louder input is held here, so that no stage (squares in the shaper, resonant peaks, gains)
+// can leave float's range however the effect is set.
+constexpr float kInputCeiling = 1e6f;
+
+// Non-finite samples become silence; the comparison is false for NaN and infinity alike, and the loop
+// compiles to a few vector instructions per four samples.
+void sanitise(const float* in, float* out, int n) {
+    for (int i = 0; i < n; ++i) {
+        const float x = in[i];
+        const float finite = std::fabs(x) <= std::numeric_limits<float>::max() ? x : 0.0f;
+        out[i] = std::clamp(finite, -kInputCeiling, kInputCeiling);
+    }
+}
 
 } // namespace
 
@@ -41,7 +56,9 @@ void CKavren::process(Tessu::ProcessContext& context) {
 
 void CKavren::processBlock(const Block& block) {
     const int n = block.n;
-    const DSP::StereoView input = block.input, output = block.output;
+    const DSP::StereoView input = view(input_), output = block.output;
+    sanitise(block.input.left, input.left, n);
+    sanitise(block.input.right, input.right, n);
     const float* source[2] = {input.left, input.right};
     dry_.copyFrom(source, n);
     const DSP::StereoView dry = view(dry_);
@@ -72,7 +89,7 @@ void CKavren::processBlock(const Block& block) {
         crossfadeTowardDry(work, input, n, weight, 1.0f - wetAmount);
     }
 
-    filters_.process({input, work, view(parallel_), DSP::StereoView{}, output}, n);
+    filters_.process({input, work, view(parallel_), output}, n);
     ringMod_.processStereoInPlace(output, n);
     // An idle frequency modulator would only delay the wet path by one sample against the dry path and
     // the reported latency, so it just keeps its delay line fed.
@@ -106,8 +123,8 @@ void CKavren::processBypassed(const Block& block, DSP::StereoView delayedDry) {
         if (blockPeak > peak.load(std::memory_order_relaxed))
             peak.store(blockPeak, std::memory_order_relaxed);
     };
-    raisePeak(bypassPeakLeft_, block.input.left);
-    raisePeak(bypassPeakRight_, block.input.right);
+    raisePeak(bypassPeakLeft_, input_.left);
+    raisePeak(bypassPeakRight_, input_.right);
     if (analysisRequested_) feedDisplays(block);
 }
 

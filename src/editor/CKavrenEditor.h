@@ -30,6 +30,8 @@ public:
 
     explicit CKavrenEditor(CKavren* effect);
     ~CKavrenEditor() override;
+    // The effect's editor factory (CKavren::EditorFactory), for the plug-in libraries' entry points.
+    static Tessu::IPluginEditor* create(CKavren& effect) { return new CKavrenEditor(&effect); }
 
     Tessu::ParameterProperty& readout() { return readout_; }
     Tessu::ParameterProperty& infoPage() { return infoPage_; }

@@ -13,7 +13,6 @@ namespace {
 
 struct SharedSet {
     int users = 0;
-    int loads = 0;
     std::map<double, std::array<Mirda::CBitmap*, kCount>> byScale;
     std::unique_ptr<Core::CResourceStore> highResolution;
 };
@@ -47,7 +46,6 @@ std::vector<uint8_t> pngBytes(Id id, double scale) {
 }
 
 Mirda::CBitmap* load(Id id, double scale) {
-    SharedSet& set = shared();
     const std::vector<uint8_t> bytes = pngBytes(id, scale);
     if (bytes.empty()) return nullptr;
     Mirda::PNGMemoryStream stream(bytes.data(), bytes.size());
@@ -56,7 +54,6 @@ Mirda::CBitmap* load(Id id, double scale) {
         bitmap->release();
         return nullptr;
     }
-    ++set.loads;
     return bitmap;
 }
 
@@ -91,10 +88,6 @@ Mirda::CBitmap* get(Id id, double scale) {
         found = set.byScale.emplace(scale, bitmaps).first;
     }
     return found->second[id];
-}
-
-int loadCount() {
-    return shared().loads;
 }
 
 } // namespace EditorBitmaps

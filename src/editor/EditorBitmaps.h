@@ -42,7 +42,5 @@ void acquire();
 void release();
 // The image for `scale` (1, 1.5 or 2), loaded on first use; null when the store has no such image.
 Mirda::CBitmap* get(Id id, double scale);
-// How many images have been decoded since the process started (tests: the set is loaded once).
-int loadCount();
 
 } // namespace EditorBitmaps

@@ -53,10 +53,7 @@ void CEditorPresets::run(const std::function<void()>& action) {
 }
 
 void CEditorPresets::renamed(const std::string& newName) {
-    run([&] {
-        effect_.setPresetName(newName.c_str());
-        model_.presetNameChanged(newName);
-    });
+    run([&] { model_.finishRename(newName); });
 }
 
 void CEditorPresets::idle() {
@@ -84,6 +81,10 @@ std::int32_t CEditorPresets::getPresetChunk(void** data) {
 
 void CEditorPresets::setPresetChunk(void* data, std::int32_t size) {
     effect_.setPresetChunk(data, size);
+}
+
+std::string CEditorPresets::getPresetName() {
+    return presetName();
 }
 
 void CEditorPresets::setPresetName(const char* name) {

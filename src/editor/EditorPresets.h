@@ -52,6 +52,7 @@ public:
     // The effect as the library sees it.
     std::int32_t getPresetChunk(void** data) override;
     void setPresetChunk(void* data, std::int32_t size) override;
+    std::string getPresetName() override;
     void setPresetName(const char* name) override;
     void setGlobalLimiterMode(std::int32_t mode) override;
 

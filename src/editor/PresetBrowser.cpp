@@ -177,11 +177,12 @@ void CPresetBrowser::startRename() {
     setDirty(true);
 }
 
-// Only Return renames; Escape and a focus change (a click elsewhere, Tab) leave the preset as it was.
+// Only Return renames (the library refuses, with a message, names that cannot be file names); Escape and
+// a focus change (a click elsewhere, Tab) leave the preset as it was.
 void CPresetBrowser::renameEnded(int32_t flag) {
     if (m_renameFinished || !m_renameField) return;
     m_renameFinished = true;
-    if (flag == CTextField::kConfirmed && !m_renameField->getText().empty())
+    if (flag == CTextField::kConfirmed)
         m_presets.renamed(m_renameField->getText());
     else
         m_presets.model().cancelRename();

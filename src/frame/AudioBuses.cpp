@@ -80,16 +80,6 @@ void AudioStereoBus::copyFrom(const float* const* source, int32_t frames) {
     vec::copy(source[1], right, static_cast<size_t>(frames));
 }
 
-void AudioStereoBus::copyTo(float* const* destination, int32_t frames) const {
-    vec::copy(left, destination[0], static_cast<size_t>(frames));
-    vec::copy(right, destination[1], static_cast<size_t>(frames));
-}
-
-void AudioStereoBus::addTo(float* const* destination, int32_t frames) const {
-    vec::add(left, destination[0], static_cast<size_t>(frames));
-    vec::add(right, destination[1], static_cast<size_t>(frames));
-}
-
 void AudioStereoBus::clear(int32_t frames) {
     size_t n = static_cast<size_t>(frames == 0 ? capacity : frames);
     if (left) vec::zero(left, n);

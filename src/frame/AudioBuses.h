@@ -52,8 +52,6 @@ public:
     void release();
     // Throws std::length_error when a bus that does not own its memory is too small.
     void copyFrom(const float* const* source, int32_t frames);
-    void copyTo(float* const* destination, int32_t frames) const;
-    void addTo(float* const* destination, int32_t frames) const;
     void clear(int32_t frames);
     void advance(int32_t frames);
     void measurePeaks(int32_t frames, float& peakLeft, float& peakRight) const;

@@ -14,22 +14,19 @@ constexpr size_t kAlignment = 32;
 
 inline float* allocate(size_t n) {
     size_t bytes = ((std::max<size_t>(n, 1) * sizeof(float) + kAlignment - 1) / kAlignment) * kAlignment;
-    void* p = std::aligned_alloc(kAlignment, bytes);
-    if (!p) throw std::bad_alloc();
+    // The aligned operator new exists on every system (the Windows C runtime has no aligned_alloc).
+    void* p = ::operator new(bytes, std::align_val_t(kAlignment));
     std::memset(p, 0, bytes);
     return static_cast<float*>(p);
 }
 inline void release(float* p) {
-    std::free(p);
+    ::operator delete(p, std::align_val_t(kAlignment));
 }
 inline void zero(float* dst, size_t n) {
     std::memset(dst, 0, n * sizeof(float));
 }
 inline void copy(const float* src, float* dst, size_t n) {
     if (n) std::memmove(dst, src, n * sizeof(float));
-}
-inline void add(const float* src, float* dst, size_t n) {
-    for (size_t i = 0; i < n; ++i) dst[i] += src[i];
 }
 inline float maximum(const float* src, size_t n) {
     float m = n ? src[0] : 0.0f;

@@ -17,12 +17,6 @@ double stepTime(uint64_t& lastTicks) {
     return std::clamp(elapsed / 60.0, 0.0, 1000.0);
 }
 
-double stepProgress(uint64_t lastTicks, double duration) {
-    const double elapsed = static_cast<double>(getTicks() - lastTicks);
-    if (duration <= 0) return 1.0;
-    return std::clamp(elapsed / (60.0 * duration), 0.0, 1.0);
-}
-
 CColor blendColor(const CColor& a, const CColor& b, double t) {
     t = std::clamp(t, 0.0, 1.0);
     if (t == 0) return a;

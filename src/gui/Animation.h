@@ -11,8 +11,6 @@ namespace Mirda {
 uint64_t getTicks();
 // Elapsed milliseconds since `lastTicks` / 60, clamped to [0, 1000]; updates `lastTicks`.
 double stepTime(uint64_t& lastTicks);
-// Elapsed milliseconds since `lastTicks` / (60 × duration), clamped to [0, 1].
-double stepProgress(uint64_t lastTicks, double duration);
 CColor blendColor(const CColor& a, const CColor& b, double t);
 // Moves each coordinate by (target − current) × t; snaps when the squared difference is at most 0.5.
 CRect approachRect(const CRect& current, const CRect& target, double t);

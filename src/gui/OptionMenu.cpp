@@ -46,14 +46,6 @@ CMenuItem* COptionMenu::addEntry(const std::string& title, COptionMenu* submenu)
     return item;
 }
 
-bool COptionMenu::removeEntry(int32_t index) {
-    if (index < 0 || index >= getNbEntries()) return false;
-    delete m_items[static_cast<size_t>(index)];
-    m_items.erase(m_items.begin() + index);
-    if (m_currentIndex >= getNbEntries()) m_currentIndex = -1;
-    return true;
-}
-
 void COptionMenu::removeAllEntries() {
     for (CMenuItem* item : m_items) delete item;
     m_items.clear();

@@ -47,7 +47,6 @@ public:
     CMenuItem* addEntry(const std::string& title, int32_t index = -1);
     CMenuItem* addEntry(const std::string& title, COptionMenu* submenu);
     void addSeparator() { addEntry("-"); }
-    bool removeEntry(int32_t index);
     void removeAllEntries();
     int32_t getNbEntries() const { return static_cast<int32_t>(m_items.size()); }
     CMenuItem* getEntry(int32_t index) const;

@@ -38,6 +38,22 @@ CPathPrompt::CPathPrompt(const CRect& frameSize, const std::string& title, const
     addView(cancel);
 }
 
+bool CPathPrompt::attached(CView* parent) {
+    if (!CViewContainer::attached(parent)) return false;
+    if (!m_frame) return true;
+    // Keys reach the frame's focus view first: a view focused before the prompt must not take them.
+    m_frame->setFocusView(nullptr);
+    if (IFrame* platform = m_frame->getPlatformFrame()) platform->takeKeyboardFocus();
+    return true;
+}
+
+bool CPathPrompt::removed(CView* parent) {
+    IFrame* platform = m_frame ? m_frame->getPlatformFrame() : nullptr;
+    if (!CViewContainer::removed(parent)) return false;
+    if (platform) platform->releaseKeyboardFocus();
+    return true;
+}
+
 int32_t CPathPrompt::onMouseDown(CPoint& where, int32_t buttons) {
     const CPoint local = toLocal(where);
     const double width = m_size.width();

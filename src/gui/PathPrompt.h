@@ -1,6 +1,7 @@
 #pragma once
 // CPathPrompt: the in-editor question for a file or folder name when no dialog program exists. A modal
-// view with a title, an edit field and OK / Cancel buttons; Return confirms, Escape cancels. It answers
+// view with a title, an edit field and OK / Cancel buttons; Return confirms, Escape cancels. While it is in
+// the frame it holds the window's keyboard focus (as an open text edit does) and every key; it answers
 // once through its callback (the text, empty when cancelled) and removes itself from the frame.
 
 #include "gui/TextField.h"
@@ -17,6 +18,8 @@ public:
 
     CPathPrompt(const CRect& frameSize, const std::string& title, const std::string& text, Answer answer);
 
+    bool attached(CView* parent) override;
+    bool removed(CView* parent) override;
     int32_t onMouseDown(CPoint& where, int32_t buttons) override;
     // Keys go to the edit field while the prompt is open.
     int32_t onKeyDown(VstKeyCode& keyCode) override;

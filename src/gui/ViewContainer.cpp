@@ -71,25 +71,9 @@ bool CViewContainer::removeAll(bool withRelease) {
     return true;
 }
 
-bool CViewContainer::isChild(const CView* view) const {
-    return std::find(m_children.begin(), m_children.end(), view) != m_children.end();
-}
-
-CView* CViewContainer::getView(int32_t index) const {
-    if (index < 0 || index >= getNbViews()) return nullptr;
-    return m_children[static_cast<size_t>(index)];
-}
-
 int32_t CViewContainer::indexOf(const CView* view) const {
     auto it = std::find(m_children.begin(), m_children.end(), view);
     return it == m_children.end() ? -1 : static_cast<int32_t>(it - m_children.begin());
-}
-
-CView* CViewContainer::getViewAt(const CPoint& where) const {
-    CPoint local = toLocal(where);
-    for (auto it = m_children.rbegin(); it != m_children.rend(); ++it)
-        if ((*it)->isVisible() && (*it)->getViewSize().pointInside(local)) return *it;
-    return nullptr;
 }
 
 void CViewContainer::setBackgroundColor(const CColor& color) {

@@ -18,12 +18,8 @@ public:
     bool addView(CView* view);
     bool removeView(CView* view, bool withRelease = true);
     bool removeAll(bool withRelease = true);
-    bool isChild(const CView* view) const;
     int32_t getNbViews() const { return static_cast<int32_t>(m_children.size()); }
-    CView* getView(int32_t index) const;
     int32_t indexOf(const CView* view) const;
-    // The topmost visible child under `where` (given in this container's parent coordinates).
-    CView* getViewAt(const CPoint& where) const;
     const std::vector<CView*>& getChildren() const { return m_children; }
 
     void setBackgroundColor(const CColor& color);

@@ -1,9 +1,9 @@
 #include "params/ValueParse.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <locale.h>
 
 #include "params/ParameterProperty.h"
 #include "params/SkewCurve.h"
@@ -38,14 +38,59 @@ double parseRatio(const char* text, double asRead, float maximum) {
     return asRead;
 }
 
+bool isDigit(char c, bool hex) {
+    return (c >= '0' && c <= '9') || (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+}
+
+// Whether the number in [first, last), which the conversion found out of range, is too large rather
+// than too small: its leading digit's position plus its exponent (in digits, or in bits for hex).
+bool beyondLargest(const char* first, const char* last, bool hex) {
+    long long integerDigits = 0, fractionZeros = 0;
+    bool seenPoint = false, seenNonZero = false;
+    const char* p = first;
+    for (; p < last && (isDigit(*p, hex) || *p == '.'); ++p) {
+        if (*p == '.') {
+            seenPoint = true;
+            continue;
+        }
+        seenNonZero = seenNonZero || *p != '0';
+        if (!seenPoint && seenNonZero) ++integerDigits;
+        if (seenPoint && !seenNonZero) ++fractionZeros;
+    }
+    const long long position = integerDigits > 0 ? integerDigits : -fractionZeros;
+    long long exponent = 0;
+    if (p < last && (*p == 'e' || *p == 'E' || *p == 'p' || *p == 'P')) {
+        const bool negative = p[1] == '-';
+        for (p += (p[1] == '-' || p[1] == '+') ? 2 : 1; p < last && isDigit(*p, false); ++p)
+            exponent = std::min(exponent * 10 + (*p - '0'), 1000000000LL);
+        if (negative) exponent = -exponent;
+    }
+    return (hex ? 4 * position : position) + exponent > 0;
+}
+
 } // namespace
 
 double readLeadingNumber(const char* text, const char** end) {
-    static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", locale_t(0));
-    char* after = nullptr;
-    const double value = strtod_l(text, &after, cLocale);
+    const char* p = text;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    const bool hex = p[0] == '0' && (p[1] == 'x' || p[1] == 'X') &&
+                     (isDigit(p[2], true) || (p[2] == '.' && isDigit(p[3], true)));
+    const char* first = hex ? p + 2 : p;
+    double value = 0.0;
+    const auto [after, error] =
+        *first == '-' || *first == '+'
+            ? std::from_chars_result{first, std::errc::invalid_argument}
+            : std::from_chars(first, first + std::strlen(first), value,
+                              hex ? std::chars_format::hex : std::chars_format::general);
+    if (error == std::errc::invalid_argument) {
+        if (end) *end = text;
+        return 0.0;
+    }
+    if (error == std::errc::result_out_of_range) value = beyondLargest(first, after, hex) ? HUGE_VAL : 0.0;
     if (end) *end = after;
-    return value;
+    return negative ? -value : value;
 }
 
 float parseValueText(const char* text, int32_t unitKind, float curve, float maximum) {

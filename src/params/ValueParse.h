@@ -4,11 +4,12 @@
 
 namespace Tessu {
 
-// The leading number of text as the C library's decimal conversion (strtod) reads it in the "C"
-// locale, whatever the host's locale, so "0.5" reads the same everywhere: blanks and a sign before it,
-// decimal or hexadecimal digits, an exponent, "inf" and "nan"; a number beyond the float range reads as
-// ±infinity (so it clamps to a range end), and text without a number as 0. end, when given, receives the
-// first character after the number (text itself when there is none).
+// The leading number of text, read the same on every system whatever the host's locale ("0.5" is a half
+// everywhere), as the C library reads numbers in the "C" locale: blanks and a sign before it, decimal
+// digits or hexadecimal ones after "0x", an exponent, "inf", "infinity" and "nan"; a number beyond the
+// double range reads as ±infinity (so it clamps to a range end), one too small for it as 0, and text
+// without a number as 0. end, when given, receives the first character after the number (text itself
+// when there is none).
 double readLeadingNumber(const char* text, const char** end = nullptr);
 
 // The plain value that typed text stands for under a unit kind (before clamping): percentages are

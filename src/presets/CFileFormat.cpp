@@ -72,9 +72,9 @@ void CFileFormat::load(const char* path, void** data, std::int32_t* size) {
     handOut(bytes, data, size);
 }
 
-void CFileFormat::save(const char* path, const void* data, std::int32_t size) {
-    if (path && (data || size == 0) && size >= 0)
-        Core::writeFileAtomically(path, data, static_cast<std::size_t>(size));
+bool CFileFormat::save(const char* path, const void* data, std::int32_t size) {
+    return path && (data || size == 0) && size >= 0 &&
+           Core::writeFileAtomically(path, data, static_cast<std::size_t>(size));
 }
 
 void CFileFormat::freeData(void* data) {
@@ -105,10 +105,10 @@ void CPresetFormatFXP::load(const char* path, void** data, std::int32_t* size) {
     if (!chunk.empty()) handOut(chunk, data, size);
 }
 
-void CPresetFormatFXP::save(const char* path, const void* data, std::int32_t size) {
-    if (!path) return;
+bool CPresetFormatFXP::save(const char* path, const void* data, std::int32_t size) {
+    if (!path) return false;
     const auto file = encode(path, data, size);
-    if (!file.empty()) Core::writeFileAtomically(path, file.data(), file.size());
+    return !file.empty() && Core::writeFileAtomically(path, file.data(), file.size());
 }
 
 std::vector<std::uint8_t> CPresetFormatFXB::encode(const void* chunk, std::int32_t size) const {
@@ -132,10 +132,10 @@ void CPresetFormatFXB::load(const char* path, void** data, std::int32_t* size) {
     if (!chunk.empty()) handOut(chunk, data, size);
 }
 
-void CPresetFormatFXB::save(const char* path, const void* data, std::int32_t size) {
-    if (!path) return;
+bool CPresetFormatFXB::save(const char* path, const void* data, std::int32_t size) {
+    if (!path) return false;
     const auto file = encode(data, size);
-    if (!file.empty()) Core::writeFileAtomically(path, file.data(), file.size());
+    return !file.empty() && Core::writeFileAtomically(path, file.data(), file.size());
 }
 
 CFileFormat& rawFileFormat() {
@@ -150,11 +150,6 @@ CPresetFormatFXP& fxpFormat() {
 
 CPresetFormatFXB& fxbFormat() {
     static CPresetFormatFXB format;
-    return format;
-}
-
-CFileFormatCppHeader& cppHeaderFormat() {
-    static CFileFormatCppHeader format;
     return format;
 }
 

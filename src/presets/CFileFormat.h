@@ -16,14 +16,15 @@ inline constexpr std::size_t kMaxPresetFileSize = 16 * 1024 * 1024;
 /**
  * Reads and writes one kind of file in one call. load() leaves `data` and `size` untouched on any failure
  * (initialise them to null and 0); a buffer it hands out goes back through freeData(). save() writes
- * atomically (temporary file + rename) and reports nothing. Used from the GUI thread.
+ * atomically (temporary file + rename); on false the old file is intact and errno says why. Used from the
+ * GUI thread.
  */
 class CFileFormat {
 public:
     virtual ~CFileFormat() = default;
     /** The whole file, bytes unchanged. */
     virtual void load(const char* path, void** data, std::int32_t* size);
-    virtual void save(const char* path, const void* data, std::int32_t size);
+    virtual bool save(const char* path, const void* data, std::int32_t size);
     virtual const char* getExtension() const { return ".none"; }
     virtual void freeData(void* data);
 };
@@ -42,7 +43,7 @@ public:
     explicit CPresetFormatFXP(std::int32_t uniqueId = kKavrenUniqueId) : uniqueId_(uniqueId) {}
 
     void load(const char* path, void** data, std::int32_t* size) override;
-    void save(const char* path, const void* data, std::int32_t size) override;
+    bool save(const char* path, const void* data, std::int32_t size) override;
     const char* getExtension() const override { return ".fxp"; }
 
     void setUniqueId(std::int32_t uniqueId) { uniqueId_ = uniqueId; }
@@ -68,7 +69,7 @@ public:
     explicit CPresetFormatFXB(std::int32_t uniqueId = kKavrenUniqueId) : uniqueId_(uniqueId) {}
 
     void load(const char* path, void** data, std::int32_t* size) override;
-    void save(const char* path, const void* data, std::int32_t size) override;
+    bool save(const char* path, const void* data, std::int32_t size) override;
     const char* getExtension() const override { return ".fxb"; }
 
     void setUniqueId(std::int32_t uniqueId) { uniqueId_ = uniqueId; }
@@ -81,18 +82,9 @@ private:
     std::int32_t uniqueId_;
 };
 
-/** A format that reads and writes nothing. */
-class CFileFormatCppHeader : public CFileFormat {
-public:
-    void load(const char*, void**, std::int32_t*) override {}
-    void save(const char*, const void*, std::int32_t) override {}
-    const char* getExtension() const override { return ".h"; }
-};
-
 /** The process-wide instances. The plug-in sets the FXP instance's unique ID before any preset operation. */
 CFileFormat& rawFileFormat();
 CPresetFormatFXP& fxpFormat();
 CPresetFormatFXB& fxbFormat();
-CFileFormatCppHeader& cppHeaderFormat();
 
 } // namespace Tessu

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 
 namespace Tessu {
@@ -35,6 +36,29 @@ bool staysInside(const std::string& relative) {
         start = end + 1;
     }
     return true;
+}
+
+/** Longest name whose file ("name.fxp") still fits a file system's 255-byte limit for one component. */
+constexpr std::size_t kMaxNameBytes = 255 - 4;
+
+bool isControl(char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+}
+
+bool isSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+/** Cut to `bytes` at most, never inside a UTF-8 sequence. */
+std::string utf8Prefix(std::string text, std::size_t bytes) {
+    if (text.size() <= bytes) return text;
+    while (bytes > 0 && (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80) --bytes;
+    text.resize(bytes);
+    return text;
+}
+
+std::string reason(int error) {
+    return error ? std::strerror(error) : "unknown error";
 }
 
 std::string formatted(const char* format, const std::string& a, const std::string& b) {
@@ -81,6 +105,30 @@ void CPresetInterface::ask(const PresetQuestion& question, std::function<void()>
     });
 }
 
+void CPresetInterface::report(const std::string& text, const char* caption) {
+    if (answerer_) answerer_->ask({PresetQuestion::kOkStop, caption, text}, [](bool) {});
+}
+
+std::string CPresetInterface::nameProblem(const std::string& name) {
+    if (name.empty()) return "A preset name cannot be empty.";
+    if (std::any_of(name.begin(), name.end(), isSeparator))
+        return "A preset name cannot contain \"/\" or \"\\\".";
+    if (std::any_of(name.begin(), name.end(), isControl))
+        return "A preset name cannot contain control characters.";
+    if (name[0] == '.') return "A preset name cannot begin with \".\": the file would be hidden.";
+    if (name.size() > kMaxNameBytes) return "This preset name is too long for a file name.";
+    return {};
+}
+
+std::string CPresetInterface::confinedName(const std::string& name) {
+    std::string safe = name;
+    std::replace_if(
+        safe.begin(), safe.end(), [](char c) { return isSeparator(c) || isControl(c); }, '-');
+    safe.erase(0, safe.find_first_not_of(". "));
+    safe = utf8Prefix(std::move(safe), kMaxNameBytes);
+    return safe.empty() ? "Unnamed" : safe;
+}
+
 void CPresetInterface::addFolderFiles(const std::string& subfolder) {
     const std::string folder = presetFolder_ + (subfolder.empty() ? "" : subfolder + "/");
     // Listed in name order, ignoring case, whatever order the file system keeps: the menu and the
@@ -107,7 +155,15 @@ void CPresetInterface::addFolderFiles(const std::string& subfolder) {
 // factory presets. A folder that exists is never touched, however empty.
 void CPresetInterface::scan() {
     entries_.clear();
-    if (!Core::folderExists(presetFolder_) && Core::createFolders(presetFolder_)) restoreFactoryPresets();
+    if (!Core::folderExists(presetFolder_)) {
+        const int error = Core::createFolders(presetFolder_) ? 0 : errno;
+        if (!error) {
+            restoreFactoryPresets();
+        } else if (!folderProblemReported_) { // once: every menu and arrow click scans
+            folderProblemReported_ = true;
+            report("Could not create the preset folder:\n" + reason(error) + "\n(" + presetFolder_ + ")");
+        }
+    }
     addFolderFiles("");
 }
 
@@ -116,33 +172,39 @@ const PresetEntry* CPresetInterface::getEntry(std::int32_t index) const {
     return &entries_[static_cast<std::size_t>(index)];
 }
 
+std::int32_t CPresetInterface::indexOf(const std::string& path) const {
+    const auto found = std::find_if(entries_.begin(), entries_.end(),
+                                    [&path](const PresetEntry& entry) { return entry.path == path; });
+    return path.empty() || found == entries_.end() ? -1 : std::int32_t(found - entries_.begin());
+}
+
+// Names come from chunks and files as well as from the user: confined, they cannot leave the folder.
 std::string CPresetInterface::buildPath(const char* pathOrName, bool isName) const {
-    std::string path = isName ? presetFolder_ + pathOrName + ".fxp" : std::string(pathOrName);
+    std::string path = isName ? presetFolder_ + confinedName(pathOrName) + ".fxp" : std::string(pathOrName);
     Core::toForwardSlashes(path);
     return Core::toNativeSeparators(path);
 }
 
-void CPresetInterface::loadPreset(std::int32_t index) {
-    const PresetEntry* entry = getEntry(index);
-    if (!entry) return;
-    currentIndex_ = index;
-    const std::string path = buildPath(entry->path.c_str(), false);
-    loadFile(path.c_str());
-}
-
-void CPresetInterface::loadFile(const char* path) {
-    if (!path) return;
-    void* data = nullptr;
-    std::int32_t size = 0;
-    fxpFormat().load(path, &data, &size);
-    if (data && target_) target_->setPresetChunk(data, size);
-    fxpFormat().freeData(data);
-    selectByPath(path, false);
+bool CPresetInterface::loadPreset(const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    if (!Core::readFileBounded(path, kMaxPresetFileSize + CPresetFormatFXP::kHeaderSize, bytes)) {
+        report("The preset \"" + Core::fileStem(path) + "\" could not be read; it may have been moved or " +
+               "deleted.\n(" + path + ")");
+        return false;
+    }
+    const auto chunk = fxpFormat().decode(bytes);
+    std::vector<std::uint8_t> copy(chunk.begin(), chunk.end());
+    if (!copy.empty() && target_) {
+        target_->setPresetChunk(copy.data(), static_cast<std::int32_t>(copy.size()));
+        target_->setPresetName(Core::fileStem(path).c_str());
+    }
+    currentPath_ = path;
+    return true;
 }
 
 void CPresetInterface::selectByPath(const char* pathOrName, bool isName) {
     if (!pathOrName) {
-        currentIndex_ = -1;
+        currentPath_.clear();
         return;
     }
     const std::string path = buildPath(pathOrName, isName);
@@ -150,33 +212,36 @@ void CPresetInterface::selectByPath(const char* pathOrName, bool isName) {
     const auto found = std::find_if(entries_.begin(), entries_.end(), [&path](const PresetEntry& entry) {
         return Core::equalsIgnoringCase(entry.path, path);
     });
-    if (found != entries_.end()) currentIndex_ = static_cast<std::int32_t>(found - entries_.begin());
+    if (found != entries_.end()) currentPath_ = found->path;
 }
 
-void CPresetInterface::writePresetFile(const char* pathOrName, bool isName) {
-    if (!pathOrName || !target_) return;
-    const std::string path = buildPath(pathOrName, isName);
+// The chunk carries the effect's name, so the name is set first and put back when the file is not written.
+bool CPresetInterface::writePreset(const std::string& path, const std::string& name) {
+    if (!target_) return false;
+    const std::string previousName = target_->getPresetName();
+    target_->setPresetName(name.c_str());
     target_->setGlobalLimiterMode(0);
     void* chunk = nullptr;
     const std::int32_t size = target_->getPresetChunk(&chunk);
-    fxpFormat().save(path.c_str(), chunk, size);
+    const bool saved = fxpFormat().save(path.c_str(), chunk, size);
+    const int error = errno;
     target_->setGlobalLimiterMode(1);
+    if (saved) return true;
+    target_->setPresetName(previousName.c_str());
+    report("Could not save \"" + name + "\":\n" + reason(error) + "\n(" + path + ")");
+    return false;
 }
 
 void CPresetInterface::savePreset(const char* pathOrName, bool isName) {
     if (!pathOrName) return;
-    std::string argument = pathOrName;
-    const std::string name = Core::fileStem(argument);
-    if (const PresetEntry* current = getEntry(currentIndex_);
-        current && Core::equalsIgnoringCase(current->displayName, name)) {
-        argument = current->path;
-        isName = false;
-    }
-    const std::string path = buildPath(argument.c_str(), isName);
-    auto save = [this, argument, isName, name] {
-        if (target_) target_->setPresetName(name.c_str());
-        writePresetFile(argument.c_str(), isName);
-        selectByPath(argument.c_str(), isName);
+    std::string path = buildPath(pathOrName, isName);
+    const std::string name = Core::fileStem(path);
+    if (!currentPath_.empty() && Core::equalsIgnoringCase(Core::fileStem(currentPath_), name))
+        path = currentPath_;
+    auto save = [this, path, name] {
+        if (!writePreset(path, name)) return;
+        currentPath_ = path;
+        scan();
     };
     if (Core::fileExists(path))
         ask(overwriteQuestion(name, path), save);
@@ -184,31 +249,54 @@ void CPresetInterface::savePreset(const char* pathOrName, bool isName) {
         save();
 }
 
-void CPresetInterface::deletePreset(std::int32_t index) {
-    const PresetEntry* entry = getEntry(index);
-    if (!entry) return;
-    const std::string path = entry->path;
-    ask(deleteQuestion(entry->displayName, path), [this, path] {
-        Core::removeFile(path);
-        currentIndex_ = entries_.empty() ? -1 : std::max(0, currentIndex_ - 1);
+void CPresetInterface::deleteCurrentPreset() {
+    if (currentPath_.empty()) return;
+    const std::string path = currentPath_;
+    ask(deleteQuestion(Core::fileStem(path), path), [this, path] {
         scan();
-        loadPreset(currentIndex_);
+        const std::int32_t position = indexOf(path);
+        if (!Core::removeFile(path)) {
+            const int error = errno;
+            report("Could not delete \"" + Core::fileStem(path) + "\":\n" + reason(error) + "\n(" + path +
+                   ")");
+            return;
+        }
+        scan();
+        if (currentPath_ != path) return; // another preset became current while the question was open
+        currentPath_.clear();
+        if (const PresetEntry* neighbour = getEntry(std::max(0, position - 1))) loadPreset(neighbour->path);
     });
 }
 
-void CPresetInterface::saveUnderNewName(const char* newName) {
-    const PresetEntry* current = getEntry(currentIndex_);
-    if (!current || !newName || !*newName) return;
-    const std::string path = Core::folderPart(current->path) + newName + Core::fileExtension(current->path);
-    writePresetFile(path.c_str(), false);
-    scan();
+void CPresetInterface::renameCurrentPreset(const std::string& newName) {
+    if (currentPath_.empty()) return;
+    if (const std::string problem = nameProblem(newName); !problem.empty()) {
+        report(problem, "Rename Preset");
+        return;
+    }
+    const std::string oldPath = currentPath_;
+    const std::string newPath = Core::folderPart(oldPath) + newName + Core::fileExtension(oldPath);
+    if (newPath == oldPath) return;
+    auto rename = [this, oldPath, newPath, newName] {
+        if (!writePreset(newPath, newName)) return;
+        currentPath_ = newPath;
+        // On a file system that ignores case the new file may be the old one.
+        if (!Core::isSameFile(oldPath, newPath) && !Core::removeFile(oldPath))
+            report("Saved \"" + newName + "\", but could not remove the old file:\n" + reason(errno) + "\n(" +
+                   oldPath + ")");
+        scan();
+    };
+    if (Core::fileExists(newPath) && !Core::isSameFile(oldPath, newPath))
+        ask(overwriteQuestion(newName, newPath), rename);
+    else
+        rename();
 }
 
 void CPresetInterface::askToRestoreFactoryPresets() {
     ask(restoreQuestion(), [this] { restoreFactoryPresets(); });
 }
 
-void CPresetInterface::restoreFactoryPresets() {
+bool CPresetInterface::restoreFactoryPresets() {
     // Copied out first: the store is not held while the files are written.
     std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
     {
@@ -222,16 +310,30 @@ void CPresetInterface::restoreFactoryPresets() {
             if (staysInside(relative)) files.emplace_back(relative, access.copy(name.c_str()));
         }
     }
+    // Not flushed to the disk one by one (3 ms each on ext4, which froze the editor for 0.4 s and more):
+    // the factory presets can always be restored again, and the rename still replaces each file whole.
+    std::size_t written = 0, total = 0;
+    int firstError = 0;
     for (const auto& [relative, bytes] : files) {
         if (bytes.empty()) continue;
+        ++total;
         const std::string target = Core::withTrailingSlash(presetFolder_) + relative;
-        Core::createFolders(Core::folderPart(target));
-        Core::writeFileAtomically(target, bytes.data(), bytes.size());
+        if (Core::createFolders(Core::folderPart(target)) &&
+            Core::writeFileAtomically(target, bytes.data(), bytes.size(), Core::Durability::kRecreatable))
+            ++written;
+        else if (!firstError)
+            firstError = errno ? errno : EIO;
     }
+    if (written == total) return true;
+    report("Could not restore all factory presets: wrote " + std::to_string(written) + " of " +
+           std::to_string(total) + ".\n" + reason(firstError) + "\n(" + presetFolder_ + ")");
+    return false;
 }
 
 void CPresetInterface::openPresetFolder() {
-    Core::openFolderInFileBrowser(presetFolder_);
+    if (!Core::openFolderInFileBrowser(presetFolder_))
+        report("Could not open the preset folder: no file browser could be started (xdg-open).\n(" +
+               presetFolder_ + ")");
 }
 
 } // namespace Tessu

@@ -16,6 +16,7 @@ public:
     /** The effect's state chunk; the effect keeps ownership of the buffer. */
     virtual std::int32_t getPresetChunk(void** data) = 0;
     virtual void setPresetChunk(void* data, std::int32_t size) = 0;
+    virtual std::string getPresetName() = 0;
     virtual void setPresetName(const char* name) = 0;
     /** 1 in normal operation; 0 while a preset file is written, so files never carry the limiter switch. */
     virtual void setGlobalLimiterMode(std::int32_t mode) = 0;
@@ -49,6 +50,10 @@ struct PresetEntry {
 /**
  * The preset library: FXP files in one folder and one level of subfolders, the current preset, and the
  * factory presets restored from the embedded store. GUI thread only.
+ *
+ * The current preset is known by its path, so that files saved, deleted or renamed elsewhere never move
+ * it to a neighbour; it may have left the folder since. Every file operation that fails says so through
+ * the answerer (an OK box) and leaves the files, the current preset and the effect's name as they were.
  */
 class CPresetInterface {
 public:
@@ -66,23 +71,42 @@ public:
     void scan();
     std::int32_t getEntryCount() const { return static_cast<std::int32_t>(entries_.size()); }
     const PresetEntry* getEntry(std::int32_t index) const;
-    std::int32_t getCurrentIndex() const { return currentIndex_; }
+    /** Empty without a current preset. */
+    const std::string& getCurrentPath() const { return currentPath_; }
+    /** The current preset's place in the last scan; -1 when there is none or it is not listed. */
+    std::int32_t getCurrentIndex() const { return indexOf(currentPath_); }
 
-    void loadPreset(std::int32_t index);
-    void loadFile(const char* path);
+    /**
+     * Hands the file's chunk to the effect, names the effect after the file and makes it current. A file
+     * that cannot be read (gone, not a regular file) is reported and nothing changes; one that is not a
+     * preset of this effect loads nothing but becomes current.
+     */
+    bool loadPreset(const std::string& path);
     /** Rescans and makes the entry with that path (ignoring case) current; null: no current preset. */
     void selectByPath(const char* pathOrName, bool isName);
-    /** Asks before overwriting an existing file. */
+    /** Asks before overwriting an existing file. A name is first made a safe file name in the folder. */
     void savePreset(const char* pathOrName, bool isName);
-    void writePresetFile(const char* pathOrName, bool isName);
-    /** Asks before deleting. */
-    void deletePreset(std::int32_t index);
-    void saveUnderNewName(const char* newName);
+    /** Asks before deleting the current preset, then loads the one before it in the list. */
+    void deleteCurrentPreset();
+    /**
+     * Saves the current preset under a new name beside the old file and removes the old file once the
+     * new one is written. Asks before replacing another preset; refuses names that are no file name.
+     */
+    void renameCurrentPreset(const std::string& newName);
     /** Asks, then restores. */
     void askToRestoreFactoryPresets();
-    /** Writes every "presets/" file of the factory store into the folder, replacing same-named files. */
-    void restoreFactoryPresets();
+    /**
+     * Writes every "presets/" file of the factory store into the folder, replacing same-named files;
+     * reports how many it wrote when it could not write them all. Answers whether it wrote them all.
+     */
+    bool restoreFactoryPresets();
     void openPresetFolder();
+
+    /** Why `name` cannot name a preset file ("" when it can). */
+    static std::string nameProblem(const std::string& name);
+    /** A preset name made into a file name that stays in its folder: separators and control characters
+     * become "-", leading dots and spaces go, the length fits the file system. */
+    static std::string confinedName(const std::string& name);
 
     static PresetQuestion overwriteQuestion(const std::string& displayName, const std::string& path);
     static PresetQuestion deleteQuestion(const std::string& displayName, const std::string& path);
@@ -91,14 +115,18 @@ public:
 private:
     std::string buildPath(const char* pathOrName, bool isName) const;
     void addFolderFiles(const std::string& subfolder);
+    bool writePreset(const std::string& path, const std::string& name);
     void ask(const PresetQuestion& question, std::function<void()> onYes);
+    void report(const std::string& text, const char* caption = "Error");
+    std::int32_t indexOf(const std::string& path) const;
 
     std::string presetFolder_;
     IPresetTarget* target_;
     IQuestionAnswerer* answerer_;
     Core::ResourceBlock factoryStore_;
     std::vector<PresetEntry> entries_;
-    std::int32_t currentIndex_ = -1;
+    std::string currentPath_;
+    bool folderProblemReported_ = false;
 };
 
 } // namespace Tessu

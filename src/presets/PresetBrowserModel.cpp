@@ -3,6 +3,8 @@
 #include "core/Paths.h"
 
 #include <algorithm>
+#include <cctype>
+#include <tuple>
 
 namespace Tessu {
 
@@ -16,6 +18,20 @@ PresetMenuItem menuItem(std::string title, std::int32_t command = -1, bool enabl
     item.enabled = enabled;
     item.checked = checked;
     return item;
+}
+
+std::string lowerCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The browse order as a sort key: subfolders first, then folder and file name, ignoring case.
+std::tuple<bool, std::string, std::string> browseKey(const std::string& folder, const std::string& path) {
+    const bool inside = path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0;
+    const std::string relative = inside ? path.substr(folder.size()) : Core::fileStem(path);
+    const auto slash = relative.find('/');
+    const std::string subfolder = slash == std::string::npos ? "" : relative.substr(0, slash);
+    return {subfolder.empty(), lowerCase(subfolder), lowerCase(relative.substr(subfolder.size()))};
 }
 
 } // namespace
@@ -35,27 +51,34 @@ void CPresetBrowserModel::step(bool forward) {
     library_.scan();
     const std::vector<std::int32_t> order = browseOrder();
     if (order.empty()) return;
-    const auto found = std::find(order.begin(), order.end(), library_.getCurrentIndex());
     const auto count = std::int32_t(order.size());
-    const std::int32_t position = found == order.end() ? -1 : std::int32_t(found - order.begin());
-    std::int32_t next = forward ? position + 1 : position - 1;
-    if (next < 0) next = count - 1;
-    if (next >= count) next = 0;
-    selectPreset(order[std::size_t(next)]);
+    const std::string& current = library_.getCurrentPath();
+    const auto found = std::find(order.begin(), order.end(), library_.getCurrentIndex());
+    std::int32_t next = 0;
+    if (found != order.end()) {
+        next = std::int32_t(found - order.begin()) + (forward ? 1 : -1);
+    } else if (!current.empty()) { // gone: the first preset after its place, or the last before it
+        const std::string& folder = library_.getPresetFolder();
+        const auto key = browseKey(folder, current);
+        const auto after = std::find_if(order.begin(), order.end(), [&](std::int32_t index) {
+            return browseKey(folder, library_.getEntry(index)->path) > key;
+        });
+        next = std::int32_t(after - order.begin()) - (forward ? 0 : 1);
+    } else {
+        next = forward ? 0 : count - 1;
+    }
+    next = (next % count + count) % count;
+    selectPreset(library_.getEntry(order[std::size_t(next)])->path);
 }
 
 // The name the browser sets after a load is the preset's own: it must not clear the selection.
-void CPresetBrowserModel::selectPreset(std::int32_t index) {
-    library_.loadPreset(index);
-    const PresetEntry* entry = library_.getEntry(library_.getCurrentIndex());
-    if (!entry) return;
-    selectedName_ = entry->displayName;
-    effect_.setPresetName(selectedName_.c_str());
+void CPresetBrowserModel::selectPreset(const std::string& path) {
+    if (library_.loadPreset(path)) selectedName_ = effect_.getPresetName();
 }
 
 std::vector<PresetMenuItem> CPresetBrowserModel::buildMenu() {
     library_.scan();
-    const bool hasCurrent = library_.getEntry(library_.getCurrentIndex()) != nullptr;
+    const bool hasCurrent = library_.getCurrentIndex() >= 0;
     std::vector<PresetMenuItem> menu = {
         menuItem("Save Preset", kSave),
         menuItem("Save Preset as..", kSaveAs),
@@ -70,7 +93,7 @@ std::vector<PresetMenuItem> CPresetBrowserModel::buildMenu() {
     commandPresets_.clear();
     auto presetItem = [&](std::int32_t index, int number) {
         const PresetEntry* entry = library_.getEntry(index);
-        commandPresets_.push_back(index);
+        commandPresets_.push_back(entry->path);
         return menuItem(std::to_string(number) + " - " + entry->displayName,
                         kFirstPreset + std::int32_t(commandPresets_.size()) - 1, true,
                         index == library_.getCurrentIndex());
@@ -109,10 +132,10 @@ void CPresetBrowserModel::runCommand(std::int32_t command) {
             });
         break;
     case kDelete:
-        library_.deletePreset(library_.getCurrentIndex());
+        if (library_.getCurrentIndex() >= 0) library_.deleteCurrentPreset();
         break;
     case kRename:
-        if (!library_.getEntry(library_.getCurrentIndex())) break;
+        if (library_.getCurrentIndex() < 0) break;
         renaming_ = true;
         if (startRename_) startRename_();
         break;
@@ -130,14 +153,16 @@ void CPresetBrowserModel::runCommand(std::int32_t command) {
 }
 
 void CPresetBrowserModel::presetNameChanged(const std::string& currentName) {
-    if (renaming_) {
-        renaming_ = false;
-        library_.saveUnderNewName(currentName.c_str());
-    } else if (currentName == selectedName_) {
-        return;
-    }
+    if (currentName == selectedName_) return;
     selectedName_.clear();
     library_.selectByPath(nullptr, false);
+}
+
+void CPresetBrowserModel::finishRename(const std::string& newName) {
+    if (!renaming_) return;
+    renaming_ = false;
+    library_.renameCurrentPreset(newName);
+    selectedName_ = effect_.getPresetName();
 }
 
 std::string CPresetBrowserModel::withPresetExtension(const std::string& path) {

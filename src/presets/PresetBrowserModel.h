@@ -46,17 +46,19 @@ public:
 
     // Presets in subfolders first, then those directly in the folder, each in list order.
     std::vector<std::int32_t> browseOrder() const;
-    // Rescans, then loads the next (or previous) preset in browse order, wrapping.
+    // Rescans, then loads the next (or previous) preset in browse order, wrapping. A current preset that
+    // has left the folder steps from the place it had.
     void step(bool forward);
 
     // Built afresh on each opening; commands kFirstPreset and up load presets.
     std::vector<PresetMenuItem> buildMenu();
     void runCommand(std::int32_t command);
 
-    // The preset name changed (the editor notices it at its idle pass). Ends a rename by saving under the
-    // new name; a name other than the one the browser set itself (typed, or brought by a host chunk)
-    // clears the current preset.
+    // The preset name changed (the editor notices it at its idle pass): a name other than the one the
+    // browser set itself (brought by a host chunk) clears the current preset.
     void presetNameChanged(const std::string& currentName);
+    // The rename field was confirmed: the current preset moves to the new name, or the library says why not.
+    void finishRename(const std::string& newName);
     // The text field closed without confirmation: nothing is saved.
     void cancelRename() { renaming_ = false; }
     bool isRenaming() const { return renaming_; }
@@ -65,14 +67,14 @@ public:
     static std::string withPresetExtension(const std::string& path);
 
 private:
-    void selectPreset(std::int32_t index);
+    void selectPreset(const std::string& path);
 
     CPresetInterface& library_;
     IPresetTarget& effect_;
     SaveFileChooser chooseSaveFile_;
     std::function<void()> startRename_;
     std::function<std::string()> currentName_;
-    std::vector<std::int32_t> commandPresets_;
+    std::vector<std::string> commandPresets_; // the paths the menu's preset commands load
     bool renaming_ = false;
     std::string selectedName_;
 };

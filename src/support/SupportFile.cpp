@@ -6,21 +6,12 @@
 #include "presets/CPresetInterface.h"
 #include "support/SystemFacts.h"
 
-#include <climits>
-#include <unistd.h>
-
 namespace Support {
 namespace {
 
 constexpr const char* kVersionText = "1.2.8";
 // Host texts are at most 64 bytes in the plug-in interface; the rest is headroom for careless hosts.
 constexpr int kHostTextBytes = 256;
-
-std::string executablePath() {
-    char path[PATH_MAX] = {};
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
-}
 
 /** The host's answer, or empty when it gave none. */
 template <typename Ask> std::string hostText(Ask ask) {
@@ -38,7 +29,7 @@ SettingsFacts gatherSettingsFacts(Tessu::TessuOS& effect) {
 
 HostFacts gatherHostFacts(Tessu::TessuOS& effect) {
     HostFacts facts;
-    facts.executable = executablePath();
+    facts.executable = hostExecutablePath();
     if (Tessu::TessuCallback* host = effect.getCallback()) {
         facts.name = hostText([host](char* text) { return host->getHostProductString(text); });
         facts.vendor = hostText([host](char* text) { return host->getHostVendorString(text); });

@@ -10,6 +10,9 @@ namespace Support {
 /** The computer as it is now: time, operating system, processor, memory and the user. */
 SystemFacts gatherSystemFacts();
 
+/** The file of the program the effect runs in (the host's executable); empty when the system does not say. */
+std::string hostExecutablePath();
+
 /** The PRETTY_NAME of an os-release text (quotes removed), else its NAME, else "Linux". */
 std::string osNameFromOsRelease(std::string_view osRelease);
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "update/NameLookup.h"
+#include "update/platform/Sockets.h"
 
 #include <atomic>
 #include <chrono>
@@ -81,10 +82,10 @@ private:
     int request(const std::string& host, int port, const std::string& path, bool withAuthorization,
                 IHttpBodySink& sink, std::uint64_t maxBytes, std::chrono::milliseconds deadline);
     int lookUp(const std::string& host, int port, std::unique_ptr<INameLookup>& lookup);
-    int connectTo(const std::string& host, int port, int& socket);
-    int waitFor(int socket, short events, std::chrono::milliseconds timeout);
-    int sendAll(int socket, const std::string& request);
-    int receive(int socket, IHttpBodySink& sink, std::uint64_t maxBytes);
+    int connectTo(const std::string& host, int port, Sockets::Socket& socket);
+    int waitFor(Sockets::Socket socket, bool forWriting, std::chrono::milliseconds timeout);
+    int sendAll(Sockets::Socket socket, const std::string& request);
+    int receive(Sockets::Socket socket, IHttpBodySink& sink, std::uint64_t maxBytes);
     bool cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
 
     const std::atomic<bool>* cancel_;

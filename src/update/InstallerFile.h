@@ -17,6 +17,11 @@ namespace Pellu {
  */
 std::string sanitizedFileName(std::string_view urlPath, std::string_view fallback);
 
+/** "name", then "name (2).ext", "name (3).ext", ... for the numbers after the first. */
+std::string numberedFileName(const std::string& name, int number);
+/** How many numbered names a download tries before it gives up. */
+inline constexpr int kMaxInstallerNameAttempts = 100;
+
 /**
  * A download on its way into a folder. The bytes go to a hidden temporary file; commit() links it in
  * under the name, or "name (2)", "name (3)", ... when that is taken, so an existing file is never

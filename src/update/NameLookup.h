@@ -3,12 +3,12 @@
 // cancel flag and deadline, and walks away when either says so.
 #pragma once
 
+#include "update/platform/Sockets.h"
+
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
-
-struct addrinfo;
 
 namespace Pellu {
 
@@ -19,14 +19,17 @@ public:
     virtual ~INameLookup() = default;
     /** Waits at most `slice` for the answer. */
     virtual Result wait(std::chrono::milliseconds slice) = 0;
-    /** The addresses once resolved; owned by the lookup. */
-    virtual const addrinfo* addresses() const = 0;
+    /** The addresses once resolved. */
+    virtual const std::vector<Sockets::Address>& addresses() const = 0;
 };
 
 /** Starts looking up a stream socket's addresses for `host` and the decimal `port`. */
 using NameLookupStarter = std::function<std::unique_ptr<INameLookup>(const std::string& host, int port)>;
 
-/** The system's resolver, run by the C library's own helper threads. */
+/**
+ * The system's resolver. On Linux the C library's own helper threads run it, so a lookup can be
+ * abandoned; on Windows it still resolves before it returns.
+ */
 std::unique_ptr<INameLookup> startSystemNameLookup(const std::string& host, int port);
 
 } // namespace Pellu

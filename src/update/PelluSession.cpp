@@ -364,8 +364,4 @@ void releaseProduct() {
     service().releaseProduct();
 }
 
-void stopServiceThreads() {
-    service().stopThreads();
-}
-
 } // namespace Pellu

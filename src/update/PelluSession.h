@@ -180,10 +180,4 @@ CSession& registerProduct(const char* productKey, const char* productKeyLower, s
 /** The matching release, when an effect instance is destroyed. */
 void releaseProduct();
 
-/**
- * Cancels every request in flight and waits until no service thread runs any more. Call it before the
- * library can be unloaded; the service works again afterwards.
- */
-void stopServiceThreads();
-
 } // namespace Pellu

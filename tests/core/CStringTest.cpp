@@ -48,6 +48,10 @@ TEST(Paths, SplitsAndConvertsPaths) {
     EXPECT_EQ(Core::fileExtension(path), ".fxp");
     EXPECT_EQ(Core::fileStem("a.b/name"), "name");
     EXPECT_EQ(Core::fileExtension("a.b/name"), "");
+    EXPECT_EQ(Core::fileStem("C:\\Presets/Filter\\Sweep.fxp"), "Sweep");
+    EXPECT_EQ(Core::folderPart("C:\\Presets\\Sweep.fxp"), "C:\\Presets\\");
+    EXPECT_EQ(Core::fileExtension("a.b\\name"), "");
+    EXPECT_EQ(Core::withTrailingSlash("C:\\x\\"), "C:\\x\\");
     EXPECT_EQ(Core::withTrailingSlash("/x"), "/x/");
     EXPECT_EQ(Core::withTrailingSlash("/x/"), "/x/");
     EXPECT_TRUE(Core::equalsIgnoringCase("Init.FXP", "init.fxp"));

@@ -1,12 +1,14 @@
-#include "TempFolder.h"
 #include "core/DirectoryIterator.h"
 #include "core/FileSystem.h"
 #include "core/SpecialFolders.h"
+#include "utilities/TempFolder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/stat.h>
 
 using KavrenTest::ScopedEnvironment;
 using KavrenTest::TempFolder;
@@ -72,11 +74,12 @@ TEST(DirectoryIterator, NamesFoldersWithSlashAndHidesDotFiles) {
     KavrenTest::writeTextFile(folder / ".hidden.fxp", "h");
     KavrenTest::writeTextFile(folder / "Filter/B.fxp", "b");
     std::filesystem::create_directory_symlink(folder / "Filter", folder / "Linked");
+    ASSERT_EQ(mkfifo((folder / "Pipe.fxp").c_str(), 0644), 0);
 
     int skipped = 0;
     EXPECT_EQ(listAll(folder / "*", 0, &skipped),
               (std::multiset<std::string>{"/.", "/..", "A.fxp", "notes.txt", "/Filter", "/Linked"}));
-    EXPECT_EQ(skipped, 1);
+    EXPECT_EQ(skipped, 2) << "the hidden file and the FIFO";
     EXPECT_EQ(listAll(folder / "*.fxp", 0), (std::multiset<std::string>{"A.fxp"}));
     EXPECT_EQ(listAll(folder / "*.fxp", Core::DirectoryIterator::kListHidden),
               (std::multiset<std::string>{"A.fxp", ".hidden.fxp"}));
@@ -111,4 +114,35 @@ TEST(FileSystem, BoundedReadRefusesLargerFiles) {
     std::vector<std::uint8_t> bytes;
     EXPECT_FALSE(Core::readFileBounded(folder.path(), 100, bytes)) << "a folder is not a file";
     EXPECT_FALSE(Core::readFileBounded("/proc/self/status", 1, bytes));
+}
+
+// Special files never block a reader or writer, and are never replaced by a new plain file.
+TEST(FileSystem, SpecialFilesNeitherBlockNorGetReplaced) {
+    TempFolder folder;
+    const std::string fifo = folder / "fifo.fxp";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    const struct {
+        std::string path;
+        bool readable, writable;
+        int error; // of a refused write
+    } rows[] = {
+        {fifo, false, false, ENXIO}, // no reader: refused, not waited for
+        {"/dev/full", false, false, ENOSPC},
+        {"/dev/null", false, true, 0},
+        {folder.path(), false, false, EISDIR},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        std::string text = "untouched";
+        EXPECT_EQ(Core::readFileBounded(row.path, 100, text), row.readable);
+        EXPECT_EQ(text, "untouched");
+        errno = 0;
+        EXPECT_EQ(Core::writeFileAtomically(row.path, "data", 4), row.writable);
+        if (!row.writable) {
+            EXPECT_EQ(errno, row.error);
+        }
+        EXPECT_FALSE(std::filesystem::is_regular_file(row.path)) << "not replaced";
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1)
+        << "no temporary file";
 }

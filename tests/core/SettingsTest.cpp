@@ -1,6 +1,6 @@
 #include "core/Settings.h"
-#include "TempFolder.h"
 #include "core/SettingsFile.h"
+#include "utilities/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -4,9 +4,9 @@
 #include "factory/FactoryPresets.h"
 
 #include "core/ResourceStoreAccess.h"
-#include "core/TempFolder.h"
 #include "kavren/PresetLibrary.h"
 #include "presets/CPresetInterface.h"
+#include "utilities/TempFolder.h"
 
 #include "params/UserValueText.h"
 #include "presetc/PresetSource.h"

@@ -4,7 +4,7 @@
 
 #include "factory/ReferenceSignals.h"
 #include "params/KavrenParameters.h"
-#include "vst2/PluginPath.h"
+#include "utilities/PluginPath.h"
 
 #include <cstdint>
 #include <string>

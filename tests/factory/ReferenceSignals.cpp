@@ -1,6 +1,7 @@
 #include "factory/ReferenceSignals.h"
 
 #include "kavren/DemoSignal.h"
+#include "utilities/WhiteNoise.h"
 
 #include <algorithm>
 #include <cmath>
@@ -108,18 +109,14 @@ Stereo sustainedChord() {
 
 Stereo pinkNoise(double seconds) {
     const size_t frames = size_t(seconds * kSampleRate);
-    uint32_t state = 0x1234567u; // deterministic white noise in [-1, 1) from a linear congruence
-    const auto white = [&state] {
-        state = state * 1664525u + 1013904223u;
-        return float(int32_t(state)) / 2147483648.0f;
-    };
+    KavrenTest::WhiteNoise white(0x1234567u);
     PinkFilter pinkLeft, pinkRight;
     Stereo s;
     s.left.resize(frames);
     s.right.resize(frames);
     for (size_t i = 0; i < frames; ++i) {
         // Mostly shared between the channels, as in a real mix.
-        const float common = white(), left = white(), right = white();
+        const float common = white.next(), left = white.next(), right = white.next();
         s.left[i] = pinkLeft.next(0.8f * common + 0.2f * left);
         s.right[i] = pinkRight.next(0.8f * common + 0.2f * right);
     }

@@ -119,7 +119,21 @@ TEST_F(FileSelectors, CancellingTheDialogAnswersNothing) {
     selector->release();
 }
 
+// Counts the keyboard focus the window system is asked to give and take back.
+struct FocusCountingPlatform : IFrame {
+    int taken = 0, released = 0;
+    void invalidRect(const CRect&) override {}
+    void idle() override {}
+    bool setSize(double, double) override { return true; }
+    CPixelBuffer getBackBuffer() override { return {}; }
+    void takeKeyboardFocus() override { ++taken; }
+    void releaseKeyboardFocus() override { ++released; }
+};
+
 TEST_F(FileSelectors, WithoutAProgramTheEditorAsksWithATextPrompt) {
+    auto* platform = new FocusCountingPlatform;
+    frame->setPlatformFrame(platform);
+    platform->release(); // the frame holds it
     auto* selector = new CFileSelector(frame, FileSelectorStyle::kFolder);
     selector->setInitialPath("/home/u");
     ASSERT_TRUE(selector->run(record()));
@@ -127,12 +141,17 @@ TEST_F(FileSelectors, WithoutAProgramTheEditorAsksWithATextPrompt) {
     auto* prompt = static_cast<CPathPrompt*>(frame->getModalView());
     ASSERT_TRUE(prompt->isTypeOf("CPathPrompt"));
     EXPECT_EQ(prompt->getField()->getText(), "/home/u");
+    EXPECT_EQ(platform->taken, 1) << "the prompt takes the keyboard as a text edit does";
     press(VKEY_END);
-    type("/Presets");
+    type("/Presetz");
+    press(VKEY_BACK);
+    type("s");
+    press(VKEY_TAB);
     press(VKEY_RETURN);
     ASSERT_TRUE(answer.has_value());
-    EXPECT_EQ(*answer, Paths{"/home/u/Presets"});
+    EXPECT_EQ(*answer, Paths{"/home/u/Presets"}) << "Tab changes nothing";
     EXPECT_EQ(frame->getModalView(), nullptr) << "the prompt removes itself";
+    EXPECT_EQ(platform->released, 1) << "and gives the keyboard back";
 
     answer.reset();
     ASSERT_TRUE(selector->run(record()));

@@ -91,19 +91,25 @@ TEST_F(Lv2HostTools, RenderEqualsTheVst2RenderSampleForSample) {
     const Interleaved in = testSignal(22050);
     writeFloatWav(folder / "in.wav", in);
 
-    // Exactly representable values on linear ranges, so both formats set the same plain values.
-    const std::vector<std::pair<std::string, std::string>> settings = {
-        {"INPUTGAIN", "0.5"},  {"LOWPASSQ", "0.75"},        {"LOWPASSSLOPE", "4"},     {"DISTLEVEL", "0.25"},
-        {"kDryWetMix", "0.5"}, {"RingModeStrength", "0.5"}, {"LP StrengthLFO", "1.5"}, {"FILTERMODE", "1"}};
+    // Exactly representable values on linear ranges, so both formats set the same plain values; the gain
+    // port is in decibels, which the plug-in converts as the tool reads "-6dB".
+    struct Setting {
+        std::string key, vst, lv2;
+    };
+    const std::vector<Setting> settings = {
+        {"INPUTGAIN", "-6dB", "-6"},      {"LOWPASSQ", "0.75", "0.75"}, {"LOWPASSSLOPE", "4", "4"},
+        {"DISTLEVEL", "0.25", "0.25"},    {"kDryWetMix", "0.5", "0.5"}, {"RingModeStrength", "0.5", "0.5"},
+        {"LP StrengthLFO", "1.5", "1.5"}, {"FILTERMODE", "1", "1"}};
     std::string vst = std::string("'" KAVREN_TOOL "' render '") + (folder / "in.wav").string() + "' '" +
                       (folder / "vst.wav").string() + "' --block 1 --plugin '" KAVREN_VST2_PLUGIN "'";
     std::string lv2 =
         "lv2apply -i '" + (folder / "in.wav").string() + "' -o '" + (folder / "lv2.wav").string() + "'";
-    for (const auto& [key, value] : settings) {
-        vst += " --set '" + key + "=" + value + "'";
+    for (const Setting& setting : settings) {
+        vst += " --set '" + setting.key + "=" + setting.vst + "'";
         std::string symbol;
-        for (char c : key) symbol += c == ' ' ? '_' : char(std::tolower(static_cast<unsigned char>(c)));
-        lv2 += " -c " + symbol + " " + value;
+        for (char c : setting.key)
+            symbol += c == ' ' ? '_' : char(std::tolower(static_cast<unsigned char>(c)));
+        lv2 += " -c " + symbol + " " + setting.lv2;
     }
     int status = -1;
     std::string output = run(vst, &status);

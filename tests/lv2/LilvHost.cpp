@@ -53,8 +53,29 @@ std::vector<std::string> LilvHost::presetUris() const {
     return uris;
 }
 
-Lv2Instance::Lv2Instance(LilvHost& host)
-    : host_(host), instance_(lilv_plugin_instantiate(host.plugin(), 44100.0, host.features())),
+LilvState* LilvHost::loadPreset(const std::string& uri) {
+    LilvNode* node = lilv_new_uri(world_, uri.c_str());
+    lilv_world_load_resource(world_, node);
+    LilvState* state = lilv_state_new_from_world(world_, &map_, node);
+    lilv_node_free(node);
+    return state;
+}
+
+std::map<std::string, float> LilvHost::portValues(const LilvState* state) {
+    std::map<std::string, float> values;
+    lilv_state_emit_port_values(
+        state,
+        [](const char* symbol, void* data, const void* value, uint32_t size, uint32_t) {
+            if (size == sizeof(float))
+                (*static_cast<std::map<std::string, float>*>(data))[symbol] =
+                    *static_cast<const float*>(value);
+        },
+        &values);
+    return values;
+}
+
+Lv2Instance::Lv2Instance(LilvHost& host, double rate)
+    : host_(host), instance_(lilv_plugin_instantiate(host.plugin(), rate, host.features())),
       controls_(lilv_plugin_get_num_ports(host.plugin())), audio_(4, std::vector<float>(kBlock)),
       sequence_(kSequenceBytes / sizeof(uint64_t)) {
     if (!instance_) throw std::runtime_error("the plug-in did not instantiate");

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ public:
     LV2_URID_Unmap* unmap() { return &unmap_; }
     const LV2_Feature* const* features() const { return features_; }
     std::vector<std::string> presetUris() const;
+    // A preset's state as hosts load it (free it with lilv_state_free), and its port values by symbol.
+    LilvState* loadPreset(const std::string& uri);
+    static std::map<std::string, float> portValues(const LilvState* state);
 
 private:
     static LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri);
@@ -44,7 +48,7 @@ class Lv2Instance {
 public:
     static constexpr uint32_t kBlock = 256;
 
-    explicit Lv2Instance(LilvHost& host);
+    explicit Lv2Instance(LilvHost& host, double rate = 44100.0);
     ~Lv2Instance();
     Lv2Instance(const Lv2Instance&) = delete;
     Lv2Instance& operator=(const Lv2Instance&) = delete;

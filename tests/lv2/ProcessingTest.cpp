@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -97,4 +98,14 @@ TEST(Lv2Processing, DisabledPassesTheDelayedInputAfterItsFade) {
     EXPECT_EQ(filtered, kBlock - kLatency);
     EXPECT_EQ(differing, 0u);
     EXPECT_EQ(instance.control("latency"), float(kLatency));
+}
+
+// The latency port reports the limiter's 5 ms look-ahead at the instance's rate.
+TEST(Lv2Processing, LatencyPortFollowsTheSampleRate) {
+    LilvHost host;
+    for (auto [rate, latency] : {std::pair{44100.0, 221.0f}, {96000.0, 481.0f}, {192000.0, 961.0f}}) {
+        Lv2Instance instance(host, rate);
+        instance.run();
+        EXPECT_EQ(instance.control("latency"), latency) << rate;
+    }
 }

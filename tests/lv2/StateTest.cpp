@@ -1,6 +1,7 @@
 // The LV2 build's state as hosts keep it: saved and restored through lilv, and the factory presets.
 #include "dsp/CKavren.h"
 #include "frame/lv2/PortLayout.h"
+#include "frame/lv2/PortValues.h"
 #include "frame/lv2/TurtleBundle.h"
 #include "lv2/LilvHost.h"
 
@@ -66,7 +67,8 @@ TEST(Lv2State, SavedStateRestoresEveryParameterInAFreshInstance) {
 }
 
 // Hosts list the factory presets from the manifest and show their port values; the effect loads their
-// chunks. Both must say the same: each preset's port values are the parameters its chunk sets.
+// chunks. Both must say the same: each preset's port values are the parameters its chunk sets, as ports
+// carry them.
 TEST(Lv2State, FactoryPresetPortsAgreeWithTheirChunks) {
     LilvHost host;
     const std::vector<std::string> presets = host.presetUris();
@@ -75,11 +77,10 @@ TEST(Lv2State, FactoryPresetPortsAgreeWithTheirChunks) {
     LilvNode* stateProperty = lilv_new_uri(host.world(), LV2_STATE__state);
     LilvNode* chunkProperty = lilv_new_uri(host.world(), Tessu::lv2::kChunkUri);
     for (const std::string& uri : presets) {
-        LilvNode* node = lilv_new_uri(host.world(), uri.c_str());
-        lilv_world_load_resource(host.world(), node);
-        State preset(lilv_state_new_from_world(host.world(), host.map(), node));
+        State preset(host.loadPreset(uri));
         ASSERT_TRUE(preset) << uri;
         EXPECT_STRNE(lilv_state_get_label(preset.get()), "") << uri;
+        LilvNode* node = lilv_new_uri(host.world(), uri.c_str());
         LilvNode* state = lilv_world_get(host.world(), node, stateProperty, nullptr);
         LilvNode* text = state ? lilv_world_get(host.world(), state, chunkProperty, nullptr) : nullptr;
         ASSERT_NE(text, nullptr) << uri;
@@ -92,21 +93,14 @@ TEST(Lv2State, FactoryPresetPortsAgreeWithTheirChunks) {
         lilv_node_free(state);
         lilv_node_free(node);
 
-        std::map<std::string, float> ports;
-        lilv_state_emit_port_values(
-            preset.get(),
-            [](const char* symbol, void* data, const void* value, uint32_t size, uint32_t) {
-                if (size == sizeof(float))
-                    (*static_cast<std::map<std::string, float>*>(data))[symbol] =
-                        *static_cast<const float*>(value);
-            },
-            &ports);
+        const std::map<std::string, float> ports = LilvHost::portValues(preset.get());
         ASSERT_EQ(ports.size(), 48u) << uri;
         for (int32_t i = 0; i < 48; ++i) {
             Tessu::ParameterProperty* parameter = effect.getHostParameter(i);
             const auto port = ports.find(Tessu::lv2::portSymbol(parameter->getKey()));
             ASSERT_NE(port, ports.end()) << uri << " " << parameter->getKey();
-            EXPECT_EQ(port->second, parameter->getValue()) << uri << " " << parameter->getKey();
+            EXPECT_EQ(port->second, Tessu::lv2::portValue(*parameter, parameter->getValue()))
+                << uri << " " << parameter->getKey();
         }
     }
     lilv_node_free(chunkProperty);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "params/ParameterProperty.h"
+#include "params/ValueParse.h"
 
 using namespace Tessu;
 
@@ -248,6 +249,32 @@ TEST(ParameterPropertyText, SetValueFromTextByUnitKind) {
         EXPECT_NEAR(parameter.getValue(), c.expected, 1e-4) << c.unitKind << " '" << c.text << "'";
         parameter.setValueFromText(nullptr);
         EXPECT_NEAR(parameter.getValue(), c.expected, 1e-4);
+    }
+}
+
+// Where the leading number ends, and what is read from text the conversion alone would not take.
+TEST(ParameterPropertyText, LeadingNumberAndWhereItEnds) {
+    const struct {
+        const char* text;
+        double value;
+        size_t length;
+    } cases[] = {
+        {" +2.5e1x", 25.0, 7},
+        {".5", 0.5, 2},
+        {"1e", 1.0, 1},
+        {"0x1p3", 8.0, 5},
+        {"0x", 0.0, 1},
+        {"--5", 0.0, 0},
+        {"1e-999", 0.0, 6},
+        {"-0.001e-400", 0.0, 11},
+        {"infinity", HUGE_VAL, 8},
+        {"-Inf", -HUGE_VAL, 4},
+        {"0.0001e320", HUGE_VAL, 10},
+    };
+    for (const auto& c : cases) {
+        const char* end = nullptr;
+        EXPECT_EQ(Tessu::readLeadingNumber(c.text, &end), c.value) << c.text;
+        EXPECT_EQ(size_t(end - c.text), c.length) << c.text;
     }
 }
 

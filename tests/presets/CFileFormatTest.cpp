@@ -1,5 +1,5 @@
 #include "presets/CFileFormat.h"
-#include "core/TempFolder.h"
+#include "utilities/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -120,21 +120,15 @@ TEST(CPresetFormatFXB, WritesTheBankHeader) {
     EXPECT_EQ(load(fxb, folder / "program.fxb").bytes(), "<none>");
 }
 
-TEST(CFileFormat, RawAndHeaderFormats) {
+TEST(CFileFormat, RawFormatAndExtensions) {
     TempFolder folder;
     Tessu::CFileFormat& raw = Tessu::rawFileFormat();
     raw.save((folder / "raw.bin").c_str(), "a\0b", 3);
     EXPECT_EQ(loadAndFree(raw, folder / "raw.bin"), std::string("a\0b", 3));
     raw.freeData(nullptr);
 
-    Tessu::CFileFormatCppHeader& header = Tessu::cppHeaderFormat();
-    header.save((folder / "x.h").c_str(), "x", 1);
-    EXPECT_FALSE(std::filesystem::exists(folder / "x.h"));
-    EXPECT_EQ(load(header, folder / "raw.bin").bytes(), "<none>");
-
     EXPECT_STREQ(raw.getExtension(), ".none");
     EXPECT_STREQ(Tessu::fxpFormat().getExtension(), ".fxp");
     EXPECT_STREQ(Tessu::fxbFormat().getExtension(), ".fxb");
-    EXPECT_STREQ(header.getExtension(), ".h");
     EXPECT_EQ(Tessu::fxpFormat().getUniqueId(), Tessu::kKavrenUniqueId);
 }

@@ -1,16 +1,22 @@
 #include "presets/CPresetInterface.h"
 #include "ResourcePacker.h"
 #include "core/ResourceStoreAccess.h"
-#include "core/TempFolder.h"
 #include "presets/CFileFormat.h"
 #include "presets/PresetTestDoubles.h"
+#include "utilities/TempFolder.h"
 
 #include <atomic>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using KavrenTest::FakeEffect;
@@ -84,16 +90,15 @@ TEST_F(PresetLibrary, LoadHandsTheChunkToTheEffectAndSelects) {
     writePreset(folder + "A.fxp", "chunk-a");
     writePreset(folder + "Sub/B.fxp", "chunk-b");
     library.scan();
-    const int b = indexOf(folder + "Sub/B.fxp");
-    library.loadPreset(b);
+    EXPECT_TRUE(library.loadPreset(folder + "Sub/B.fxp"));
     EXPECT_EQ(effect.loaded, std::vector<std::string>{"chunk-b"});
+    EXPECT_EQ(effect.name, "B");
     EXPECT_EQ(library.getCurrentIndex(), indexOf(folder + "Sub/B.fxp"));
-    library.loadPreset(7);
-    EXPECT_EQ(effect.loaded.size(), 1u);
 
     // A file that is not a preset of this effect loads nothing but is still selected.
     KavrenTest::writeTextFile(folder + "Broken.fxp", "not a preset");
-    library.loadFile((folder + "Broken.fxp").c_str());
+    library.scan();
+    library.loadPreset(folder + "Broken.fxp");
     EXPECT_EQ(effect.loaded.size(), 1u);
     EXPECT_EQ(library.getCurrentIndex(), indexOf(folder + "Broken.fxp"));
 
@@ -108,8 +113,7 @@ TEST_F(PresetLibrary, LoadHandsTheChunkToTheEffectAndSelects) {
 TEST_F(PresetLibrary, SavingTheCurrentPresetAsksAndWritesToItsOwnPath) {
     writePreset(folder + "Sub/Sweep.fxp", "old");
     library.scan();
-    library.loadPreset(0);
-    effect.name = "Sweep";
+    library.loadPreset(folder + "Sub/Sweep.fxp");
     library.savePreset("Sweep", true);
     ASSERT_EQ(answerer.asked.size(), 1u);
     EXPECT_EQ(answerer.asked[0].caption, "Preset Exists");
@@ -143,27 +147,16 @@ TEST_F(PresetLibrary, DeleteAsksThenRemovesAndLoadsTheNeighbour) {
     library.scan();
     writePreset(folder + "B.fxp", "b");
     library.selectByPath("B", true);
-    const int b = library.getCurrentIndex();
     answerer.yes = false;
-    library.deletePreset(b);
+    library.deleteCurrentPreset();
     EXPECT_TRUE(std::filesystem::exists(folder + "B.fxp"));
     answerer.yes = true;
-    library.deletePreset(b);
+    library.deleteCurrentPreset();
     EXPECT_EQ(answerer.asked.back().text, "Do you really want to delete \"B\" ?\n(" + folder + "B.fxp)");
     EXPECT_FALSE(std::filesystem::exists(folder + "B.fxp"));
     EXPECT_EQ(library.getEntryCount(), 1);
     EXPECT_EQ(library.getCurrentIndex(), 0);
     EXPECT_EQ(effect.loaded.back(), "a");
-}
-
-TEST_F(PresetLibrary, RenamingKeepsTheOldFile) {
-    writePreset(folder + "Sub/Old.fxp", "old");
-    library.scan();
-    library.loadPreset(0);
-    effect.name = "New";
-    library.saveUnderNewName("New");
-    EXPECT_EQ(listedPaths(), (std::set<std::string>{folder + "Sub/Old.fxp", folder + "Sub/New.fxp"}));
-    EXPECT_EQ(chunkIn(folder + "Sub/New.fxp"), "chunk:New");
 }
 
 TEST_F(PresetLibrary, RestoringFactoryPresetsOverwritesSameNamesOnly) {
@@ -235,4 +228,124 @@ TEST(PresetFolder, DefaultsToTheDocumentsFolderUnlessConfigured) {
     EXPECT_EQ(CPresetInterface::defaultPresetFolder(), home / "Documents/Quillmark/kavren XL/Presets/");
     KavrenTest::writeTextFile(home / "config/Quillmark/kavrenxl/settings.ini", "PresetFolder=/srv/presets\n");
     EXPECT_EQ(CPresetInterface::defaultPresetFolder(), "/srv/presets/");
+}
+
+namespace {
+
+// Every regular file under `folder` with its bytes.
+std::map<std::string, std::string> filesUnder(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file()) files[entry.path()] = KavrenTest::readTextFile(entry.path());
+    return files;
+}
+
+// Writes past `bytes` fail with EFBIG instead of ending the process with SIGXFSZ.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int);
+};
+
+} // namespace
+
+// A file system that fails: each operation says so in one box and leaves the files, the effect's name and
+// sound and the current preset as they were.
+TEST_F(PresetLibrary, FailuresAreReportedAndChangeNothing) {
+    const bool permissionsCount = geteuid() != 0; // they do not stop root
+    std::vector<std::uint8_t> store;
+    const struct {
+        const char* what;
+        std::function<void()> setUp, act;
+        const char* says;
+    } rows[] = {
+        {"save into a read-only folder",
+         [&] {
+             std::filesystem::permissions(folder, std::filesystem::perms::owner_read |
+                                                      std::filesystem::perms::owner_exec);
+         },
+         [&] { library.savePreset("New", true); }, permissionsCount ? "Could not save \"New\"" : nullptr},
+        {"save into a missing folder", [] {},
+         [&] { library.savePreset((folder + "Gone/New.fxp").c_str(), false); }, "No such file or directory"},
+        {"save where a plain file is in the way", [&] { KavrenTest::writeTextFile(folder + "Sub", "x"); },
+         [&] { library.savePreset((folder + "Sub/New.fxp").c_str(), false); }, "Not a directory"},
+        {"save over a preset on a full disk", [] {},
+         [&] {
+             FileSizeLimit limit(16);
+             library.savePreset("A", true);
+         },
+         "File too large"},
+        {"load a preset swapped for a FIFO",
+         [&] {
+             std::filesystem::remove(folder + "B.fxp");
+             ASSERT_EQ(mkfifo((folder + "B.fxp").c_str(), 0644), 0);
+         },
+         [&] { library.loadPreset(folder + "B.fxp"); }, "could not be read"},
+        {"delete a preset swapped for a folder",
+         [&] {
+             std::filesystem::remove(folder + "A.fxp");
+             KavrenTest::writeTextFile(folder + "A.fxp/inside", "x");
+         },
+         [&] { library.deleteCurrentPreset(); }, "Could not delete \"A\""},
+        {"restore factory presets on a full disk",
+         [&] {
+             std::string error;
+             const std::string sameAsA = KavrenTest::readTextFile(folder + "A.fxp");
+             ASSERT_TRUE(Packres::packStore(
+                 {{"presets/A.fxp", std::vector<std::uint8_t>(sameAsA.begin(), sameAsA.end())},
+                  {"presets/Big.fxp", std::vector<std::uint8_t>(4096, 1)}},
+                 64, store, error));
+             library.setFactoryStore({store.data(), store.size()});
+         },
+         [&] {
+             FileSizeLimit limit(1024);
+             library.restoreFactoryPresets();
+         },
+         "wrote 1 of 2"},
+        {"open the folder without a file browser", [] {},
+         [&] {
+             KavrenTest::ScopedEnvironment noPrograms("PATH", root.path());
+             library.openPresetFolder();
+         },
+         "Could not open the preset folder"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (!row.says) continue;
+        std::error_code none;
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all, none);
+        std::filesystem::remove_all(folder);
+        writePreset(folder + "A.fxp", "a");
+        writePreset(folder + "B.fxp", "b");
+        library.scan();
+        ASSERT_TRUE(library.loadPreset(folder + "A.fxp"));
+        row.setUp();
+        const auto files = filesUnder(folder);
+        const auto loaded = effect.loaded;
+        answerer.asked.clear();
+        row.act();
+        std::vector<std::string> reports; // questions (overwrite? delete?) come before the failure
+        for (const Tessu::PresetQuestion& asked : answerer.asked)
+            if (asked.kind == Tessu::PresetQuestion::kOkStop) reports.push_back(asked.text);
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_NE(reports[0].find(row.says), std::string::npos) << reports[0];
+        EXPECT_EQ(filesUnder(folder), files);
+        EXPECT_EQ(effect.name, "A");
+        EXPECT_EQ(effect.loaded, loaded);
+        EXPECT_EQ(library.getCurrentPath(), folder + "A.fxp");
+    }
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
 }

@@ -1,8 +1,8 @@
 // The preset browser's behaviour against a temporary preset folder: browse order and wrapping, the menu
 // model, the commands and the name-change rules.
 #include "presets/PresetBrowserModel.h"
-#include "core/TempFolder.h"
 #include "presets/PresetTestDoubles.h"
+#include "utilities/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -120,8 +120,8 @@ TEST_F(PresetBrowser, SaveAsAppendsTheExtensionOnceAndDecliningTheOverwriteWrite
     EXPECT_EQ(currentName(), before);
 }
 
-// Renaming saves under the new name only when confirmed; the browser's own name changes keep the
-// current preset, a typed or host-brought name clears it.
+// Renaming moves the current preset only when confirmed; the browser's own name changes keep the current
+// preset, a host-brought name clears it.
 TEST_F(PresetBrowser, RenameAndNameChangeRules) {
     browser.step(true);
     const std::string first = currentName();
@@ -130,20 +130,172 @@ TEST_F(PresetBrowser, RenameAndNameChangeRules) {
     browser.runCommand(CPresetBrowserModel::kRename);
     ASSERT_TRUE(started && browser.isRenaming());
     browser.cancelRename();
-    browser.presetNameChanged(first);
-    EXPECT_FALSE(std::filesystem::exists(folder + "Renamed.fxp"));
+    browser.finishRename("Renamed");
+    EXPECT_FALSE(std::filesystem::exists(folder + "Sub/Renamed.fxp"));
     EXPECT_EQ(currentName(), first);
 
     browser.runCommand(CPresetBrowserModel::kRename);
-    browser.presetNameChanged("Renamed");
-    library.scan();
-    bool found = false;
-    for (int i = 0; i < library.getEntryCount(); ++i)
-        found = found || library.getEntry(i)->displayName == "Renamed";
-    EXPECT_TRUE(found);
-    EXPECT_EQ(currentName(), "<none>");
+    browser.finishRename("Renamed");
+    EXPECT_EQ(currentName(), "Renamed");
+    EXPECT_EQ(effect.name, "Renamed");
+    EXPECT_FALSE(std::filesystem::exists(folder + "Sub/" + first + ".fxp")) << "a rename, not a copy";
 
-    browser.step(true);
     browser.presetNameChanged("From a host chunk");
     EXPECT_EQ(currentName(), "<none>");
+}
+
+namespace {
+
+// The checked leaf of the menu, "" when none is.
+std::string tickedPreset(const std::vector<PresetMenuItem>& items) {
+    for (const PresetMenuItem& item : items) {
+        if (!item.submenu.empty()) {
+            if (std::string found = tickedPreset(item.submenu); !found.empty()) return found;
+        } else if (item.checked) {
+            return item.title.substr(item.title.find(" - ") + 3);
+        }
+    }
+    return {};
+}
+
+std::string chunkOf(const std::string& path) {
+    void* data = nullptr;
+    std::int32_t size = 0;
+    Tessu::fxpFormat().load(path.c_str(), &data, &size);
+    std::string chunk = data ? std::string(static_cast<char*>(data), std::size_t(size)) : "<none>";
+    Tessu::fxpFormat().freeData(data);
+    return chunk;
+}
+
+} // namespace
+
+// Another instance or a file browser changes the folder while "Breathing Notch" is current: the tick,
+// Delete, Next/Previous and Save still mean that file, and nothing else becomes current.
+TEST_F(PresetBrowser, FolderChangesUnderTheBrowserKeepTheCurrentPresetsFile) {
+    const struct {
+        const char* change;
+        const char* added;
+        const char* removed;
+        const char* ticked; // "" when the current preset is gone
+        const char* previousOfNext;
+    } rows[] = {
+        {"saved elsewhere before it", "Envelope/Aaa.fxp", nullptr, "Breathing Notch", "Breathing Notch"},
+        {"deleted elsewhere before it", nullptr, "Envelope/Body Keeper.fxp", "Breathing Notch",
+         "Breathing Notch"},
+        {"itself deleted elsewhere", nullptr, "Envelope/Breathing Notch.fxp", "", "Body Keeper"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.change);
+        std::filesystem::remove_all(folder);
+        writePresets({"Envelope/Body Keeper.fxp", "Envelope/Breathing Notch.fxp", "Envelope/Cutter.fxp"});
+        Tessu::CPresetInterface rowLibrary{folder, &effect, &answerer};
+        CPresetBrowserModel rowBrowser{rowLibrary, effect};
+        rowBrowser.setNameSource([this] { return effect.name; });
+        rowBrowser.step(true);
+        rowBrowser.step(true);
+        ASSERT_EQ(effect.name, "Breathing Notch");
+        if (row.added) KavrenTest::writePreset(folder + row.added, row.added);
+        if (row.removed) std::filesystem::remove(folder + row.removed);
+
+        const auto menu = rowBrowser.buildMenu();
+        EXPECT_EQ(tickedPreset(menu), row.ticked);
+        EXPECT_EQ(menu[3].enabled, *row.ticked != 0) << "Delete only for a listed preset";
+        answerer.yes = false;
+        answerer.asked.clear();
+        rowBrowser.runCommand(CPresetBrowserModel::kDelete);
+        EXPECT_EQ(answerer.asked.size(), *row.ticked ? 1u : 0u);
+        if (!answerer.asked.empty()) {
+            EXPECT_NE(answerer.asked[0].text.find("\"Breathing Notch\""), std::string::npos);
+        }
+        rowBrowser.step(true);
+        EXPECT_EQ(effect.name, "Cutter") << "the preset after the current one's place";
+        rowBrowser.step(false);
+        EXPECT_EQ(effect.name, row.previousOfNext);
+
+        answerer.yes = true;
+        rowBrowser.runCommand(CPresetBrowserModel::kSave);
+        for (const char* name : {"Body Keeper", "Breathing Notch", "Cutter", "Aaa"}) {
+            const std::string path = folder + "Envelope/" + name + ".fxp";
+            const std::string expected = name == effect.name ? "chunk:" + effect.name
+                                         : std::filesystem::exists(path)
+                                             ? "Envelope/" + std::string(name) + ".fxp"
+                                             : "<none>";
+            EXPECT_EQ(chunkOf(path), expected) << "Save writes the shown preset's own file only";
+        }
+    }
+
+    // Chosen from a menu built before it vanished: reported, and the current preset stays.
+    writePresets({"Top/A.fxp", "Sub/B.fxp"});
+    const auto menu = browser.buildMenu();
+    browser.step(true);
+    const std::string before = currentName();
+    std::filesystem::remove(folder + "Top/A.fxp");
+    const auto top = std::find_if(menu.begin(), menu.end(), [](auto& item) { return item.title == "Top"; });
+    ASSERT_NE(top, menu.end());
+    answerer.asked.clear();
+    browser.runCommand(top->submenu.at(0).command);
+    ASSERT_EQ(answerer.asked.size(), 1u);
+    EXPECT_EQ(answerer.asked[0].kind, Tessu::PresetQuestion::kOkStop);
+    EXPECT_EQ(currentName(), before);
+}
+
+// Names typed for a rename are refused unless they are plain file names in the preset's own folder; an
+// existing preset is replaced only after Yes.
+TEST_F(PresetBrowser, RenameRefusesBadNamesAndAsksBeforeReplacing) {
+    const std::string longName(300, 'x');
+    const struct {
+        std::string name;
+        bool yes;
+        const char* caption; // of the one box shown, "" for none
+        const char* nowCurrent;
+    } rows[] = {
+        {"Fresh", true, "", "Fresh"},
+        {"Other", false, "Preset Exists", "B"},
+        {"Other", true, "Preset Exists", "Other"},
+        {"", true, "Rename Preset", "B"},
+        {"a/b", true, "Rename Preset", "B"},
+        {"..\\up", true, "Rename Preset", "B"},
+        {"tab\there", true, "Rename Preset", "B"},
+        {".hidden", true, "Rename Preset", "B"},
+        {longName, true, "Rename Preset", "B"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE("'" + row.name + "'");
+        std::filesystem::remove_all(folder);
+        writePresets({"Sub/B.fxp", "Sub/Other.fxp"});
+        library.selectByPath(nullptr, false);
+        browser.step(true);
+        ASSERT_EQ(effect.name, "B");
+        answerer.asked.clear();
+        answerer.yes = row.yes;
+        browser.runCommand(CPresetBrowserModel::kRename);
+        browser.finishRename(row.name);
+        EXPECT_EQ(answerer.asked.empty() ? "" : answerer.asked[0].caption, std::string(row.caption));
+        EXPECT_EQ(effect.name, row.nowCurrent);
+        EXPECT_EQ(currentName(), row.nowCurrent);
+        const bool renamed = std::string(row.nowCurrent) != "B";
+        EXPECT_EQ(std::filesystem::exists(folder + "Sub/B.fxp"), !renamed);
+        EXPECT_EQ(KavrenTest::readTextFile(folder + "Sub/Other.fxp").find("chunk:Other") != std::string::npos,
+                  row.name == "Other" && row.yes);
+        std::size_t files = 0;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root.path()))
+            files += entry.is_regular_file();
+        EXPECT_EQ(files, row.name == "Fresh" ? 2u : renamed ? 1u : 2u) << "nothing written anywhere else";
+    }
+}
+
+// A name from a host chunk or a preset file never leads out of the preset folder.
+TEST_F(PresetBrowser, NamesFromChunksStayInThePresetFolder) {
+    for (const char* name : {"../../../../ESCAPED", "/tmp/ESCAPED", "..", "a/../../ESCAPED"}) {
+        SCOPED_TRACE(name);
+        effect.name = name;
+        browser.presetNameChanged(name);
+        browser.runCommand(CPresetBrowserModel::kSave);
+        const std::string current = library.getCurrentPath();
+        EXPECT_EQ(current.rfind(folder, 0), 0u) << current;
+        EXPECT_EQ(current.find('/', folder.size()), std::string::npos) << current;
+        EXPECT_TRUE(std::filesystem::exists(current));
+    }
+    EXPECT_FALSE(std::filesystem::exists(root / "ESCAPED.fxp"));
+    EXPECT_FALSE(std::filesystem::exists("/tmp/ESCAPED.fxp"));
 }

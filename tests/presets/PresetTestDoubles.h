@@ -22,6 +22,7 @@ public:
     void setPresetChunk(void* data, std::int32_t size) override {
         loaded.emplace_back(static_cast<char*>(data), static_cast<std::size_t>(size));
     }
+    std::string getPresetName() override { return name; }
     void setPresetName(const char* newName) override { name = newName; }
     void setGlobalLimiterMode(std::int32_t newMode) override { mode = newMode; }
 

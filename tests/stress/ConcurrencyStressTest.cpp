@@ -4,7 +4,7 @@
 // that toggles bypass, for KAVREN_STRESS_SECONDS per scenario (default 0.5). Every output block must be
 // finite, and afterwards each instance must still process and give back the chunk it was given. With a
 // display, an editor is idled as hosts do while audio runs with automation and chunks load.
-#include "vst2/PluginPath.h"
+#include "utilities/PluginPath.h"
 
 // GoogleTest first: the X headers define macros (None, Bool) that clash with it.
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The support report: its exact text from given facts, the reading of the system's files, and a real
 // request that writes to a desktop of the test's own.
-#include "core/TempFolder.h"
 #include "frame/TessuOS.h"
 #include "support/SupportFile.h"
 #include "support/SystemFacts.h"
+#include "utilities/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,14 @@
 // kavren info / render end to end, and the reading of KEY=VALUE settings.
-#include "core/TempFolder.h"
 #include "kavren/ParameterSettings.h"
 #include "params/CPropertyManager.h"
 #include "params/KavrenParameters.h"
 #include "presets/CFileFormat.h"
 #include "presets/CPresetChunk.h"
+#include "utilities/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -25,8 +26,9 @@ struct CliRun {
     std::string output;
 };
 
-CliRun runCli(const std::string& arguments) {
-    std::string command = std::string(KAVREN_CLI_PATH) + " " + arguments + " 2>&1";
+// `shellBefore` runs in the same shell first (limits, traps).
+CliRun runCli(const std::string& arguments, const std::string& shellBefore = "") {
+    std::string command = shellBefore + std::string(KAVREN_CLI_PATH) + " " + arguments + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     std::string output;
     std::array<char, 4096> chunk;
@@ -233,4 +235,42 @@ TEST(Cli, PresetsAreListedRenderedAndSaved) {
     EXPECT_NE(missing.output.find("no preset 'No Such Preset'"), std::string::npos);
     std::filesystem::remove(saved);
     std::filesystem::remove(out);
+}
+
+// As the plug-in saves: atomically, every error reported in one line with a failing status, the old file
+// intact; a target that is not a regular file is written through or refused, never replaced.
+TEST(Cli, PresetSaveReportsEveryWriteErrorAndKeepsTheOldFile) {
+    KavrenTest::TempFolder folder;
+    const std::string old = folder / "Old.fxp", fifo = folder / "Reader.fxp";
+    ASSERT_EQ(runCli("preset save '" + old + "'").status, 0);
+    const std::string oldBytes = KavrenTest::readTextFile(old);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    const struct {
+        std::string target, shellBefore;
+        const char* says; // nullptr: written
+    } rows[] = {
+        {"/dev/full", "", "cannot write '/dev/full': No space left on device"},
+        {old, "ulimit -f 0; trap '' XFSZ; ", "File too large"},
+        {fifo, "", "No such device or address"},
+        {folder.path(), "", "Is a directory"},
+        {folder / "missing/New.fxp", "", "No such file or directory"},
+        {"/dev/stdout", "", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.target);
+        const auto type = std::filesystem::status(row.target).type();
+        const CliRun run = runCli("preset save '" + row.target + "'", row.shellBefore);
+        if (!row.says) {
+            EXPECT_EQ(run.status, 0) << run.output;
+            EXPECT_EQ(run.output.rfind("CcnK", 0), 0u) << "the file went down the pipe";
+            continue;
+        }
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.output.find(row.says), std::string::npos) << run.output;
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+        EXPECT_EQ(std::filesystem::status(row.target).type(), type) << "not replaced";
+    }
+    EXPECT_EQ(KavrenTest::readTextFile(old), oldBytes);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2)
+        << "no temporary file";
 }

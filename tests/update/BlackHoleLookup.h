@@ -30,11 +30,12 @@ private:
             silence.wait_for(lock, slice); // a resolver's wait for a reply that does not come
             return kPending;
         }
-        const addrinfo* addresses() const override { return nullptr; }
+        const std::vector<Pellu::Sockets::Address>& addresses() const override { return none; }
 
         BlackHoleLookups& owner;
         std::mutex mutex;
         std::condition_variable silence;
+        std::vector<Pellu::Sockets::Address> none;
     };
 };
 

@@ -1,10 +1,10 @@
 // The update and news service end to end against a server of the test's own on 127.0.0.1, with the
 // settings, data and desktop folders in a temporary home and the clocks in the test's hand.
 #include "core/Settings.h"
-#include "core/TempFolder.h"
 #include "update/BlackHoleLookup.h"
 #include "update/CUpdateNotifier.h"
 #include "update/LoopbackServer.h"
+#include "utilities/TempFolder.h"
 
 #include <gtest/gtest.h>
 

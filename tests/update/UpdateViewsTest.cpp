@@ -1,6 +1,5 @@
 // The update check as the editor shows it, in a frame without a window: the icon, the question box,
 // the progress meter and the finished box, against a server of the test's own on 127.0.0.1.
-#include "core/TempFolder.h"
 #include "gui/DrawContext.h"
 #include "gui/Frame.h"
 #include "gui/PixelBuffer.h"
@@ -10,6 +9,7 @@
 #include "update/views/CUpdateInfoIcon.h"
 #include "update/views/CUpdateMessageBox.h"
 #include "update/views/CUpdateNotification.h"
+#include "utilities/TempFolder.h"
 
 #include <gtest/gtest.h>
 

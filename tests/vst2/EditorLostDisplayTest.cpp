@@ -1,8 +1,8 @@
 // The editor when its X server goes away, driven only through the plug-in's binary interface: the host
 // and its audio live on, and the editor opens again on the next server.
-#include "core/TempFolder.h"
-#include "gui/XvfbServer.h"
-#include "vst2/PluginPath.h"
+#include "utilities/PluginPath.h"
+#include "utilities/TempFolder.h"
+#include "utilities/XvfbServer.h"
 
 // GoogleTest first: the X headers define macros (None, Bool) that clash with it.
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // The editor's size and look, as a host and our own tools see them, without a window system.
+#include "utilities/PluginPath.h"
+#include "utilities/WhiteNoise.h"
 #include "vst2/EditorImages.h"
-#include "vst2/PluginPath.h"
 
 #include <gtest/gtest.h>
 
@@ -88,13 +89,11 @@ TEST_F(Editor, ModuleWindowsOverLiveAudioMatchTheReferences) {
         std::vector<float> left(512), right(512), outLeft(512), outRight(512);
         float* ins[2] = {left.data(), right.data()};
         float* outs[2] = {outLeft.data(), outRight.data()};
-        uint32_t seed = 1;
+        KavrenTest::WhiteNoise white(1);
         for (int block = 0, at = 0; block < 40; ++block) {
             // Two tones and bursts of noise every 4096 frames, for the envelope to follow.
             for (size_t i = 0; i < left.size(); ++i, ++at) {
-                seed = seed * 1664525u + 1013904223u;
-                const double burst =
-                    std::exp(-double(at % 4096) / 600.0) * double(int32_t(seed)) / 2147483648.0;
+                const double burst = std::exp(-double(at % 4096) / 600.0) * double(white.next());
                 left[i] = right[i] =
                     float(0.3 * std::sin(at * 0.031) + 0.1 * std::sin(at * 0.37) + 0.5 * burst);
             }

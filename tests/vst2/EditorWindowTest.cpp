@@ -1,7 +1,7 @@
 // The editor inside a host's window under a real X server (Xvfb in CI), driven only through the plug-in's
 // binary interface: open, idle, close, mouse gestures and host-side parameter changes.
-#include "core/TempFolder.h"
-#include "vst2/PluginPath.h"
+#include "utilities/PluginPath.h"
+#include "utilities/TempFolder.h"
 
 // GoogleTest first: the X headers define macros (None, Bool) that clash with it.
 #include <gtest/gtest.h>
@@ -272,6 +272,11 @@ struct EditorPresetBrowser : EditorGestures {
         return count;
     }
 
+    void tap(KeySym key) {
+        XTestFakeKeyEvent(x, XKeysymToKeycode(x, key), True, CurrentTime);
+        XTestFakeKeyEvent(x, XKeysymToKeycode(x, key), False, CurrentTime);
+        XSync(x, False);
+    }
     void click(int rootX, int rootY, unsigned button = 1) {
         XTestFakeMotionEvent(x, -1, rootX, rootY, CurrentTime);
         XTestFakeButtonEvent(x, button, True, CurrentTime);
@@ -411,11 +416,6 @@ TEST_F(EditorPresetBrowser, QuestionsShowInTheEditorAndOnlyYesOrOkGoesOn) {
 TEST_F(EditorPresetBrowser, RenameSavesOnlyOnReturn) {
     ASSERT_TRUE(stepToFirstPreset());
     const size_t files = presetFileCount();
-    const auto tap = [&](KeySym key) {
-        XTestFakeKeyEvent(x, XKeysymToKeycode(x, key), True, CurrentTime);
-        XTestFakeKeyEvent(x, XKeysymToKeycode(x, key), False, CurrentTime);
-        XSync(x, False);
-    };
     for (const KeySym ending : {XK_Escape, XK_Return}) {
         const auto name = nameArea();
         ASSERT_TRUE(choose(4));
@@ -425,12 +425,19 @@ TEST_F(EditorPresetBrowser, RenameSavesOnlyOnReturn) {
         tap(XK_2);
         ASSERT_TRUE(nameShownChangesFrom(field)) << "the typed character shows";
         tap(ending);
+        const auto renamedFiles = [&] {
+            size_t count = 0;
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(presetFolder()))
+                count += entry.path().stem().string().ends_with("2");
+            return count;
+        };
         if (ending == XK_Escape)
             EXPECT_TRUE(idleUntil({host.get()}, [&] { return nameArea() == name; }))
                 << "the old name is back";
         else
-            idleUntil({host.get()}, [&] { return presetFileCount() == files + 1; });
-        EXPECT_EQ(presetFileCount(), ending == XK_Return ? files + 1 : files) << "saved under the new name";
+            idleUntil({host.get()}, [&] { return renamedFiles() == 1; });
+        EXPECT_EQ(renamedFiles(), ending == XK_Return ? 1u : 0u) << "saved under the new name";
+        EXPECT_EQ(presetFileCount(), files) << "a rename, not a copy";
     }
 }
 
@@ -460,6 +467,17 @@ TEST_F(EditorPresetBrowser, SaveAsAsksBeforeOverwritingAndOnlyYesWrites) {
         EXPECT_EQ(after.size(), before.size()) << "the same file";
         EXPECT_EQ(after == before, button == kNoX) << "written only after Yes";
     }
+
+    // The prompt has the keyboard: a name typed into it is saved as a new preset, without a question.
+    const size_t count = presetFileCount();
+    ASSERT_TRUE(choose(1));
+    ASSERT_TRUE(waitForBox(kPromptLeft, kPromptTop, true));
+    tap(XK_End);
+    for (int i = 0; i < 4; ++i) tap(XK_BackSpace); // ".fxp"
+    tap(XK_x);
+    tap(XK_Return);
+    EXPECT_TRUE(waitForBox(kPromptLeft, kPromptTop, false));
+    EXPECT_TRUE(idleUntil({host.get()}, [&] { return presetFileCount() == count + 1; }));
 }
 
 } // namespace

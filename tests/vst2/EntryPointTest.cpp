@@ -1,5 +1,5 @@
 // The library's exports, called directly through dlopen/dlsym as a host would.
-#include "vst2/PluginPath.h"
+#include "utilities/PluginPath.h"
 
 #include <gtest/gtest.h>
 

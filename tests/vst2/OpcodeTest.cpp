@@ -1,5 +1,5 @@
 // The AEffect record and the dispatcher's answers, opcode by opcode, as a host sees them.
-#include "vst2/PluginPath.h"
+#include "utilities/PluginPath.h"
 
 #include <gtest/gtest.h>
 

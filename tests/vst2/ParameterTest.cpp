@@ -1,5 +1,5 @@
 // The effect's parameters as a host sees them through the dispatcher and get/setParameter.
-#include "vst2/PluginPath.h"
+#include "utilities/PluginPath.h"
 
 #include <gtest/gtest.h>
 

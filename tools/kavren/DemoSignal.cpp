@@ -1,4 +1,5 @@
 #include "kavren/DemoSignal.h"
+#include "utilities/WhiteNoise.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,17 +14,7 @@ constexpr double kTempo = 120.0;
 constexpr double kSeconds = 8.0;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
-// Small deterministic noise source so every render of the demo is identical.
-class Noise {
-public:
-    float next() {
-        state_ = state_ * 1664525u + 1013904223u;
-        return float(int32_t(state_)) / 2147483648.0f;
-    }
-
-private:
-    uint32_t state_ = 0x2545F491u;
-};
+using Noise = KavrenTest::WhiteNoise;
 
 void addKick(std::vector<float>& out, size_t start, int rate) {
     double phase = 0.0;
@@ -79,7 +70,8 @@ Audio makeDemoSignal(int sampleRate) {
     const size_t frames = size_t(kSeconds * sampleRate);
     const size_t beat = size_t(sampleRate * 60.0 / kTempo);
     std::vector<float> mono(frames, 0.0f);
-    Noise noise;
+    // Deterministic, so every render of the demo is identical.
+    Noise noise(0x2545F491u);
     for (size_t b = 0; b * beat < frames; ++b) {
         size_t at = b * beat;
         if (b % 4 == 0 || b % 4 == 2 || b % 8 == 7) addKick(mono, at, sampleRate);

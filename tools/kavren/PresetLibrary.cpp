@@ -1,15 +1,15 @@
 #include "kavren/PresetLibrary.h"
 
 #include "core/CResourceStore.h"
+#include "core/FileSystem.h"
 #include "core/ResourceFormat.h"
 #include "presets/CFileFormat.h"
 #include "presets/CPresetChunk.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace kavren {
@@ -19,10 +19,15 @@ namespace {
 constexpr const char* kPresetFolder = "presets/";
 constexpr const char* kPresetExtension = ".fxp";
 
-std::vector<uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read '" + path + "'");
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+// Plug-in libraries with debugging information run to tens of megabytes; preset files stay far smaller.
+constexpr size_t kMaxLibraryBytes = 512 * 1024 * 1024;
+constexpr size_t kMaxPresetFileBytes = Tessu::kMaxPresetFileSize + Tessu::CPresetFormatFXP::kHeaderSize;
+
+// Never blocks on a FIFO or device given as a file: anything but a regular file is refused.
+std::vector<uint8_t> readFile(const std::string& path, size_t maxBytes) {
+    std::vector<uint8_t> bytes;
+    if (!Core::readFileBounded(path, maxBytes, bytes)) throw std::runtime_error("cannot read '" + path + "'");
+    return bytes;
 }
 
 // Opens the store beginning at offset in a private reader.
@@ -55,7 +60,8 @@ std::vector<uint8_t> chunkOfFile(const std::vector<uint8_t>& file, const std::st
 
 } // namespace
 
-PresetLibrary::PresetLibrary(const std::string& pluginPath) : library_(readFile(pluginPath)) {
+PresetLibrary::PresetLibrary(const std::string& pluginPath)
+    : library_(readFile(pluginPath, kMaxLibraryBytes)) {
     const char* marker = Core::ResourceFormat::kMarker;
     const size_t markerLength = std::strlen(marker) + 1;
     Core::CResourceStore store;
@@ -82,7 +88,7 @@ std::vector<std::string> PresetLibrary::names() const {
 
 std::vector<uint8_t> PresetLibrary::chunk(const std::string& nameOrFile) const {
     if (std::filesystem::is_regular_file(nameOrFile))
-        return chunkOfFile(readFile(nameOrFile), "'" + nameOrFile + "'");
+        return chunkOfFile(readFile(nameOrFile, kMaxPresetFileBytes), "'" + nameOrFile + "'");
     Core::CResourceStore store;
     opensAsStore(store, library_, storeOffset_);
     int32_t size = 0;
@@ -112,9 +118,9 @@ std::vector<uint8_t> presetFileChunk(const std::vector<uint8_t>& hostChunk) {
 
 void savePresetFile(const std::string& path, const std::vector<uint8_t>& chunk) {
     std::vector<uint8_t> file = Tessu::fxpFormat().encode(path.c_str(), chunk.data(), int32_t(chunk.size()));
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
-    if (!out) throw std::runtime_error("cannot write '" + path + "'");
+    if (file.empty()) throw std::runtime_error("the plug-in's state is empty");
+    if (!Core::writeFileAtomically(path, file.data(), file.size()))
+        throw std::runtime_error("cannot write '" + path + "': " + std::strerror(errno));
 }
 
 } // namespace kavren

@@ -36,7 +36,8 @@ private:
 // Throws std::runtime_error when the host chunk cannot be read.
 std::vector<uint8_t> presetFileChunk(const std::vector<uint8_t>& hostChunk);
 
-// Writes a state chunk as an FXP preset file named after the file.
+// Writes a state chunk as an FXP preset file named after the file, atomically as the plug-in does; a
+// device, FIFO or pipe is written through instead. Throws with the reason when any step fails.
 void savePresetFile(const std::string& path, const std::vector<uint8_t>& chunk);
 
 } // namespace kavren

@@ -1,10 +1,7 @@
 #include "vsthost/VstPluginHost.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
+#include "vsthost/platform/PluginLibrary.h"
 
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
@@ -29,18 +26,19 @@ VstPluginHost::VstPluginHost(const std::string& libraryPath, const char* entryNa
     timeInfo_.timeSigDenominator = 4;
     timeInfo_.flags = kVstTempoValid | kVstPpqPosValid | kVstTimeSigValid | kVstBarsValid;
 
-    library_ = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library_) throw std::runtime_error("cannot load plug-in '" + libraryPath + "': " + dlerror());
-    auto entry = reinterpret_cast<EntryPoint>(dlsym(library_, entryName));
+    std::string error;
+    library_ = loadPluginLibrary(libraryPath, error);
+    if (!library_) throw std::runtime_error("cannot load plug-in '" + libraryPath + "': " + error);
+    auto entry = reinterpret_cast<EntryPoint>(findLibraryEntry(library_, entryName));
     if (!entry) {
-        dlclose(library_);
+        unloadPluginLibrary(library_);
         throw std::runtime_error("'" + libraryPath + "' is not a VST 2.4 plug-in (no " + entryName + ")");
     }
     loadingHost = this;
     effect_ = entry(&VstPluginHost::callback);
     loadingHost = nullptr;
     if (!effect_ || effect_->magic != kEffectMagic) {
-        dlclose(library_);
+        unloadPluginLibrary(library_);
         throw std::runtime_error("'" + libraryPath + "' did not create a plug-in instance");
     }
     effect_->user = this;
@@ -51,7 +49,7 @@ VstPluginHost::~VstPluginHost() {
         dispatch(effMainsChanged, 0, 0);
         dispatch(effClose);
     }
-    if (library_) dlclose(library_);
+    if (library_) unloadPluginLibrary(library_);
 }
 
 VstIntPtr VstPluginHost::dispatch(int32_t opcode, int32_t index, VstIntPtr value, void* ptr, float opt) {
@@ -144,16 +142,15 @@ VstIntPtr VstPluginHost::answer(int32_t opcode, int32_t index, VstIntPtr, void* 
 }
 
 std::string defaultPluginPath() {
-    char self[PATH_MAX] = {};
-    ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    if (n > 0) {
-        const auto folder = std::filesystem::path(std::string(self, size_t(n))).parent_path();
+    const std::string self = executablePath();
+    if (!self.empty()) {
+        const auto folder = std::filesystem::path(self).parent_path();
         // Beside the tool in a build tree; under lib/vst of the same prefix once installed.
-        for (const auto& candidate : {folder / "kavren-xl.so", folder.parent_path() / "lib/vst/kavren-xl.so"})
+        for (const auto& candidate :
+             {folder / kPluginFileName, folder.parent_path() / "lib" / "vst" / kPluginFileName})
             if (std::filesystem::exists(candidate)) return candidate.string();
     }
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.vst/kavren-xl.so";
+    return userPluginFolder() + "/" + kPluginFileName;
 }
 
 } // namespace kavren::host

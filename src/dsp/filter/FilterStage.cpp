@@ -55,13 +55,11 @@ void CFilterStage::process(const FilterStageBuffers& buffers, int n) {
     if (filterMode == 0) {
         lowPass.process(work.left, work.right, out.left, out.right, n);
         highPass.process(out.left, out.right, out.left, out.right, n);
-        runAnalysis(buffers.analysis, work, n);
         peaks[LowPass].process(out.left, out.right, n);
         peaks[HighPass].process(out.left, out.right, n);
         return;
     }
     const StereoView branch = buffers.parallel;
-    runAnalysis(buffers.analysis, work, n);
     lowPass.process(work.left, work.right, out.left, out.right, n);
     highPass.process(in.left, in.right, branch.left, branch.right, n);
     peaks[LowPass].process(out.left, out.right, n);
@@ -70,31 +68,15 @@ void CFilterStage::process(const FilterStageBuffers& buffers, int n) {
     for (int i = 0; i < n; ++i) out.right[i] += branch.right[i];
 }
 
-// Reloaded every block: the filters' designs move with their cut-offs.
-void CFilterStage::runAnalysis(StereoView analysis, StereoView work, int n) {
-    if (!analysis.left) return;
-    std::copy_n(work.left, n, analysis.left);
-    std::copy_n(work.right, n, analysis.right);
-    analysisLow.load(filters[LowPass].allPass());
-    analysisHigh.load(filters[HighPass].allPass());
-    analysisLow.processInPlace(analysis.left, analysis.right, n);
-    analysisHigh.processInPlace(analysis.left, analysis.right, n);
-    analysisLow.sanitize();
-    analysisHigh.sanitize();
-}
-
 void CFilterStage::clearState() {
     for (int side : {LowPass, HighPass}) {
         filters[side].clearState();
         peaks[side].clearState();
     }
-    analysisLow.clearState();
-    analysisHigh.clearState();
 }
 
 bool CFilterStage::sanitize() {
-    bool cleared = analysisLow.sanitize();
-    cleared = analysisHigh.sanitize() || cleared;
+    bool cleared = false;
     for (int side : {LowPass, HighPass}) {
         cleared = filters[side].sanitize() || cleared;
         cleared = peaks[side].sanitize() || cleared;

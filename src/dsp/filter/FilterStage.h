@@ -13,16 +13,14 @@ struct FilterStageBuffers {
     StereoView input;    // the block as the host delivered it: the high-pass branch's source in mode 1
     StereoView work;     // the signal after the pre-filter effects; read only
     StereoView parallel; // scratch for the high-pass branch in mode 1
-    StereoView analysis; // receives the all-pass-filtered work signal for the displays; null left skips it
     StereoView output;   // the result; may be the same arrays as work
 };
 
-// The effect's two filters, their resonance peaks, their controls and the display's all-pass copies.
+// The effect's two filters, their resonance peaks and their controls.
 //
 // Mode 0 ("Bandpass"): output = HPpeak(LPpeak(HP(LP(work)))); the high-pass is the complement of the
 // squared low-pass. Mode 1 ("Notch"): output = LPpeak(LP(work)) + HPpeak(HP(input)), both squared
-// Butterworths. The analysis signal is the work signal through the all-pass of the low-pass and then
-// of the high-pass, the phase the filters give the signal without their magnitude.
+// Butterworths.
 //
 // Per block, on the audio thread (steps of the effect's process):
 //   updateControl(LowPass, lpTargetHz, LOWPASSQ, LOWPASSQWIDTH, inertia);    // filter control
@@ -55,7 +53,7 @@ public:
 
     void process(const FilterStageBuffers& buffers, int n);
     void clearState();
-    // Clears any filter, peak or analysis state holding a NaN or infinity; returns whether it did.
+    // Clears any filter or peak state holding a NaN or infinity; returns whether it did.
     bool sanitize();
 
     CStereoFilter& filter(Side side) { return filters[side]; }
@@ -64,12 +62,9 @@ public:
     const CFilterControl& control(Side side) const { return controls[side]; }
 
 private:
-    void runAnalysis(StereoView analysis, StereoView work, int n);
-
     CStereoFilter filters[2];
     CStereoBiquad peaks[2];
     CFilterControl controls[2];
-    CStereoCascade analysisLow, analysisHigh;
     int filterMode = 0;
 };
 

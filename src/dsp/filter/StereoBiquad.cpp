@@ -40,10 +40,6 @@ void CStereoBiquad::setBandwidthInOctaves(bool on) {
     redesign();
 }
 
-void CStereoBiquad::setGain(float dB) {
-    setPeak(centreHz, dB, width);
-}
-
 void CStereoBiquad::setPeak(float hz, float dB, float bandwidthOrQ) {
     if (!std::isfinite(hz) || !std::isfinite(dB) || !std::isfinite(bandwidthOrQ)) return;
     hz = std::clamp(hz, 1.0f, static_cast<float>(rate * 0.5));

@@ -34,7 +34,6 @@ public:
     // Bandwidth in octaves when the bandwidth-in-octaves flag is set, else Q.
     void setBandwidth(float bandwidthOrQ);
     void setBandwidthInOctaves(bool on);
-    void setGain(float dB);
     // Frequency, gain and bandwidth at once with a single redesign.
     void setPeak(float hz, float gainDb, float bandwidthOrQ);
 

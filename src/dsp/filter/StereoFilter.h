@@ -43,7 +43,6 @@ public:
     double cutoff() const { return cutoffHz; }
     double sampleRate() const { return rate; }
     int order() const { return filterOrder; }
-    bool isHighPass() const { return highPassMarker; }
     bool designsHighPass() const { return highPassMarker && designAsHighPass; }
     // The design currently loaded in A and B, and the all-pass C.
     const FilterDesign& design() const { return cascadeA.design(); }

@@ -33,10 +33,6 @@ void CDspBaseObject::processSampleInPlace(float& x) {
     processSample(in, x);
 }
 
-void CDspBaseObject::processMonoInPlace(float* buffer, int n) {
-    processMono(buffer, buffer, n);
-}
-
 void CDspBaseObject::processStereoInPlace(StereoView bus, int n) {
     processStereo(bus, bus, n);
 }

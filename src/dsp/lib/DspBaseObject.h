@@ -23,7 +23,6 @@ public:
     virtual void processStereo(StereoView in, StereoView out, int n);
     virtual void processSampleInPlace(float& left, float& right);
     virtual void processSampleInPlace(float& x);
-    virtual void processMonoInPlace(float* buffer, int n);
     virtual void processStereoInPlace(StereoView bus, int n);
     virtual int getTailLength() const { return 0; }
 

@@ -73,15 +73,15 @@ void takeRoots(float* x, int n) {
 } // namespace
 
 CFXLimiter::CFXLimiter() {
-    // The automatic release time falls to 1 % of a step within 2205 samples (50 ms at the construction
-    // rate); like the look-ahead, this stays in samples at every later rate.
-    autoReleaseFall = static_cast<float>(1.0 - std::pow(0.01, 1.0 / (0.05 * sampleRate)));
     setLookAhead();
     setMaxBlockSize(initialBlockSize);
     recompute();
 }
 
+// The look-ahead is 5 ms and the automatic release time falls to 1 % of a step within 50 ms, at every
+// rate.
 void CFXLimiter::setLookAhead() {
+    autoReleaseFall = static_cast<float>(1.0 - std::pow(0.01, 1.0 / (0.05 * sampleRate)));
     const int p = static_cast<int>(0.005 * sampleRate + 1.0);
     windowLength = p + 1;
     history.assign(windowLength, 0.0f);
@@ -92,6 +92,7 @@ void CFXLimiter::setLookAhead() {
 void CFXLimiter::setSampleRate(float rate) {
     FXModule::setSampleRate(rate);
     lookAhead.setSampleRate(rate);
+    setLookAhead();
     recompute();
 }
 
@@ -164,10 +165,11 @@ void CFXLimiter::processChunk(float* left, float* right, int n) {
     computeGains(n);
     lookAhead.process(left, right, left, right, n);
     const float outFactor = outputGain * outputScale;
+    const float ceiling = threshold * outFactor;
     for (int i = 0; i < n; ++i) {
         const float g = peaks[i] * outFactor;
-        left[i] *= g;
-        right[i] *= g;
+        left[i] = std::clamp(left[i] * g, -ceiling, ceiling);
+        right[i] = std::clamp(right[i] * g, -ceiling, ceiling);
     }
 }
 

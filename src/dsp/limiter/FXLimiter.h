@@ -9,13 +9,15 @@
 //
 // The gain follows an envelope of the peak over the last P + 1 samples (attack and release given as
 // half-lives); the audio is delayed by P samples so the envelope has reached a peak when it leaves.
-// P = trunc(0.005·44100 + 1) = 221 is fixed at construction and stays the effect's latency at every rate.
-// A release of 1 ms or less switches to a program-dependent release: about 1.1 ms without gain reduction,
-// up to about 651 ms at 24 dB of reduction; that release time falls back within 2205 samples at every
-// rate. A block of digital silence does not advance the window: the gain follows the window's maximum
-// until sound returns, so the samples still in the look-ahead never pass the ceiling.
+// P = trunc(0.005·rate + 1), 5 ms at every rate (221 samples at 44.1 kHz), is the effect's latency.
+// What the envelope has not caught within the look-ahead (3 % of a step with a 1 ms attack) is clipped at
+// the ceiling, so the output never passes it. A release of 1 ms or less switches to a program-dependent
+// release: about 1.1 ms without gain reduction, up to about 651 ms at 24 dB of reduction; that release
+// time falls back within 50 ms. A block of digital silence does not advance the window: the gain follows
+// the window's maximum until sound returns, so the samples still in the look-ahead never pass the
+// ceiling.
 //
-// Audio thread: process, reset, setParameter. Setup: setSampleRate, setMaxBlockSize (allocates).
+// Audio thread: process, reset, setParameter. Setup: setSampleRate, setMaxBlockSize (both allocate).
 // Non-finite input samples are replaced by silence before they enter the limiter, so its output is
 // always finite.
 class CFXLimiter : public FXModule {
@@ -29,7 +31,8 @@ public:
     void reset() override;
 
     // Threshold and output gain linear, ratio as the exponent k (gain = env^(k−1) above the threshold),
-    // attack and release in ms.
+    // attack and release in ms. The output is clipped at threshold × output gain, the ceiling of a
+    // limiter (k near 0).
     void setParameter(int index, float value);
     // In place; any n.
     void process(float* left, float* right, int n);

@@ -1,8 +1,9 @@
 // lv2-bundle-turtle: writes the Turtle files of the LV2 bundle at build time.
 //   lv2-bundle-turtle BUNDLE_DIR VERSION_MINOR VERSION_MICRO PRESET_ROOT RELATIVE_PATH.fxp...
-// The compiled factory presets give the preset files; "Init Preset.fxp", which every new instance
-// loads, gives the ports' default values.
+// The compiled factory presets give the preset files, their folders the banks; "Init Preset.fxp", which every
+// new instance loads, gives the ports' default values.
 #include "dsp/CKavren.h"
+#include "frame/lv2/PortValues.h"
 #include "frame/lv2/TessuLV2.h"
 #include "frame/lv2/TurtleBundle.h"
 #include "presets/CFileFormat.h"
@@ -29,16 +30,6 @@ std::vector<uint8_t> readChunk(const fs::path& file) {
     const std::span<const uint8_t> chunk = Tessu::CPresetFormatFXP().decode(bytes);
     if (chunk.empty()) throw std::runtime_error(file.string() + ": not a preset file of this effect");
     return {chunk.begin(), chunk.end()};
-}
-
-// Loads the chunk into the effect (reading unscrambles a copy) and reads back the host parameters.
-std::vector<float> applyChunk(CKavren& effect, const std::vector<uint8_t>& chunk) {
-    std::vector<uint8_t> copy = chunk;
-    effect.setPresetChunk(copy.data(), int32_t(copy.size()));
-    std::vector<float> values;
-    for (int32_t i = 0; i < effect.getHostParameterCount(); ++i)
-        values.push_back(effect.getHostParameter(i)->getValue());
-    return values;
 }
 
 void writeFile(const fs::path& path, const std::string& text) {
@@ -74,6 +65,7 @@ int main(int argc, char** argv) {
             PresetDescription preset;
             preset.label = relative.stem().string();
             const std::string folder = relative.parent_path().string();
+            preset.bank = folder;
             preset.slug = Tessu::lv2::slugOf(folder.empty() ? preset.label : folder + " " + preset.label);
             if (!slugs.insert(preset.slug).second)
                 throw std::runtime_error("two presets named " + preset.slug);
@@ -84,12 +76,12 @@ int main(int argc, char** argv) {
                                  [](const PresetDescription& p) { return p.label + ".fxp" == kInitPreset; });
         if (init == presets.end())
             throw std::runtime_error(std::string("no ") + kInitPreset + " among the presets");
-        applyChunk(effect, init->chunk);
+        Tessu::lv2::portValuesOfChunk(effect, init->chunk);
         writeFile(bundle / "kavren-xl.ttl", render([&](std::ostream& out) {
                       Tessu::lv2::writePluginTurtle(out, effect, std::stoi(argv[2]), std::stoi(argv[3]));
                   }));
         for (PresetDescription& preset : presets) {
-            preset.portValues = applyChunk(effect, preset.chunk);
+            preset.portValues = Tessu::lv2::portValuesOfChunk(effect, preset.chunk);
             writeFile(bundle / "presets" / (preset.slug + ".ttl"),
                       render([&](std::ostream& out) { Tessu::lv2::writePresetTurtle(out, effect, preset); }));
         }

@@ -26,7 +26,8 @@ Tessu::TessuOS* createEffect(Tessu::TessuCallback* callback) {
     // reader opens and closes the store around its own read.
     static std::once_flag storeRegistered;
     std::call_once(storeRegistered, [] { Core::setLinkedResources(kavren_resources_block()); });
-    return Tessu::createRegisteredKavren(callback);
+    // The editor lives in the UI library (ui/UiEntry.cpp); the plug-in itself never shows one.
+    return Tessu::createRegisteredKavren(callback, nullptr);
 }
 
 // The host's largest run() from the options feature, 0 when it does not say.

@@ -12,6 +12,8 @@ inline constexpr const char* kChunkUri = "urn:quillmark:kavren-xl#chunk";
 // The state property with the parameter port values the plug-in had last applied when the state was saved.
 inline constexpr const char* kAppliedPortsUri = "urn:quillmark:kavren-xl#appliedPorts";
 inline constexpr const char* kPresetUriPrefix = "urn:quillmark:kavren-xl:preset:";
+// The prefix of the URIs of the banks the factory presets are grouped in, one per category.
+inline constexpr const char* kBankUriPrefix = "urn:quillmark:kavren-xl:bank:";
 inline constexpr const char* kBinaryName = "kavren-xl.so";
 // The editor as an X11 UI, in a library of its own: a host may load it in another process than the plug-in.
 inline constexpr const char* kUiUri = "urn:quillmark:kavren-xl#ui";

@@ -2,6 +2,7 @@
 
 #include "frame/SubBlocks.h"
 #include "frame/lv2/PortLayout.h"
+#include "frame/lv2/PortValues.h"
 #include "params/ParameterProperty.h"
 
 #include <lv2/atom/util.h>
@@ -31,7 +32,8 @@ TessuLV2::TessuLV2(Factory factory, double sampleRate, LV2_URID_Map* map, int32_
     // The ports' defaults are these start values, so a new instance's first block applies only real moves.
     for (int32_t i = 0; i < kParameterPorts; ++i)
         if (ParameterProperty* parameter = effect_->getHostParameter(i))
-            lastPortValues_[size_t(i)].store(parameter->getValue(), std::memory_order_relaxed);
+            lastPortValues_[size_t(i)].store(portValue(*parameter, parameter->getValue()),
+                                             std::memory_order_relaxed);
     inputBuffer_.resize(uint32_t(blockSize_), 2);
     outputBuffer_.resize(uint32_t(blockSize_), 2);
     effect_->setSampleRate(float(sampleRate));
@@ -95,7 +97,9 @@ float TessuLV2::movedPortValue(int32_t i) const {
 
 void TessuLV2::applyPortValue(int32_t i, float value) {
     ParameterProperty* parameter = effect_->getHostParameter(i);
-    if (parameter && parameter->getValue() != value) parameter->setValue(value);
+    if (!parameter) return;
+    const float plain = plainValue(*parameter, value);
+    if (parameter->getValue() != plain) parameter->setValue(plain);
 }
 
 // Position events anywhere in the block apply from its start, as the VST 2.4 adapter reads the host's

@@ -1,12 +1,14 @@
 #include "frame/lv2/TurtleBundle.h"
 
 #include "frame/lv2/PortLayout.h"
+#include "frame/lv2/PortValues.h"
 #include "frame/lv2/TessuLV2.h"
 #include "params/KavrenFormatters.h"
 #include "params/KavrenParameters.h"
 #include "params/ParameterProperty.h"
 #include "params/ValueFormat.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -66,8 +68,9 @@ bool isSlope(const ParameterProperty& p) {
     return p.getId() == kLowPassSlope || p.getId() == kHighPassSlope;
 }
 
-// Named values: every step of a switch or a short whole-number range, the LFO's note divisions, and the
-// values some parameters show by name ("Host", "Auto", "All").
+// Named values: every step of a switch or a short whole-number range, the LFO's note divisions, the
+// values some parameters show by name ("Host", "Auto", "All"), and the port floors that stand for silence
+// ("-oo") or for a frequency's minimum ("Off").
 std::vector<ScalePoint> scalePoints(ParameterProperty& p) {
     std::vector<ScalePoint> points;
     const float low = p.getMinimum(), high = p.getMaximum();
@@ -82,6 +85,10 @@ std::vector<ScalePoint> scalePoints(ParameterProperty& p) {
                               std::string("Sync ") + lfoSyncDivisionName(division)});
     } else if (p.getId() == kLfoBpm || p.getId() == kLimiterRelease || p.getId() == kMeasurePoint) {
         points.push_back({low, valueText(p, low)});
+    } else if (p.getUnitKind() == kUnitGainFactor) {
+        points.push_back({portMinimum(p), valueText(p, low)});
+    } else if (hasOffFloor(p)) {
+        points.push_back({portMinimum(p), "Off"});
     }
     return points;
 }
@@ -91,7 +98,6 @@ const char* unitOf(const ParameterProperty& p) {
     case kUnitMilliseconds:
         return "units:ms";
     case kUnitGainFactor:
-        return "units:coef";
     case kUnitDecibels:
         return "units:db";
     case kUnitHertz:
@@ -101,14 +107,26 @@ const char* unitOf(const ParameterProperty& p) {
     }
 }
 
+// The long name hosts show, except for the two link switches, whose long names are only dashes.
+std::string portName(const ParameterProperty& p) {
+    switch (p.getId()) {
+    case kRingModLinkFreq:
+        return "RingMod.LP Link";
+    case kFreqModLinkFreq:
+        return "FreqMod.LP Link";
+    default:
+        return p.getLongName();
+    }
+}
+
 void writeParameterPort(std::ostream& out, ParameterProperty& p, uint32_t index) {
     out << "    [\n        a lv2:InputPort , lv2:ControlPort ;\n"
         << "        lv2:index " << index << " ;\n"
         << "        lv2:symbol " << quoted(portSymbol(p.getKey())) << " ;\n"
-        << "        lv2:name " << quoted(p.getLongName()) << " ;\n"
-        << "        lv2:default " << number(p.getValue()) << " ;\n"
-        << "        lv2:minimum " << number(p.getMinimum()) << " ;\n"
-        << "        lv2:maximum " << number(p.getMaximum());
+        << "        lv2:name " << quoted(portName(p)) << " ;\n"
+        << "        lv2:default " << number(portValue(p, p.getValue())) << " ;\n"
+        << "        lv2:minimum " << number(portMinimum(p)) << " ;\n"
+        << "        lv2:maximum " << number(portMaximum(p));
     const bool switchLike = p.getUnitKind() == kUnitOnOff;
     const bool whole = p.getUnitKind() == kUnitInteger;
     const std::vector<ScalePoint> points = scalePoints(p);
@@ -117,13 +135,22 @@ void writeParameterPort(std::ostream& out, ParameterProperty& p, uint32_t index)
     if (whole && !points.empty() && points.size() == size_t(p.getMaximum() - p.getMinimum() + 1.0f))
         out << " , lv2:enumeration";
     // The knob's curve spends its travel on the low end; hosts approximate that with a logarithmic scale.
-    if (!switchLike && !whole && p.getCurve() > 0.0f && p.getMinimum() > 0.0f)
+    if (!switchLike && !whole && p.getCurve() > 0.0f && portMinimum(p) > 0.0f)
         out << " ;\n        lv2:portProperty pprops:logarithmic";
     if (const char* unit = unitOf(p)) out << " ;\n        units:unit " << unit;
     for (size_t i = 0; i < points.size(); ++i)
         out << (i ? " ,\n            " : " ;\n        lv2:scalePoint ") << "[ rdfs:label "
             << quoted(points[i].label) << " ; rdf:value " << number(points[i].value) << " ]";
     out << "\n    ]";
+}
+
+std::string bankUri(const std::string& bank) {
+    return kBankUriPrefix + slugOf(bank);
+}
+
+// Hosts that know banks group the presets by them: the factory library's categories.
+std::string bankLine(const PresetDescription& preset) {
+    return preset.bank.empty() ? "" : "    pset:bank <" + bankUri(preset.bank) + "> ;\n";
 }
 
 } // namespace
@@ -227,7 +254,7 @@ void writePresetTurtle(std::ostream& out, TessuOS& effect, const PresetDescripti
         << "    a pset:Preset ;\n"
         << "    lv2:appliesTo <" << kPluginUri << "> ;\n"
         << "    rdfs:label " << quoted(preset.label) << " ;\n"
-        << "    lv2:port ";
+        << bankLine(preset) << "    lv2:port ";
     for (size_t i = 0; i < preset.portValues.size(); ++i)
         out << (i ? " , " : "") << "[ lv2:symbol "
             << quoted(portSymbol(effect.getHostParameter(int32_t(i))->getKey())) << " ; pset:value "
@@ -249,12 +276,21 @@ void writeManifest(std::ostream& out, const std::vector<PresetDescription>& pres
         << "    lv2:optionalFeature ui:parent , ui:resize , ui:touch , urid:map , opts:options ;\n"
         << "    opts:supportedOption ui:scaleFactor ;\n"
         << "    lv2:extensionData ui:idleInterface .\n";
+    std::vector<std::string> banks;
+    for (const PresetDescription& preset : presets) {
+        if (preset.bank.empty() || std::find(banks.begin(), banks.end(), preset.bank) != banks.end())
+            continue;
+        banks.push_back(preset.bank);
+        out << "\n<" << bankUri(preset.bank) << ">\n"
+            << "    a pset:Bank ;\n"
+            << "    rdfs:label " << quoted(preset.bank) << " .\n";
+    }
     for (const PresetDescription& preset : presets)
         out << "\n<" << kPresetUriPrefix << preset.slug << ">\n"
             << "    a pset:Preset ;\n"
             << "    lv2:appliesTo <" << kPluginUri << "> ;\n"
             << "    rdfs:label " << quoted(preset.label) << " ;\n"
-            << "    rdfs:seeAlso <presets/" << preset.slug << ".ttl> .\n";
+            << bankLine(preset) << "    rdfs:seeAlso <presets/" << preset.slug << ".ttl> .\n";
 }
 
 } // namespace Tessu::lv2

@@ -1,6 +1,7 @@
 // Writes the LV2 bundle's Turtle files from the effect itself: the plug-in description from its host
 // parameters (names, ranges, start values, units, steps and value names), one preset file per factory
-// preset (port values and the state chunk), and the manifest that lists them all.
+// preset (port values, category bank and the state chunk), and the manifest that lists them all with
+// their banks.
 #pragma once
 
 #include "frame/TessuOS.h"
@@ -16,6 +17,8 @@ struct PresetDescription {
     // "<folder>-<name>" in lower case with dashes: the file name (with ".ttl") and the end of the URI.
     std::string slug;
     std::string label;
+    // The category the preset belongs to (its folder), empty for none.
+    std::string bank;
     std::vector<float> portValues;
     std::vector<uint8_t> chunk;
 };

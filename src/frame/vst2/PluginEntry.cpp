@@ -1,7 +1,10 @@
 // The library's exported entry points. Everything else in the library is hidden.
 #include "core/ResourceStoreAccess.h"
 #include "dsp/CKavren.h"
+#if KAVREN_WITH_EDITOR
+#include "editor/CKavrenEditor.h"
 #include "editor/EditorBitmaps.h"
+#endif
 #include "frame/PluginDescriptor.h"
 #include "frame/ProductInstance.h"
 #include "frame/vst2/TessuVST.h"
@@ -12,7 +15,11 @@
 #include <mutex>
 #include <new>
 
+#ifdef _WIN32
+#define KAVREN_EXPORT extern "C" // exported through exports.def
+#else
 #define KAVREN_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace {
 
@@ -50,9 +57,15 @@ KAVREN_EXPORT Tessu::TessuOS* createTessuInstance(Tessu::TessuCallback* callback
     static std::once_flag storesRegistered;
     std::call_once(storesRegistered, [] {
         Core::setLinkedResources(kavren_resources_block());
+#if KAVREN_WITH_EDITOR
         EditorBitmaps::registerHighResolutionStore(kavren_hidpi_artwork_block());
+#endif
     });
-    return Tessu::createRegisteredKavren(callback);
+#if KAVREN_WITH_EDITOR
+    return Tessu::createRegisteredKavren(callback, CKavrenEditor::create);
+#else
+    return Tessu::createRegisteredKavren(callback, nullptr);
+#endif
 }
 
 KAVREN_EXPORT ISamplerEffect* getSamplerInterface(Tessu::TessuOS* instance) {

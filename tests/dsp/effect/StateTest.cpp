@@ -1,6 +1,6 @@
 // The effect's state chunk: what a host saves with a project and gives back on load.
-#include "dsp/effect/EffectHarness.h"
 #include "params/KavrenParameters.h"
+#include "utilities/EffectHarness.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 #include "dsp/filter/FilterKernels.h"
 #include "dsp/filter/ButterworthDesign.h"
+#include "utilities/WhiteNoise.h"
 
 #include <gtest/gtest.h>
 
@@ -20,10 +21,9 @@ Channels filterWith(const FilterKernels& kernels, int order) {
     const FilterDesign allPass = allPassOf(design);
     StereoDouble h[6][FilterDesign::maxSections + 1] = {};
     Channels run{std::vector<float>(4096), std::vector<float>(4096)};
-    unsigned seed = 1;
+    KavrenTest::WhiteNoise white(1);
     for (int i = 0; i < 4096; ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        run.left[i] = static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
+        run.left[i] = white.next();
         run.right[i] = std::sin(0.01f * i);
     }
     for (int pos = 0; pos < 4096; pos += 88) {
@@ -98,13 +98,12 @@ TEST(FilterKernels, LoopsMatchTheModelOfSeparateCascades) {
                 StereoDouble h[6][FilterDesign::maxSections + 1] = {};
                 ModelCascade model[2][3] = {{{&design}, {&design}, {&allPass}},
                                             {{&design}, {&design}, {&allPass}}};
-                unsigned seed = 7;
+                KavrenTest::WhiteNoise white(7);
                 int sample = 0;
                 for (int n : {88, 1, 2, 87, 88, 13, 88, 88}) {
                     std::vector<float> left(n), right(n);
                     for (int i = 0; i < n; ++i, ++sample) {
-                        seed = seed * 1664525u + 1013904223u;
-                        left[i] = static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
+                        left[i] = white.next();
                         right[i] = std::sin(0.03f * sample);
                     }
                     std::vector<float> expected[2] = {left, right};

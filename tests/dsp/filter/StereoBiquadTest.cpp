@@ -88,7 +88,7 @@ TEST(StereoBiquad, EveryTypeHasItsShape) {
 TEST(StereoBiquad, FrequencyIsClampedAndNyquistIsSafe) {
     CStereoBiquad q;
     q.setSampleRate(8000.0);
-    q.setGain(12.0f);
+    q.setPeak(1000.0f, 12.0f, 1.0f);
     q.setFrequency(18000.0f);
     EXPECT_EQ(q.frequency(), 4000.0f);
     q.setFrequency(0.1f);
@@ -123,8 +123,8 @@ TEST(StereoBiquad, FlatPeakPassesAndHandsOverSmoothly) {
     EXPECT_EQ(a, input);
     std::vector<float> c = input, d = input;
     reference.process(c.data(), d.data(), 100);
-    skipped.setGain(12.0f);
-    reference.setGain(12.0f);
+    skipped.setPeak(1000.0f, 12.0f, 1.0f);
+    reference.setPeak(1000.0f, 12.0f, 1.0f);
     skipped.process(a.data(), b.data(), 100);
     reference.process(c.data(), d.data(), 100);
     for (int i = 0; i < 100; ++i) ASSERT_NEAR(a[i], c[i], 1e-4f) << i;

@@ -62,7 +62,7 @@ TEST(MonoDelay, BlockLoopOfBaseUsesDelay) {
     DSP::DELAY::CSimpleMonoDelay line;
     line.setDelay(2);
     std::vector<float> x{1, 2, 3, 4};
-    line.processMonoInPlace(x.data(), 4);
+    line.processMono(x.data(), x.data(), 4);
     EXPECT_EQ(x, (std::vector<float>{0, 0, 1, 2}));
 }
 

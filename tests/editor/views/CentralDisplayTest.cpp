@@ -1,11 +1,11 @@
 // The central display driven as the editor drives it, without a window: clicks on the module windows'
 // tabs and dials, idle passes, and repaints into a pixel buffer.
-#include "dsp/effect/EffectHarness.h"
 #include "editor/LineVUBar.h"
 #include "editor/MultiDisplay.h"
 #include "editor/PlotDisplay.h"
 #include "gui/DrawContext.h"
 #include "gui/PixelBuffer.h"
+#include "utilities/EffectHarness.h"
 
 #include <gtest/gtest.h>
 

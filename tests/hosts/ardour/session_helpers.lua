@@ -11,20 +11,21 @@ helpers.track_name = "Kavren"
 helpers.latency = 221
 -- Ardour lists a VST 2.4 plug-in's parameters by host index, named from their parameter properties, with
 -- normalised values. Of an LV2 plug-in it lists every port (the parameter ports from 4), named by the
--- ports, with plain values; the control numbering of get/set_processor_param is the host index in both.
+-- ports, with the ports' values (the gains in dB); the control numbering of get/set_processor_param is the
+-- host index in both.
 helpers.lv2 = os.getenv("KAVREN_PLUGIN_FORMAT") == "lv2"
 if helpers.lv2 then
 	helpers.plugin_type = ARDOUR.PluginType.LV2
 	helpers.parameter_count = 55
 	helpers.parameter_names = { [4] = "Input Gain", [5] = "LowPass.Freq.", [9] = "HighPass.Freq." }
 	helpers.lowpass_top = 22050
-	helpers.input_gain = { default = 1.0, changed = 0.5 }
+	helpers.input_gain = { default = 0.0, changed = 20 * math.log(0.5, 10) }
 else
 	helpers.plugin_type = ARDOUR.PluginType.LXVST
 	helpers.parameter_count = 48
 	helpers.parameter_names = { [0] = "Input Gain", [1] = "LowPass Frequency", [5] = "HighPass Frequency" }
 	helpers.lowpass_top = 1.0
-	-- 0.25 normalised is a linear gain of 0.5, as is the plain 0.5 of the LV2 port.
+	-- 0.25 normalised is a linear gain of 0.5, as are the -6.02 dB of the LV2 port.
 	helpers.input_gain = { default = 0.5, changed = 0.25 }
 end
 

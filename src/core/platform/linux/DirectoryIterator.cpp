@@ -6,23 +6,6 @@
 
 namespace Core {
 
-DirectoryIterator::DirectoryIterator(std::string pattern, std::uint32_t flags) : flags_(flags) {
-    // Single characters are assigned by count: GCC 12 misreads a literal assignment here as overlapping.
-    const auto slash = pattern.find_last_of('/');
-    if (slash == std::string::npos) {
-        folder_.assign(1, '.');
-        filePattern_ = pattern;
-    } else {
-        folder_ = slash == 0 ? std::string(1, '/') : pattern.substr(0, slash);
-        filePattern_ = pattern.substr(slash + 1);
-    }
-    if (filePattern_.empty()) filePattern_.assign(1, '*');
-}
-
-DirectoryIterator::~DirectoryIterator() {
-    close();
-}
-
 bool DirectoryIterator::next(std::string& name) {
     if (finished_) return false;
     if (!handle_) {
@@ -46,9 +29,17 @@ bool DirectoryIterator::next(std::string& name) {
             return true;
         }
         bool isFolder = entry->d_type == DT_DIR;
+        bool isFile = entry->d_type == DT_REG;
         if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
             struct stat info {};
-            isFolder = stat((folder_ + "/" + entryName).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+            const bool known = stat((folder_ + "/" + entryName).c_str(), &info) == 0;
+            isFolder = known && S_ISDIR(info.st_mode);
+            isFile = known && S_ISREG(info.st_mode);
+        }
+        // A FIFO or device would block or never end whoever reads it next: it is not listed at all.
+        if (!isFolder && !isFile) {
+            name.clear();
+            return true;
         }
         name = isFolder ? "/" + entryName : entryName;
         if (name.size() > kMaxNameLength) name.resize(kMaxNameLength);

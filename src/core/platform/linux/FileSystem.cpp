@@ -1,6 +1,7 @@
 #include "core/FileSystem.h"
 
 #include "core/Paths.h"
+#include "core/platform/BoundedRead.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -31,41 +32,51 @@ private:
     int fd_;
 };
 
+bool failWith(int error) {
+    errno = error;
+    return false;
+}
+
 bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
     while (size > 0) {
         const ssize_t written = ::write(fd, data, size);
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
+        if (written < 0) return false;
+        if (written == 0) return failWith(EIO);
         data += written;
         size -= static_cast<std::size_t>(written);
     }
     return true;
 }
 
+// A device, FIFO or pipe cannot be replaced by a new file without losing what it is: its reader gets the
+// bytes instead. A FIFO without a reader is refused (ENXIO) rather than waited for.
+bool writeThrough(const std::string& path, const void* data, std::size_t size) {
+    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat info {};
+    if (file.get() < 0 || fstat(file.get(), &info) != 0) return false;
+    // Swapped for a plain file or a folder since it was looked at: writing into it would leave a mix.
+    if (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) return failWith(EAGAIN);
+    const int flags = fcntl(file.get(), F_GETFL);
+    if (flags < 0 || fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return false;
+    if (!writeAll(file.get(), static_cast<const std::uint8_t*>(data), size)) return false;
+    if (fsync(file.get()) != 0 && errno != EINVAL && errno != EROFS) return false;
+    return file.close();
+}
+
 template <typename Container>
 bool readBounded(const std::string& path, std::size_t maxBytes, Container& contents) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK: a FIFO or device opens without waiting for a writer; the type is checked on what was
+    // opened, so a file swapped for a FIFO after any earlier check is refused all the same.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat info {};
     if (file.get() < 0 || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    // The size may change while reading; never read past maxBytes whatever stat said.
-    Container buffer;
-    buffer.resize(maxBytes < 65536 ? maxBytes + 1 : 65536);
-    std::size_t used = 0;
-    for (;;) {
-        if (used == buffer.size()) {
-            if (buffer.size() > maxBytes) return false;
-            buffer.resize(std::min(buffer.size() * 2, maxBytes + 1));
+    return readAllBounded(maxBytes, contents, [&file](void* destination, std::size_t size) {
+        for (;;) {
+            const ssize_t got = ::read(file.get(), destination, size);
+            if (got >= 0 || errno != EINTR) return got;
         }
-        const ssize_t got = ::read(file.get(), buffer.data() + used, buffer.size() - used);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return false;
-        if (got == 0) break;
-        used += static_cast<std::size_t>(got);
-    }
-    if (used > maxBytes) return false;
-    buffer.resize(used);
-    contents = std::move(buffer);
-    return true;
+    });
 }
 
 } // namespace
@@ -105,17 +116,29 @@ bool readFileBounded(const std::string& path, std::size_t maxBytes, std::vector<
     return readBounded(path, maxBytes, contents);
 }
 
-bool writeFileAtomically(const std::string& path, const void* data, std::size_t size) {
-    if (path.empty() || path.back() == '/' || (!data && size > 0)) return false;
+bool isSameFile(const std::string& a, const std::string& b) {
+    struct stat infoA {
+    }, infoB{};
+    return stat(a.c_str(), &infoA) == 0 && stat(b.c_str(), &infoB) == 0 && infoA.st_dev == infoB.st_dev &&
+           infoA.st_ino == infoB.st_ino;
+}
+
+bool writeFileAtomically(const std::string& path, const void* data, std::size_t size, Durability durability) {
+    if (path.empty() || path.back() == '/' || (!data && size > 0)) return failWith(EINVAL);
+    if (struct stat info{}; stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        return S_ISDIR(info.st_mode) ? failWith(EISDIR) : writeThrough(path, data, size);
     std::string temporary = path + ".tmp-XXXXXX";
     FileDescriptor file(mkostemp(temporary.data(), O_CLOEXEC));
     if (file.get() < 0) return false;
     const bool written = fchmod(file.get(), 0644) == 0 &&
                          writeAll(file.get(), static_cast<const std::uint8_t*>(data), size) &&
-                         fsync(file.get()) == 0;
-    if (!file.close() || !written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+                         (durability == Durability::kRecreatable || fsync(file.get()) == 0) && file.close() &&
+                         std::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!written) {
+        const int error = errno;
+        file.close();
         ::unlink(temporary.c_str());
-        return false;
+        return failWith(error);
     }
     return true;
 }

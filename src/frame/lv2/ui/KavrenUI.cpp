@@ -1,17 +1,21 @@
 #include "frame/lv2/ui/KavrenUI.h"
 
+#include "dsp/CKavren.h"
 #include "editor/CMirdanelEditor.h"
 #include "frame/IdleList.h"
 #include "frame/lv2/PortLayout.h"
-#include "frame/lv2/TessuLV2.h"
+#include "frame/lv2/PortValues.h"
 #include "gui/IFrame.h"
 #include "params/ParameterProperty.h"
 
 #include <cmath>
+#include <limits>
 
 namespace Tessu::lv2 {
 
 namespace {
+
+constexpr float kNoReport = std::numeric_limits<float>::quiet_NaN();
 
 bool isParameterIndex(int32_t hostIndex) {
     return hostIndex >= 0 && hostIndex < kParameterPorts;
@@ -19,10 +23,15 @@ bool isParameterIndex(int32_t hostIndex) {
 
 } // namespace
 
-KavrenUI::KavrenUI(Factory factory, const UiHost& host) : host_(host), model_(factory(this)) {
+KavrenUI::KavrenUI(Factory factory, const UiHost& host, const std::vector<PortPreset>* presets)
+    : host_(host), presets_(presets), model_(factory(this)) {
+    reported_.fill(kNoReport);
     if (!model_) return;
     for (int32_t i = 0; i < kParameterPorts; ++i)
-        if (ParameterProperty* parameter = model_->getHostParameter(i)) parameter->addListener(this, false);
+        if (ParameterProperty* parameter = model_->getHostParameter(i)) {
+            parameter->addListener(this, false);
+            ports_[size_t(i)] = portValue(*parameter, parameter->getValue());
+        }
 }
 
 KavrenUI::~KavrenUI() {
@@ -48,14 +57,57 @@ void KavrenUI::portEvent(uint32_t port, uint32_t size, uint32_t format, const vo
     const int32_t hostIndex = int32_t(port) - int32_t(kFirstParameter);
     if (format != 0 || size != sizeof(float) || !buffer || !isParameterIndex(hostIndex) || !model_) return;
     const float value = *static_cast<const float*>(buffer);
-    ParameterProperty* parameter = model_->getHostParameter(hostIndex);
-    if (!parameter || !std::isfinite(value) || parameter->getValue() == value) return;
+    if (std::isfinite(value)) reported_[size_t(hostIndex)] = value;
+}
+
+void KavrenUI::applyPortEvents() {
+    std::array<ParameterProperty*, kParameterPorts> moved{};
+    int count = 0;
+    for (int32_t i = 0; i < kParameterPorts; ++i) {
+        const float value = reported_[size_t(i)];
+        reported_[size_t(i)] = kNoReport;
+        if (std::isnan(value) || value == ports_[size_t(i)]) continue;
+        ports_[size_t(i)] = value;
+        if (ParameterProperty* parameter = model_->getHostParameter(i)) moved[size_t(count++)] = parameter;
+    }
+    if (count == 0) return;
     applyingPort_ = true;
-    parameter->setValue(value);
+    if (count > 1) model_->beginUpdate();
+    for (int n = 0; n < count; ++n) {
+        ParameterProperty& parameter = *moved[size_t(n)];
+        parameter.setValue(plainValue(parameter, ports_[size_t(parameter.getHostIndex())]));
+    }
+    if (count > 1) model_->endUpdate();
     applyingPort_ = false;
+    nameHostSettings(count);
+}
+
+void KavrenUI::nameHostSettings(int moved) {
+    auto* effect = dynamic_cast<CKavren*>(model_.get());
+    if (!effect) return;
+    if (const PortPreset* preset = matchingPreset())
+        effect->setPresetName(preset->name.c_str());
+    else if (moved > 1)
+        effect->setPresetName(kUnknownSettingsName);
+}
+
+// Ports equal a preset within a hair of their range: hosts may keep port values as rounded text.
+const PortPreset* KavrenUI::matchingPreset() const {
+    if (!presets_) return nullptr;
+    for (const PortPreset& preset : *presets_) {
+        bool same = preset.ports.size() == ports_.size();
+        for (int32_t i = 0; same && i < kParameterPorts; ++i) {
+            const ParameterProperty& parameter = *model_->getHostParameter(i);
+            const float tolerance = 1e-5f * (portMaximum(parameter) - portMinimum(parameter));
+            same = std::fabs(preset.ports[size_t(i)] - ports_[size_t(i)]) <= tolerance;
+        }
+        if (same) return &preset;
+    }
+    return nullptr;
 }
 
 int KavrenUI::hostIdle() {
+    if (model_) applyPortEvents();
     IdleList::instance().pump();
     IPluginEditor* editor = model_ ? model_->getEditor() : nullptr;
     return editor && editor->isOpen() ? 0 : 1;
@@ -66,7 +118,8 @@ void KavrenUI::parameterChanged(IPluginParameter* changed) {
     if (applyingPort_ || !parameter || !host_.write) return;
     const int32_t hostIndex = parameter->getHostIndex();
     if (!isParameterIndex(hostIndex) || (gesture_ >= 0 && gesture_ != hostIndex)) return;
-    const float value = parameter->getValue();
+    const float value = portValue(*parameter, parameter->getValue());
+    ports_[size_t(hostIndex)] = value;
     host_.write(host_.controller, kFirstParameter + uint32_t(hostIndex), sizeof(float), 0, &value);
 }
 

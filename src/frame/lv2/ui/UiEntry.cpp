@@ -2,19 +2,25 @@
 // interface. Everything else in the library is hidden.
 #include "core/ResourceStoreAccess.h"
 #include "dsp/CKavren.h"
+#include "editor/CKavrenEditor.h"
 #include "editor/EditorBitmaps.h"
 #include "frame/lv2/HostOptions.h"
 #include "frame/lv2/PortLayout.h"
+#include "frame/lv2/PortValues.h"
 #include "frame/lv2/ui/KavrenUI.h"
 #include "kavren_ui_hidpi_artwork.h"
 #include "kavren_ui_resources.h"
+#include "presets/CFileFormat.h"
 
 #include <lv2/ui/ui.h>
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <mutex>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -28,7 +34,34 @@ Tessu::TessuOS* createModel(Tessu::TessuCallback* callback) {
         Core::setLinkedResources(kavren_ui_resources_block());
         EditorBitmaps::registerHighResolutionStore(kavren_ui_hidpi_artwork_block());
     });
-    return new (std::nothrow) CKavren(callback);
+    return new (std::nothrow) CKavren(callback, CKavrenEditor::create);
+}
+
+// The factory presets linked into the library, as port values: worked out once, by a model of their own,
+// when the first UI opens.
+const std::vector<Tessu::lv2::PortPreset>& factoryPresets() {
+    static const std::vector<Tessu::lv2::PortPreset> presets = [] {
+        std::vector<Tessu::lv2::PortPreset> list;
+        const std::unique_ptr<Tessu::TessuOS> model(createModel(nullptr));
+        if (!model) return list;
+        std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
+        {
+            Core::ResourceStoreAccess access;
+            for (int32_t i = 0; access.isOpen() && i < access.store().count(); ++i) {
+                const std::string name = access.store().entryAt(i)->name;
+                if (name.starts_with("presets/") && name.ends_with(".fxp"))
+                    files.emplace_back(name, access.copy(name.c_str()));
+            }
+        }
+        for (const auto& [name, bytes] : files) {
+            const std::span<const uint8_t> chunk = Tessu::fxpFormat().decode(bytes);
+            if (!chunk.empty())
+                list.push_back({std::filesystem::path(name).stem().string(),
+                                Tessu::lv2::portValuesOfChunk(*model, chunk)});
+        }
+        return list;
+    }();
+    return presets;
 }
 
 LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*,
@@ -50,7 +83,7 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
         if (!std::strcmp(uri, LV2_UI__touch)) host.touch = static_cast<const LV2UI_Touch*>(features[i]->data);
     }
     host.scale = Tessu::lv2::hostOption<float>(options, map, LV2_UI__scaleFactor, LV2_ATOM__Float, 0.0f);
-    auto* ui = new (std::nothrow) KavrenUI(createModel, host);
+    auto* ui = new (std::nothrow) KavrenUI(createModel, host, &factoryPresets());
     const unsigned long window = ui && ui->valid() ? ui->open(parent) : 0;
     if (!window) {
         delete ui;

@@ -3,6 +3,7 @@
 #include "core/FileSystem.h"
 
 #include <array>
+#include <climits>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/sysinfo.h>
@@ -96,6 +97,12 @@ ProcessorFacts processorFromCpuInfo(std::string_view cpuInfo, const std::string&
          {std::pair{" Family ", &family}, std::pair{" Model ", &model}, std::pair{" Stepping ", &stepping}})
         if (!value->empty()) facts.identifier += label + *value;
     return facts;
+}
+
+std::string hostExecutablePath() {
+    char path[PATH_MAX] = {};
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
 }
 
 bool isMachine64Bit(const std::string& machine) {

@@ -40,10 +40,11 @@ public:
         ::gai_suspend(list, 1, &timeout);
         const int error = ::gai_error(&request_->block);
         if (error == EAI_INPROGRESS) return kPending;
-        return error == 0 && request_->block.ar_result ? kResolved : kFailed;
+        if (error == 0 && addresses_.empty()) addresses_ = Sockets::copyAddresses(request_->block.ar_result);
+        return addresses_.empty() ? kFailed : kResolved;
     }
 
-    const addrinfo* addresses() const override { return request_->block.ar_result; }
+    const std::vector<Sockets::Address>& addresses() const override { return addresses_; }
 
 private:
     // Everything the C library reads or writes while it resolves, in one block.
@@ -55,6 +56,7 @@ private:
     };
     std::unique_ptr<Request> request_;
     bool started_ = false;
+    std::vector<Sockets::Address> addresses_;
 };
 
 } // namespace

@@ -4,8 +4,8 @@
 #include "gui/OptionMenu.h"
 #include "gui/PopupMenu.h"
 #include "gui/TextEdit.h"
-#include "gui/XvfbServer.h"
 #include "gui/platform/x11/X11Keys.h"
+#include "utilities/XvfbServer.h"
 
 // GoogleTest first: the X headers define macros (None, Bool) that clash with it.
 #include <gtest/gtest.h>

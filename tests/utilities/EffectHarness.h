@@ -2,6 +2,7 @@
 #pragma once
 
 #include "dsp/CKavren.h"
+#include "utilities/WhiteNoise.h"
 
 #include <algorithm>
 #include <cmath>
@@ -62,9 +63,9 @@ inline Stereo sine(size_t n, double hz, double rate, float amplitude = 0.5f) {
 // White noise at ±0.5 from a fixed seed, the right channel the left inverted.
 inline Stereo noise(size_t n, uint32_t seed = 7) {
     Stereo s(n);
+    KavrenTest::WhiteNoise white(seed);
     for (size_t i = 0; i < n; ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        s.left[i] = 0.5f * float(int32_t(seed)) / 2147483648.0f;
+        s.left[i] = 0.5f * white.next();
         s.right[i] = -s.left[i];
     }
     return s;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <string>
 
 namespace KavrenTest {
@@ -13,8 +14,14 @@ namespace KavrenTest {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kavren-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+        // create_directory answers false for a name that is taken: another random one is tried then.
+        std::random_device random;
+        std::error_code error;
+        const auto base = std::filesystem::temp_directory_path(error);
+        for (int attempt = 0; attempt < 100 && path_.empty() && !error; ++attempt) {
+            const auto candidate = base / ("kavren-test-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate, error)) path_ = candidate.generic_string();
+        }
     }
     ~TempFolder() {
         std::error_code ignored;
@@ -35,21 +42,24 @@ class ScopedEnvironment {
 public:
     ScopedEnvironment(const char* name, std::optional<std::string> value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
-        if (value)
-            setenv(name, value->c_str(), 1);
-        else
-            unsetenv(name);
+        set(name, value);
     }
-    ~ScopedEnvironment() {
-        if (old_)
-            setenv(name_.c_str(), old_->c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
+    ~ScopedEnvironment() { set(name_.c_str(), old_); }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
 private:
+    static void set(const char* name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+        _putenv_s(name, value ? value->c_str() : ""); // an empty value removes the variable
+#else
+        if (value)
+            setenv(name, value->c_str(), 1);
+        else
+            unsetenv(name);
+#endif
+    }
+
     std::string name_;
     std::optional<std::string> old_;
 };

@@ -1,15 +1,10 @@
 #include "update/CSimpleHTTPDownloader.h"
 
 #include "update/HttpMessage.h"
+#include "update/platform/Sockets.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <netdb.h>
 #include <optional>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace Pellu {
 namespace {
@@ -21,10 +16,8 @@ constexpr std::chrono::milliseconds kCancelSlice{25};
 
 class Socket {
 public:
-    ~Socket() {
-        if (fd >= 0) ::close(fd);
-    }
-    int fd = -1;
+    ~Socket() { Sockets::closeSocket(handle); }
+    Sockets::Socket handle = Sockets::kNoSocket;
 };
 
 class StringSink : public IHttpBodySink {
@@ -62,11 +55,12 @@ int CSimpleHTTPDownloader::request(const std::string& host, int port, const std:
     if (cancelled()) return kHttpCancelled;
     deadline_ = std::chrono::steady_clock::now() + deadline;
     Socket socket;
-    int status = connectTo(host, port, socket.fd);
+    int status = connectTo(host, port, socket.handle);
     if (status != kHttpComplete) return status;
-    status = sendAll(socket.fd, buildGetRequest(host, path, withAuthorization ? credential_ : std::string()));
+    status =
+        sendAll(socket.handle, buildGetRequest(host, path, withAuthorization ? credential_ : std::string()));
     if (status != kHttpComplete) return status;
-    return receive(socket.fd, sink, maxBytes);
+    return receive(socket.handle, sink, maxBytes);
 }
 
 // Waits in slices for the resolver, which may never answer; the lookup is abandoned, not waited for, when
@@ -89,77 +83,70 @@ int CSimpleHTTPDownloader::lookUp(const std::string& host, int port, std::unique
     }
 }
 
-int CSimpleHTTPDownloader::waitFor(int socket, short events, std::chrono::milliseconds timeout) {
+int CSimpleHTTPDownloader::waitFor(Sockets::Socket socket, bool forWriting,
+                                   std::chrono::milliseconds timeout) {
     const auto deadline = std::min(deadline_, std::chrono::steady_clock::now() + timeout);
     for (;;) {
         if (cancelled()) return kHttpCancelled;
         const auto left =
             std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return kHttpTimedOut;
-        pollfd entry{socket, events, 0};
-        const int ready = ::poll(&entry, 1, static_cast<int>(std::min(left, kCancelSlice).count()));
+        const int ready = Sockets::waitReady(socket, forWriting, std::min(left, kCancelSlice));
         if (ready > 0) return kHttpComplete;
-        if (ready < 0 && errno != EINTR) return kHttpNoConnection;
+        if (ready < 0) return kHttpNoConnection;
     }
 }
 
-int CSimpleHTTPDownloader::connectTo(const std::string& host, int port, int& socket) {
+int CSimpleHTTPDownloader::connectTo(const std::string& host, int port, Sockets::Socket& socket) {
     std::unique_ptr<INameLookup> lookup;
     if (const int found = lookUp(host, port, lookup); found != kHttpComplete) return found;
     int status = kHttpNoConnection;
-    for (const addrinfo* address = lookup->addresses(); address && status != kHttpComplete;
-         address = address->ai_next) {
+    for (const Sockets::Address& address : lookup->addresses()) {
         attempts.fetch_add(1);
-        const int fd = ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                                address->ai_protocol);
-        if (fd < 0) continue;
-        status = kHttpNoConnection;
-        if (::connect(fd, address->ai_addr, address->ai_addrlen) == 0) {
-            status = kHttpComplete;
-        } else if (errno == EINPROGRESS) {
-            status = waitFor(fd, POLLOUT, timeouts_.connect);
-            int error = 0;
-            socklen_t length = sizeof(error);
-            if (status == kHttpComplete &&
-                (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0))
+        Sockets::Socket candidate = Sockets::kNoSocket;
+        const Sockets::Connection connection = Sockets::startConnection(address, candidate);
+        status = connection == Sockets::Connection::kConnected ? kHttpComplete : kHttpNoConnection;
+        if (connection == Sockets::Connection::kPending) {
+            status = waitFor(candidate, true, timeouts_.connect);
+            if (status == kHttpComplete && !Sockets::connectionSucceeded(candidate))
                 status = kHttpNoConnection;
         }
         if (status == kHttpComplete) {
-            socket = fd;
-        } else {
-            ::close(fd);
-            if (status == kHttpCancelled) break;
+            socket = candidate;
+            break;
         }
+        Sockets::closeSocket(candidate);
+        if (status == kHttpCancelled) break;
     }
     return status;
 }
 
-int CSimpleHTTPDownloader::sendAll(int socket, const std::string& request) {
+int CSimpleHTTPDownloader::sendAll(Sockets::Socket socket, const std::string& request) {
     std::size_t sent = 0;
     while (sent < request.size()) {
-        const int status = waitFor(socket, POLLOUT, timeouts_.silence);
+        const int status = waitFor(socket, true, timeouts_.silence);
         if (status != kHttpComplete) return status;
-        const ssize_t n = ::send(socket, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        const std::ptrdiff_t n = Sockets::sendSome(socket, request.data() + sent, request.size() - sent);
+        if (n == Sockets::kRetry) continue;
         if (n <= 0) return kHttpNoConnection;
         sent += static_cast<std::size_t>(n);
     }
     return kHttpComplete;
 }
 
-int CSimpleHTTPDownloader::receive(int socket, IHttpBodySink& sink, std::uint64_t maxBytes) {
+int CSimpleHTTPDownloader::receive(Sockets::Socket socket, IHttpBodySink& sink, std::uint64_t maxBytes) {
     std::string header;
     std::optional<ReplyHeader> reply;
     std::uint64_t received = 0;
     char buffer[16384];
     for (;;) {
         if (reply && reply->contentLength && received == *reply->contentLength) return kHttpComplete;
-        const int status = waitFor(socket, POLLIN, timeouts_.silence);
+        const int status = waitFor(socket, false, timeouts_.silence);
         if (status != kHttpComplete) return status;
         // Until the header is complete, read no further than its limit, so that nothing of it is lost.
         const std::size_t wanted = reply ? sizeof(buffer) : kMaxReplyHeaderBytes + 1 - header.size();
-        const ssize_t n = ::recv(socket, buffer, wanted, 0);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        const std::ptrdiff_t n = Sockets::receiveSome(socket, buffer, wanted);
+        if (n == Sockets::kRetry) continue;
         if (n < 0) return kHttpTruncated;
         if (n == 0) {
             if (!reply) return kHttpBadReply;
