@@ -27,7 +27,7 @@ CKavren::CKavren(Tessu::TessuCallback* hostCallback, EditorFactory editorFactory
     latency = 88;
 
     createKavrenParameters(parameters_, this);
-    initPresetNameParameter(presetNameParameter_, presetName_, kPresetNameCapacity);
+    initPresetNameParameter(presetNameParameter_);
     initGlobalLimiterParameter(globalLimiterParameter_);
     globalLimiterParameter_.addListener(this, true);
     for (int32_t id = 0; id < kParameterCount; ++id) slotParameter_[id] = findParameterById(id);

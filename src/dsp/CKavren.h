@@ -7,6 +7,7 @@
 // values that the audio thread publishes after each block.
 #pragma once
 
+#include "core/SharedText.h"
 #include "dsp/ChangeInbox.h"
 #include "dsp/GainStage.h"
 #include "dsp/LatencyDelay.h"
@@ -77,7 +78,8 @@ public:
     Tessu::CPropertyManager& parameters() { return parameters_; }
     Tessu::ParameterProperty& presetNameParameter() { return presetNameParameter_; }
     Tessu::ParameterProperty& globalLimiterParameter() { return globalLimiterParameter_; }
-    const char* getPresetName() const { return presetName_; }
+    // Any thread: the name as a whole, even while a chunk load on another thread replaces it.
+    std::string getPresetName() const { return presetName_.get(); }
 
     // Editor queries. Peaks are extremes since the last query; while bypassed the input query answers the
     // bypass peak-hold instead.
@@ -223,8 +225,8 @@ private:
     Relaxed<int32_t> globalLimiterMode_{1};
 
     // Parameters last: creating them notifies the handler, which needs the members above.
-    static constexpr int32_t kPresetNameCapacity = 128;
-    char presetName_[kPresetNameCapacity] = {};
+    static constexpr std::size_t kPresetNameMaxBytes = 127;
+    Core::SharedText presetName_{kPresetNameMaxBytes};
     Tessu::CPropertyManager parameters_;
     Tessu::ParameterProperty presetNameParameter_;
     Tessu::ParameterProperty globalLimiterParameter_;

@@ -14,7 +14,7 @@ int32_t CKavren::getPresetChunk(void** data) {
     FloatingPointGuard guard;
     std::lock_guard lock(stateAccess_);
     chunk_.clear();
-    chunk_.setPresetName(presetName_);
+    chunk_.setPresetName(presetName_.get().c_str());
     void* parameterBlock = nullptr;
     const int32_t parameterSize = parameters_.getStateBlock(&parameterBlock);
     chunk_.addBlock("Parameters", parameterBlock, parameterSize);
@@ -34,7 +34,6 @@ void CKavren::setPresetChunk(void* data, int32_t size) {
     if (loaded.parse(data, size) == Tessu::CPresetChunk::kRejected) return;
 
     beginUpdate();
-    storePresetName("Init");
     for (int32_t id = 0; id < kParameterCount; ++id)
         if (Tessu::ParameterProperty* p = findParameterById(id)) p->resetToDefault();
     void* block = nullptr;
@@ -64,8 +63,7 @@ void CKavren::setPresetName(const char* name) {
 }
 
 void CKavren::storePresetName(const char* name) {
-    std::strncpy(presetName_, name ? name : "", kPresetNameCapacity - 1);
-    presetName_[kPresetNameCapacity - 1] = 0;
+    presetName_.set(name ? name : "");
     presetNameParameter_.notifyListeners();
 }
 

@@ -137,6 +137,7 @@ void CMirdanelEditor::idle() {
     if (!guard.owns_lock() || !window_) return;
     syncPolledControls();
     window_->pump();
+    if (!window_->isOpen()) return close(); // the display is gone: the editor closes quietly
     onIdle();
     // After the pass: the frame is not rebuilt from inside its own event handling.
     if (rescale_) applyRequestedScale();

@@ -115,12 +115,11 @@ void createKavrenParameters(Tessu::CPropertyManager& manager, Tessu::ParameterCh
     rate->setLinkedParameter(manager.findParameterById(kLfoSync));
 }
 
-void initPresetNameParameter(ParameterProperty& parameter, char* presetName, int32_t capacity) {
+void initPresetNameParameter(ParameterProperty& parameter) {
     parameter.setKey("PRESETNAME");
     parameter.setId(kPresetNameParameterId);
     parameter.setName("");
     parameter.setUnitKind(Tessu::kUnitText);
-    parameter.setLinkedText(presetName, capacity);
 }
 
 void initGlobalLimiterParameter(ParameterProperty& parameter) {

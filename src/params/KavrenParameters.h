@@ -73,8 +73,9 @@ const std::array<Tessu::ParameterDescriptor, kParameterCount>& kavrenParameterDe
 // and registers effect (may be null) with every parameter, telling it each start value at once.
 void createKavrenParameters(Tessu::CPropertyManager& manager, Tessu::ParameterChangeListener* effect);
 
-// The "PRESETNAME" object: typed text goes into presetName (capacity bytes, not owned), value stays 0.
-void initPresetNameParameter(Tessu::ParameterProperty& parameter, char* presetName, int32_t capacity);
+// The "PRESETNAME" object: a text parameter whose value stays 0; its listeners hear of every new name,
+// which the effect keeps itself.
+void initPresetNameParameter(Tessu::ParameterProperty& parameter);
 
 // The "GLOBAL.LIMITER" switch: 1 lets each preset decide the limiter ("Preset"), below 1 it is off
 // for every preset ("Gbl.OFF"). Starts at 1.

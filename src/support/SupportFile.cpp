@@ -57,11 +57,20 @@ Core::MessageBoxRequest supportConfirmation() {
             "Thank you"};
 }
 
+Core::MessageBoxRequest supportFailure() {
+    const std::string desktop = Core::specialFolderPath(Core::kFolderDesktop);
+    return {"Support Request",
+            "The support file (kavrenXL Support.txt) could not be written to your desktop" +
+                (desktop.empty() ? std::string(".") : ":\n" + desktop) +
+                "\nPlease check that the folder exists and that you may write to it.",
+            "OK"};
+}
+
 std::string requestSupportFile(Tessu::TessuOS& effect, Core::IMessagePresenter& presenter) {
     const std::string report =
         formatSupportReport(gatherSettingsFacts(effect), gatherSystemFacts(), gatherHostFacts(effect));
     const std::string path = writeSupportFile(report);
-    if (!path.empty()) presenter.show(supportConfirmation(), [](int) {});
+    presenter.show(path.empty() ? supportFailure() : supportConfirmation(), [](int) {});
     return path;
 }
 

@@ -28,10 +28,12 @@ std::string writeSupportFile(const std::string& report);
 
 /** "Support Request" with its single "Thank you" button. */
 Core::MessageBoxRequest supportConfirmation();
+/** "Support Request" saying the report could not be written, and where it was meant to go. */
+Core::MessageBoxRequest supportFailure();
 
 /**
- * Gathers everything now, writes the report to the desktop and shows the confirmation. Without a
- * desktop folder nothing is written and nothing is shown. Answers the file's path (empty on failure).
+ * Gathers everything now, writes the report to the desktop and shows the confirmation, or the failure
+ * when the desktop folder is missing or cannot be written. Answers the file's path (empty on failure).
  */
 std::string requestSupportFile(Tessu::TessuOS& effect, Core::IMessagePresenter& presenter);
 

@@ -38,14 +38,22 @@ std::uint64_t CSimpleHTTPDownloader::networkAttempts() {
 int CSimpleHTTPDownloader::get(const std::string& host, int port, const std::string& path,
                                bool withAuthorization, std::string& body) {
     StringSink sink;
-    const int status = get(host, port, path, withAuthorization, sink, kMaxTextReplyBytes);
+    const int status =
+        request(host, port, path, withAuthorization, sink, kMaxTextReplyBytes, timeouts_.total);
     if (status == kHttpComplete) body = std::move(sink.text);
     return status;
 }
 
 int CSimpleHTTPDownloader::get(const std::string& host, int port, const std::string& path,
                                bool withAuthorization, IHttpBodySink& sink, std::uint64_t maxBytes) {
+    return request(host, port, path, withAuthorization, sink, maxBytes, timeouts_.download);
+}
+
+int CSimpleHTTPDownloader::request(const std::string& host, int port, const std::string& path,
+                                   bool withAuthorization, IHttpBodySink& sink, std::uint64_t maxBytes,
+                                   std::chrono::milliseconds deadline) {
     if (cancelled()) return kHttpCancelled;
+    deadline_ = std::chrono::steady_clock::now() + deadline;
     Socket socket;
     int status = connectTo(host, port, socket.handle);
     if (status != kHttpComplete) return status;
@@ -55,13 +63,33 @@ int CSimpleHTTPDownloader::get(const std::string& host, int port, const std::str
     return receive(socket.handle, sink, maxBytes);
 }
 
-int CSimpleHTTPDownloader::waitFor(Sockets::Socket socket, bool forWriting,
-                                   std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+// Waits in slices for the resolver, which may never answer; the lookup is abandoned, not waited for, when
+// the request gives up.
+int CSimpleHTTPDownloader::lookUp(const std::string& host, int port, std::unique_ptr<INameLookup>& lookup) {
+    attempts.fetch_add(1);
+    if (host.empty() || !(lookup = lookup_(host, port))) return kHttpNoConnection;
+    const auto giveUp = std::min(deadline_, std::chrono::steady_clock::now() + timeouts_.connect);
     for (;;) {
         if (cancelled()) return kHttpCancelled;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
+        if (std::chrono::steady_clock::now() >= giveUp) return kHttpTimedOut;
+        switch (lookup->wait(kCancelSlice)) {
+        case INameLookup::kResolved:
+            return kHttpComplete;
+        case INameLookup::kFailed:
+            return kHttpNoConnection;
+        case INameLookup::kPending:
+            break;
+        }
+    }
+}
+
+int CSimpleHTTPDownloader::waitFor(Sockets::Socket socket, bool forWriting,
+                                   std::chrono::milliseconds timeout) {
+    const auto deadline = std::min(deadline_, std::chrono::steady_clock::now() + timeout);
+    for (;;) {
+        if (cancelled()) return kHttpCancelled;
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return kHttpTimedOut;
         const int ready = Sockets::waitReady(socket, forWriting, std::min(left, kCancelSlice));
         if (ready > 0) return kHttpComplete;
@@ -70,10 +98,10 @@ int CSimpleHTTPDownloader::waitFor(Sockets::Socket socket, bool forWriting,
 }
 
 int CSimpleHTTPDownloader::connectTo(const std::string& host, int port, Sockets::Socket& socket) {
-    attempts.fetch_add(1);
-    const std::vector<Sockets::Address> addresses = Sockets::resolve(host, port);
+    std::unique_ptr<INameLookup> lookup;
+    if (const int found = lookUp(host, port, lookup); found != kHttpComplete) return found;
     int status = kHttpNoConnection;
-    for (const Sockets::Address& address : addresses) {
+    for (const Sockets::Address& address : lookup->addresses()) {
         attempts.fetch_add(1);
         Sockets::Socket candidate = Sockets::kNoSocket;
         const Sockets::Connection connection = Sockets::startConnection(address, candidate);

@@ -1,7 +1,9 @@
-// A plain HTTP/1.1 GET over a TCP socket: one request per connection, non-blocking with timeouts, reply
-// sizes bounded, cancellable from another thread.
+// A plain HTTP/1.1 GET over a TCP socket: one request per connection, non-blocking with timeouts and an
+// overall deadline, reply sizes bounded, cancellable from another thread at every step, the name lookup
+// included.
 #pragma once
 
+#include "update/NameLookup.h"
 #include "update/platform/Sockets.h"
 
 #include <atomic>
@@ -19,7 +21,7 @@ inline constexpr std::uint64_t kMaxDownloadBytes = 512ull * 1024 * 1024;
 /** Results of a request; only kHttpComplete means a complete reply with its body. */
 enum HttpStatus : int {
     kHttpNoConnection = 1, ///< the name did not resolve or no address accepted the connection
-    kHttpTimedOut = 2,     ///< the server went silent for longer than the timeout
+    kHttpTimedOut = 2,     ///< the server went silent too long, or the request outlived its deadline
     kHttpBadReply = 3,     ///< not an HTTP reply, header too long, or a body form that is not read
     kHttpRefused = 4,      ///< an HTTP status other than 200
     kHttpTooLarge = 5,     ///< the body exceeds the size limit
@@ -32,6 +34,10 @@ enum HttpStatus : int {
 struct HttpTimeouts {
     std::chrono::milliseconds connect{4000};
     std::chrono::milliseconds silence{8000}; ///< longest wait for the next bytes
+    /** Longest a text request may take from the name lookup to the last byte: a server that trickles
+     * its reply cannot keep it alive. */
+    std::chrono::milliseconds total{20000};
+    std::chrono::milliseconds download{30 * 60 * 1000}; ///< the same for an installer download
 };
 
 /** Receives a body as it arrives. */
@@ -50,13 +56,19 @@ public:
     explicit CSimpleHTTPDownloader(const std::atomic<bool>* cancel = nullptr) : cancel_(cancel) {}
 
     void setTimeouts(HttpTimeouts timeouts) { timeouts_ = timeouts; }
+    /** Replaces the system's resolver (tests give one that never answers). */
+    void setNameLookup(NameLookupStarter starter) { lookup_ = std::move(starter); }
     /** "user:password" sent as Basic authorization by requests marked for it; empty: none. */
     void setCredential(std::string credential) { credential_ = std::move(credential); }
 
-    /** GET `path` (no leading "/"); the body, at most kMaxTextReplyBytes, lands in `body` on success only. */
+    /**
+     * GET `path` (no leading "/") within the `total` deadline; the body, at most kMaxTextReplyBytes, lands
+     * in `body` on success only.
+     */
     int get(const std::string& host, int port, const std::string& path, bool withAuthorization,
             std::string& body);
-    /** GET `path` and hand the body, at most `maxBytes`, to `sink` as it arrives. */
+    /** GET `path` within the `download` deadline and hand the body, at most `maxBytes`, to `sink` as it
+     * arrives. */
     int get(const std::string& host, int port, const std::string& path, bool withAuthorization,
             IHttpBodySink& sink, std::uint64_t maxBytes);
 
@@ -67,6 +79,9 @@ public:
     static std::uint64_t networkAttempts();
 
 private:
+    int request(const std::string& host, int port, const std::string& path, bool withAuthorization,
+                IHttpBodySink& sink, std::uint64_t maxBytes, std::chrono::milliseconds deadline);
+    int lookUp(const std::string& host, int port, std::unique_ptr<INameLookup>& lookup);
     int connectTo(const std::string& host, int port, Sockets::Socket& socket);
     int waitFor(Sockets::Socket socket, bool forWriting, std::chrono::milliseconds timeout);
     int sendAll(Sockets::Socket socket, const std::string& request);
@@ -75,6 +90,8 @@ private:
 
     const std::atomic<bool>* cancel_;
     HttpTimeouts timeouts_;
+    NameLookupStarter lookup_ = startSystemNameLookup;
+    std::chrono::steady_clock::time_point deadline_; // of the request under way
     std::string credential_;
 };
 

@@ -11,7 +11,7 @@ void CUpdateNotifier::tick() {
     std::string path;
     if (session_.takeDownloadResult(path)) {
         downloadedFile_ = path;
-        phase_ = path.empty() ? Phase::kNothing : Phase::kFinished;
+        phase_ = path.empty() ? Phase::kFailed : Phase::kFinished;
     }
 }
 
@@ -19,6 +19,10 @@ Core::MessageBoxRequest CUpdateNotifier::messageBox() const {
     if (phase_ == Phase::kFinished)
         return {"Download finished",
                 "Close your host-DAW and run the\ninstaller file that is located on your desktop", "OK"};
+    if (phase_ == Phase::kFailed)
+        return {"Download failed",
+                "The installer could not be downloaded.\nYou will be asked again at the next update check.",
+                "OK"};
     return {"New version available", "Do you want to download the installer file to your Desktop?",
             "OK|Cancel"};
 }
@@ -35,7 +39,7 @@ void CUpdateNotifier::answerQuestion(bool download) {
 }
 
 void CUpdateNotifier::finishedAcknowledged() {
-    if (phase_ == Phase::kFinished) phase_ = Phase::kNothing;
+    if (phase_ == Phase::kFinished || phase_ == Phase::kFailed) phase_ = Phase::kNothing;
 }
 
 void CUpdateNotifier::askToDownload(const Core::MessageBoxRequest& question,

@@ -17,6 +17,7 @@ public:
         kQuestion,    ///< the update message box asking to download
         kDownloading, ///< the progress meter
         kFinished,    ///< the update message box saying where the installer is
+        kFailed,      ///< the update message box saying the download failed
     };
 
     static constexpr const char* kIconText = "Update\navailable";
@@ -42,6 +43,7 @@ public:
     void iconClicked();
     /** The message box's answer in the question phase: the first button (OK) downloads. */
     void answerQuestion(bool download);
+    /** OK on the box of kFinished or kFailed. */
     void finishedAcknowledged();
 
     // IPelluSessionListener

@@ -128,7 +128,8 @@ std::optional<HttpUrl> parseHttpUrl(std::string_view url) {
     for (char c : authority)
         if (!isHostCharacter(c)) return std::nullopt;
     for (char c : parsed.path)
-        if (static_cast<unsigned char>(c) <= ' ' && c != ' ') return std::nullopt;
+        if ((static_cast<unsigned char>(c) <= ' ' && c != ' ') || static_cast<unsigned char>(c) >= 127)
+            return std::nullopt;
     parsed.host = std::string(authority);
     return parsed;
 }

@@ -46,7 +46,10 @@ struct HttpUrl {
     std::string path; ///< without the leading "/"
 };
 
-/** An "http://host[:port][/path]" address; nothing for any other scheme or a malformed one. */
+/**
+ * An "http://host[:port][/path]" address; nothing for any other scheme or a malformed one (control
+ * characters or bytes outside ASCII included).
+ */
 std::optional<HttpUrl> parseHttpUrl(std::string_view url);
 
 } // namespace Pellu

@@ -97,6 +97,7 @@ Core::MessageBoxRequest CSession::downloadQuestion() const {
 CSimpleHTTPDownloader CSession::downloader() const {
     CSimpleHTTPDownloader client(&service_.cancelFlag());
     client.setTimeouts(service_.timeouts());
+    client.setNameLookup(service_.lookup_);
     return client;
 }
 
@@ -199,10 +200,12 @@ void CSession::runCheck() {
 }
 
 void CSession::answerUpdate(bool download) {
-    // Either way the question rests for 22 hours; the installer is on the desktop after a Yes.
-    storeLastCheck();
     state_ = kIdle;
-    if (!download || downloading_.exchange(true)) return;
+    if (!download) {
+        storeLastCheck(); // the question rests for 22 hours
+        return;
+    }
+    if (downloading_.exchange(true)) return;
     std::string url;
     {
         std::lock_guard lock(mutex_);
@@ -232,6 +235,7 @@ void CSession::runDownload(std::string url) {
                                             kMaxDownloadBytes) == kHttpComplete)
             stored = file.commit();
     }
+    if (!stored.empty()) storeLastCheck(); // the installer is on the desktop: the question rests
     {
         std::lock_guard lock(mutex_);
         downloadedPath_ = stored;

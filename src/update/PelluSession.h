@@ -76,7 +76,10 @@ public:
     int state() const { return state_.load(); }
     /** Runs the update check's next step; only the session that drives first in the process ever does. */
     void drive(IPelluSessionListener& view);
-    /** The answer to the download question: Yes downloads, No stores the time so the question rests. */
+    /**
+     * The answer to the download question: No stores the time so the question rests; Yes downloads, and
+     * only a download that arrived stores it, so after a failed one the next check asks again.
+     */
     void answerUpdate(bool download);
     /** The question put when an update is found. */
     Core::MessageBoxRequest downloadQuestion() const;
@@ -145,6 +148,8 @@ public:
     const ServiceClock& clock() const { return clock_; }
     void setTimeouts(HttpTimeouts timeouts) { timeouts_ = timeouts; }
     HttpTimeouts timeouts() const { return timeouts_; }
+    /** The resolver of the service's requests; the system's unless a test gives another. */
+    void setNameLookup(NameLookupStarter starter) { lookup_ = std::move(starter); }
 
     /** Threads of the service now running. */
     int runningThreads() const;
@@ -163,6 +168,7 @@ private:
     struct Internals;
     ServiceClock clock_;
     HttpTimeouts timeouts_;
+    NameLookupStarter lookup_ = startSystemNameLookup;
     std::unique_ptr<Internals> internals_;
 };
 
@@ -171,8 +177,6 @@ CService& service();
 
 /** Registers a product with the process's service (the effect factory calls it for every instance). */
 CSession& registerProduct(const char* productKey, const char* productKeyLower, std::int32_t version);
-/** The matching release, when an effect instance is destroyed. */
-void releaseProduct();
 /** The matching release, when an effect instance is destroyed. */
 void releaseProduct();
 

@@ -3,6 +3,10 @@
 namespace Pellu {
 namespace {
 
+bool endsAddress(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
 bool isAddressCharacter(char c) {
     return static_cast<unsigned char>(c) > ' ' && static_cast<unsigned char>(c) < 127;
 }
@@ -17,8 +21,11 @@ std::string addressAfter(std::string_view line, std::string_view keyword, bool a
         ++start;
     if (start == 0 && !line.empty()) return {}; // a longer keyword, e.g. "UPDATES"
     std::size_t end = start;
-    while (end < line.size() && isAddressCharacter(line[end])) ++end;
+    while (end < line.size() && !endsAddress(line[end])) ++end;
     const std::string_view address = line.substr(start, end - start);
+    // A character outside printable ASCII makes the address unusable; a part of it would be another one.
+    for (char c : address)
+        if (!isAddressCharacter(c)) return {};
     const bool http = address.substr(0, 7) == "http://" && address.size() > 7;
     const bool https = allowHttps && address.substr(0, 8) == "https://" && address.size() > 8;
     if ((!http && !https) || address.size() > kMaxAddressLength) return {};

@@ -23,7 +23,8 @@ struct UpdateReply {
  * The update check's reply: a line beginning with the keyword "UPDATE" followed by an "http://" address
  * offers the installer there; a line beginning with "PRODUCT_PAGE" followed by an "http://" or
  * "https://" address names the product page. Between keyword and address may stand "=", ":" or blanks;
- * an address ends at the first blank or control character. The first usable line of each kind counts.
+ * an address ends at the first blank or control character, and one with any other byte outside printable
+ * ASCII is refused whole. The first usable line of each kind counts.
  */
 UpdateReply parseUpdateReply(std::string_view reply);
 

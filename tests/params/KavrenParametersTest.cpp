@@ -228,14 +228,12 @@ TEST_F(KavrenParameters, RateShowsHertzFreeRunningAndDivisionsSynced) {
 }
 
 TEST(KavrenExtraParameters, PresetNameAndGlobalLimiter) {
-    char presetName[41] = "Init";
     ParameterProperty name;
-    initPresetNameParameter(name, presetName, sizeof presetName);
+    initPresetNameParameter(name);
     EXPECT_STREQ(name.getKey(), "PRESETNAME");
     EXPECT_EQ(name.getId(), 0x504E414D);
     EXPECT_EQ(name.getUnitKind(), kUnitText);
     name.setValueFromText("Dark Sweep");
-    EXPECT_STREQ(presetName, "Dark Sweep");
     EXPECT_FLOAT_EQ(name.getValue(), 0.0f);
 
     ParameterProperty limiter;

@@ -2,10 +2,14 @@
 // two instances each run an audio thread, a control thread (random parameters, slope, mode and cut-off
 // bursts, chunk loads and saves, bypass by opcode and by parameter, suspend and resume) and a thread
 // that toggles bypass, for KAVREN_STRESS_SECONDS per scenario (default 0.5). Every output block must be
-// finite, and afterwards each instance must still process and give back the chunk it was given.
+// finite, and afterwards each instance must still process and give back the chunk it was given. With a
+// display, an editor is idled as hosts do while audio runs with automation and chunks load.
 #include "utilities/PluginPath.h"
 
+// GoogleTest first: the X headers define macros (None, Bool) that clash with it.
 #include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
 
 #include <atomic>
 #include <chrono>
@@ -40,7 +44,8 @@ struct Instance {
 
 using Clock = std::chrono::steady_clock;
 
-void audioLoop(Instance& instance, Blocks pattern, Clock::time_point end, unsigned seed) {
+// With `automate`, the host moves a parameter before every block, as automation from the audio thread does.
+void audioLoop(Instance& instance, Blocks pattern, Clock::time_point end, unsigned seed, bool automate) {
     std::mt19937 random(seed);
     std::vector<float> left(4096), right(4096), outLeft(4096), outRight(4096);
     int growing = 1;
@@ -50,6 +55,8 @@ void audioLoop(Instance& instance, Blocks pattern, Clock::time_point end, unsign
         if (pattern == Blocks::Growing) n = growing = growing * 2 + 1 > 4096 ? 1 : growing * 2 + 1;
         for (int i = 0; i < n; ++i)
             left[size_t(i)] = right[size_t(i)] = 0.5f * std::sin(0.05f * float(k * n + i));
+        if (automate)
+            instance.host.setParameter(int32_t(random() % kHostParameters), float(random() % 101) / 100);
         float* ins[2] = {left.data(), right.data()};
         float* outs[2] = {outLeft.data(), outRight.data()};
         instance.host.process(ins, outs, n);
@@ -143,7 +150,7 @@ TEST_P(Concurrency, TwoInstancesSurviveEveryThreadAtOnce) {
     std::vector<std::thread> audio, others;
     unsigned seed = 7;
     for (Instance* instance : {&first, &second}) {
-        audio.emplace_back(audioLoop, std::ref(*instance), GetParam(), end, ++seed);
+        audio.emplace_back(audioLoop, std::ref(*instance), GetParam(), end, ++seed, false);
         others.emplace_back(controlLoop, std::ref(*instance), std::cref(stop), ++seed);
         others.emplace_back(bypassLoop, std::ref(*instance), std::cref(stop));
     }
@@ -165,5 +172,44 @@ std::string scenarioName(const ::testing::TestParamInfo<Blocks>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Blocks, Concurrency,
                          ::testing::Values(Blocks::Fixed, Blocks::Random, Blocks::Growing), scenarioName);
+
+// The editor reads what host threads change (the preset name among it) at every idle pass.
+TEST(ConcurrencyWithEditor, IdleWhileAudioAutomatesAndChunksLoad) {
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name) GTEST_SKIP() << "no DISPLAY: run this test under xvfb-run -a";
+    Display* x = XOpenDisplay(nullptr);
+    if (!x) GTEST_SKIP() << "cannot open DISPLAY " << name;
+    const Window parent = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 600, 520, 0, 0, 0);
+    XMapWindow(x, parent);
+    XSync(x, False);
+
+    Instance instance;
+    VstPluginHost& host = instance.host;
+    host.start(44100.0f, kAnnouncedBlock);
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+    const std::vector<uint8_t> chunk = host.getChunk(true);
+    const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                        std::chrono::duration<double>(secondsPerScenario()));
+    std::atomic<bool> stop{false};
+    std::thread audio(audioLoop, std::ref(instance), Blocks::Fixed, end, 5u, true);
+    std::thread loader([&] {
+        while (!stop) host.setChunk(chunk, true);
+    });
+    // About 40 idle passes a second, as hosts give them.
+    for (auto next = Clock::now(); next < end; std::this_thread::sleep_until(next)) {
+        host.dispatch(effEditIdle);
+        next += std::chrono::milliseconds(25);
+    }
+    audio.join();
+    stop = true;
+    loader.join();
+    host.dispatch(effEditClose);
+    XDestroyWindow(x, parent);
+    XCloseDisplay(x);
+
+    EXPECT_GT(instance.blocks.load(), 0);
+    EXPECT_EQ(instance.nonFiniteBlocks.load(), 0);
+    expectStillWorking(instance);
+}
 
 } // namespace

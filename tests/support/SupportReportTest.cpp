@@ -146,9 +146,14 @@ TEST(SupportReport, RequestWritesToTheDesktopAndConfirms) {
               "A support file (kavrenXL Support.txt) has been created on your desktop.\n");
     EXPECT_EQ(presenter.shown[0].buttons, "Thank you");
 
-    // Without a usable desktop folder nothing is written and nothing is shown.
-    KavrenTest::writeTextFile(home / "config/user-dirs.dirs",
-                              "XDG_DESKTOP_DIR=\"" + home / "missing" + "\"\n");
-    EXPECT_EQ(Support::requestSupportFile(effect, presenter), "");
-    EXPECT_EQ(presenter.shown.size(), 2u);
+    // A desktop folder that is missing or is no folder: nothing is written, and the user is told so.
+    for (const std::string& desktop : {home / "missing", file}) {
+        KavrenTest::writeTextFile(home / "config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"" + desktop + "\"\n");
+        EXPECT_EQ(Support::requestSupportFile(effect, presenter), "") << desktop;
+        EXPECT_EQ(presenter.shown.back().text,
+                  "The support file (kavrenXL Support.txt) could not be written to your desktop:\n" +
+                      desktop + "/\nPlease check that the folder exists and that you may write to it.");
+        EXPECT_EQ(presenter.shown.back().buttons, "OK");
+    }
+    EXPECT_EQ(presenter.shown.size(), 4u);
 }

@@ -1,4 +1,5 @@
 // The HTTP client against a server of the test's own on 127.0.0.1, and the texts it sends and reads.
+#include "update/BlackHoleLookup.h"
 #include "update/CSimpleHTTPDownloader.h"
 #include "update/HttpMessage.h"
 #include "update/LoopbackServer.h"
@@ -99,6 +100,32 @@ TEST(HttpClient, CancelEndsAWaitingRequest) {
         << "checked first";
 }
 
+TEST(HttpClient, EveryRequestEndsByItsDeadline) {
+    const std::string endless = "HTTP/1.1 200 OK\r\n\r\n" + std::string(40, 'x');
+    LoopbackServer trickling([&](const std::string&) { return endless; }, 150);
+    LoopbackServer silent([](const std::string&) { return std::nullopt; });
+    KavrenTest::BlackHoleLookups blackHole;
+    struct Case {
+        const char* name;
+        int port;
+        bool resolverAnswers;
+    } cases[] = {{"a byte every 150 ms", trickling.port(), true},
+                 {"a server that never answers", silent.port(), true},
+                 {"a resolver that never answers", silent.port(), false}};
+    for (const Case& c : cases) {
+        Pellu::CSimpleHTTPDownloader client;
+        client.setTimeouts({5s, 5s, 400ms, 400ms});
+        if (!c.resolverAnswers) client.setNameLookup(blackHole.starter());
+        std::string body;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(client.get("localhost", c.port, "x", false, body), Pellu::kHttpTimedOut) << c.name;
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(took, 400ms) << c.name;
+        EXPECT_LT(took, 2s) << c.name;
+    }
+    EXPECT_EQ(blackHole.abandoned.load(), 1) << "the request walks away from the resolver";
+}
+
 TEST(HttpMessage, AddressesAndEncodings) {
     EXPECT_EQ(Pellu::base64(""), "");
     EXPECT_EQ(Pellu::base64("f"), "Zg==");
@@ -114,6 +141,7 @@ TEST(HttpMessage, AddressesAndEncodings) {
     EXPECT_EQ(Pellu::parseHttpUrl("HTTP://host")->path, "");
     EXPECT_EQ(Pellu::parseHttpUrl("http://host")->port, 80);
     for (const char* bad : {"https://host/x", "ftp://host", "http://", "http://:80/x", "http://host:0/",
-                            "http://host:65536/", "http://user@host/", "http://host/a\tb", "http://ho st/"})
+                            "http://host:65536/", "http://user@host/", "http://host/a\tb", "http://ho st/",
+                            "http://host/caf\xC3\xA9.exe", "http://h\xE4st/x"})
         EXPECT_FALSE(Pellu::parseHttpUrl(bad)) << bad;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // A small HTTP server of the tests' own on 127.0.0.1: it reads each request up to its empty line and
 // sends what the test's responder returns, then closes; a responder answer of nothing keeps the
-// connection open and silent until the server stops.
+// connection open and silent until the server stops. A server given a trickle interval sends its answers
+// one byte per interval.
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -24,7 +25,8 @@ class LoopbackServer {
 public:
     using Responder = std::function<std::optional<std::string>(const std::string& request)>;
 
-    explicit LoopbackServer(Responder responder) : responder_(std::move(responder)) {
+    explicit LoopbackServer(Responder responder, int trickleMilliseconds = 0)
+        : responder_(std::move(responder)), trickle_(trickleMilliseconds) {
         listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -66,10 +68,10 @@ public:
     }
 
 private:
-    // Waits for `fd` or the stop signal; false on stop.
-    bool wait(int fd) {
+    // Waits for `fd` (or, without one, `timeout` milliseconds) or the stop signal; false on stop.
+    bool wait(int fd, int timeout = -1) {
         pollfd entries[2] = {{fd, POLLIN, 0}, {stop_, POLLIN, 0}};
-        while (::poll(entries, 2, -1) < 0) {
+        while (::poll(entries, 2, timeout) < 0) {
         }
         return !(entries[1].revents & POLLIN);
     }
@@ -100,8 +102,9 @@ private:
                 continue;
             }
             for (std::size_t sent = 0; sent < answer->size();) {
-                const ssize_t n =
-                    ::send(connection, answer->data() + sent, answer->size() - sent, MSG_NOSIGNAL);
+                if (trickle_ > 0 && sent > 0 && !wait(-1, trickle_)) break;
+                const std::size_t size = trickle_ > 0 ? 1 : answer->size() - sent;
+                const ssize_t n = ::send(connection, answer->data() + sent, size, MSG_NOSIGNAL);
                 if (n <= 0) break;
                 sent += static_cast<std::size_t>(n);
             }
@@ -110,6 +113,7 @@ private:
     }
 
     Responder responder_;
+    int trickle_;
     int listener_ = -1;
     int stop_ = ::eventfd(0, EFD_CLOEXEC);
     int port_ = 0;

@@ -18,6 +18,9 @@ TEST(ServiceReplies, UpdateAndProductPage) {
         {"NO_UPDATE http://a/b\nUPDATES http://a/b\nversion UPDATE http://a/b\n", "", ""},
         {"UPDATE\thttp://first/x\nUPDATE http://second/y", "http://first/x", ""},
         {"PRODUCT_PAGE javascript:alert(1)\n", "", ""},
+        {"UPDATE http://dl.example.com/Setup\xC3\xA9.exe\nPRODUCT_PAGE http://ex\x7F"
+         "ample.com/\n",
+         "", ""},
         {"", "", ""},
     };
     for (const Case& c : cases) {

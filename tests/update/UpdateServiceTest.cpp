@@ -1,6 +1,7 @@
 // The update and news service end to end against a server of the test's own on 127.0.0.1, with the
 // settings, data and desktop folders in a temporary home and the clocks in the test's hand.
 #include "core/Settings.h"
+#include "update/BlackHoleLookup.h"
 #include "update/CUpdateNotifier.h"
 #include "update/LoopbackServer.h"
 #include "utilities/TempFolder.h"
@@ -134,6 +135,7 @@ TEST_F(UpdateService, UpdateAskedDownloadedToTheDesktopAndNewsRead) {
     ASSERT_EQ(stat(notifier.downloadedFile().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0111, 0u) << "never executable";
     EXPECT_DOUBLE_EQ(notifier.progress(), 1.0);
+    EXPECT_EQ(setting("LastUpdateCheck"), std::to_string(kNow)) << "stored once the installer arrived";
     notifier.finishedAcknowledged();
     EXPECT_EQ(notifier.phase(), CUpdateNotifier::Phase::kNothing);
 
@@ -245,21 +247,52 @@ TEST_F(UpdateService, FailedChecksAskNothingAndAreRetriedByTheNextProcess) {
     }
 }
 
-TEST_F(UpdateService, TheLastInstanceGoneNothingRuns) {
-    LoopbackServer silent([](const std::string&) { return std::nullopt; });
-    configureServer(silent.port());
-    auto service = startService();
-    service->setTimeouts({60s, 60s});
-    Pellu::CSession& session = service->registerProduct("KavrenXL", "kavrenXL", 66056);
-    service->registerProduct("KavrenXL", "kavrenXL", 66056);
-    CUpdateNotifier notifier(session, false, nullptr);
-    for (int i = 0; i < 4; ++i, milliseconds += 600) notifier.tick();
-    while (silent.requests().size() < 2) std::this_thread::yield(); // news and check both waiting
+TEST_F(UpdateService, AFailedDownloadIsReportedAndAskedAboutAgain) {
+    int port = 0;
+    LoopbackServer server([&](const std::string& request) -> std::optional<std::string> {
+        if (request.rfind("GET /Setup.exe", 0) == 0)
+            return "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n";
+        return serve(request, "UPDATE http://127.0.0.1:" + std::to_string(port) + "/Setup.exe\n");
+    });
+    port = server.port();
+    configureServer(port);
+    for (int process = 0; process < 2; ++process) {
+        auto service = startService(process);
+        AnsweringPresenter yes(0);
+        CUpdateNotifier notifier(service->registerProduct("KavrenXL", "kavrenXL", 66056), false, &yes);
+        tick(notifier, *service, 6);
+        EXPECT_EQ(yes.shown.size(), 1u) << "process " << process;
+        ASSERT_EQ(notifier.phase(), CUpdateNotifier::Phase::kFailed);
+        EXPECT_EQ(notifier.messageBox().caption, "Download failed");
+        EXPECT_EQ(notifier.messageBox().buttons, "OK");
+        notifier.finishedAcknowledged();
+        EXPECT_EQ(notifier.phase(), CUpdateNotifier::Phase::kNothing);
+        EXPECT_EQ(setting("LastUpdateCheck"), "0") << "the next check asks again";
+    }
+}
 
-    service->releaseProduct();
-    EXPECT_EQ(service->runningThreads(), 2) << "one instance is still there";
-    const auto start = std::chrono::steady_clock::now();
-    service->releaseProduct();
-    EXPECT_EQ(service->runningThreads(), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+TEST_F(UpdateService, TheLastInstanceGoneNothingRunsWithinATenthOfASecond) {
+    LoopbackServer silent([](const std::string&) { return std::nullopt; });
+    KavrenTest::BlackHoleLookups blackHole;
+    configureServer(silent.port());
+    for (const bool resolverAnswers : {true, false}) {
+        auto service = startService();
+        service->setTimeouts({60s, 60s, 60s, 60s});
+        if (!resolverAnswers) service->setNameLookup(blackHole.starter());
+        Pellu::CSession& session = service->registerProduct("KavrenXL", "kavrenXL", 66056);
+        service->registerProduct("KavrenXL", "kavrenXL", 66056);
+        CUpdateNotifier notifier(session, false, nullptr);
+        for (int i = 0; i < 4; ++i, milliseconds += 600) notifier.tick();
+        // News and check both waiting, for the server or for the resolver.
+        while ((resolverAnswers ? int(silent.requests().size()) : blackHole.started.load()) < 2)
+            std::this_thread::yield();
+
+        service->releaseProduct();
+        EXPECT_EQ(service->runningThreads(), 2) << "one instance is still there";
+        const auto start = std::chrono::steady_clock::now();
+        service->releaseProduct();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms) << resolverAnswers;
+        EXPECT_EQ(service->runningThreads(), 0);
+    }
+    EXPECT_EQ(blackHole.abandoned.load(), 2);
 }

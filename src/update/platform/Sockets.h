@@ -32,7 +32,8 @@ template <typename AddressInfo> std::vector<Address> copyAddresses(const Address
     return addresses;
 }
 
-/** The stream addresses of host:port; empty when the name does not resolve. */
+/** The stream addresses of host:port; empty when the name does not resolve. Windows only: Linux looks
+ * names up asynchronously (see NameLookup.h). */
 std::vector<Address> resolve(const std::string& host, int port);
 
 enum class Connection { kConnected, kPending, kFailed };

@@ -35,7 +35,8 @@ void CUpdateNotification::onTimer() {
     if (m_meter->isVisible() != (phase == Phase::kDownloading))
         m_meter->setVisible(phase == Phase::kDownloading);
     m_meter->setProgress(m_notifier.progress());
-    if ((phase == Phase::kQuestion || phase == Phase::kFinished) && !m_box) showMessageBox();
+    if ((phase == Phase::kQuestion || phase == Phase::kFinished || phase == Phase::kFailed) && !m_box)
+        showMessageBox();
 }
 
 void CUpdateNotification::showMessageBox() {

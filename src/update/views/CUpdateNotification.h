@@ -1,8 +1,8 @@
 #pragma once
 // CUpdateNotification: the editor's corner for the update check. The editor's timer calls onTimer(),
 // which drives the check and shows what it found: the "Update available" icon, the update message box
-// (question, then "Download finished") as a modal view of the frame, and the progress meter while the
-// installer arrives.
+// (question, then "Download finished" or "Download failed") as a modal view of the frame, and the progress
+// meter while the installer arrives.
 
 #include "gui/ViewContainer.h"
 #include "update/CUpdateNotifier.h"

@@ -44,7 +44,7 @@ TEST(State, RandomSettingsRoundTripBetweenTwoInstances) {
         for (int32_t id = 0; id < kParameterCount; ++id)
             EXPECT_EQ(target.findParameterById(id)->getValue(), source.findParameterById(id)->getValue())
                 << source.findParameterById(id)->getKey();
-        EXPECT_STREQ(target.getPresetName(), "Round Trip");
+        EXPECT_EQ(target.getPresetName(), "Round Trip");
         EXPECT_EQ(target.globalLimiterParameter().getValue(), 0.0f);
         // Applying a chunk and writing it again gives the same bytes.
         EXPECT_EQ(chunkOf(target), chunkOf(source));
@@ -103,7 +103,7 @@ TEST(State, ForeignShortOrDamagedChunksChangeNothing) {
     for (auto* bad : {&foreign, &truncated, &tiny}) {
         load(target, *bad);
         EXPECT_EQ(valueOf(target, "LOWPASSFREQ"), 777.0f);
-        EXPECT_STREQ(target.getPresetName(), "Keep Me");
+        EXPECT_EQ(target.getPresetName(), "Keep Me");
     }
     target.setPresetChunk(nullptr, 100);
     EXPECT_EQ(valueOf(target, "LOWPASSFREQ"), 777.0f);

@@ -21,8 +21,25 @@ int trapXError(Display* display, XErrorEvent* error) {
     return 0;
 }
 
+int trapXIOError(Display* display) {
+    CX11ErrorTrap* outermost = nullptr;
+    for (CX11ErrorTrap* trap = g_innermost; trap; trap = trap->m_outer) {
+        if (trap->m_display == display) return 0; // the connection's exit handler takes over
+        outermost = trap;
+    }
+    return outermost && outermost->m_previousIO ? outermost->m_previousIO(display) : 0;
+}
+
+void CX11ErrorTrap::keepAliveOnLoss(Display* display, bool* lost) {
+    XSetIOErrorExitHandler(
+        display, [](Display*, void* flag) { *static_cast<bool*>(flag) = true; }, lost);
+}
+
 CX11ErrorTrap::CX11ErrorTrap(Display* display) : m_display(display), m_outer(g_innermost) {
-    if (!m_outer) m_previous = XSetErrorHandler(trapXError);
+    if (!m_outer) {
+        m_previous = XSetErrorHandler(trapXError);
+        m_previousIO = XSetIOErrorHandler(trapXIOError);
+    }
     g_innermost = this;
 }
 
@@ -34,7 +51,10 @@ CX11ErrorTrap::~CX11ErrorTrap() {
     if (!enclosed) XSync(m_display, False);
     // Errors that arrive during the round trip belong to this trap; pass them outwards unseen.
     g_innermost = m_outer;
-    if (!m_outer) XSetErrorHandler(m_previous);
+    if (!m_outer) {
+        XSetErrorHandler(m_previous);
+        XSetIOErrorHandler(m_previousIO);
+    }
 }
 
 bool CX11ErrorTrap::failed() {

@@ -4,6 +4,10 @@
 // errors on the trapped connection, hands every other error to the handler it replaced, and restores
 // that handler when it ends (after a round trip, so that the errors of our requests have arrived).
 // Traps nest; only the outermost one swaps the handler.
+//
+// A broken connection (the X server gone) is an IO error, after which Xlib's default ends the process. A
+// trap swaps the IO error handler in the same way: for a connection it traps, the error passes quietly,
+// and the connection's exit handler (see keepAliveOnLoss) marks it lost instead of ending the process.
 
 #include <X11/Xlib.h>
 
@@ -20,12 +24,18 @@ public:
     // trap began or since the last call.
     bool failed();
 
+    // Lets the process live on when the connection breaks: `lost` becomes true, and every later call on
+    // the connection returns without waiting. The loss passes quietly only inside a trap.
+    static void keepAliveOnLoss(Display* display, bool* lost);
+
 private:
     friend int trapXError(Display*, XErrorEvent*);
+    friend int trapXIOError(Display*);
 
     Display* m_display;
     CX11ErrorTrap* m_outer;
     XErrorHandler m_previous = nullptr;
+    XIOErrorHandler m_previousIO = nullptr;
     bool m_error = false;
 };
 

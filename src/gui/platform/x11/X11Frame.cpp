@@ -41,6 +41,7 @@ struct CFrameX11::Impl {
     Window parent = 0;
     bool topLevel = false;
     bool closeRequested = false;
+    bool lost = false; // the connection broke: the X server is gone
     Atom wmDelete = 0;
     CX11Visual visual;
     std::unique_ptr<CX11Surface> surface;
@@ -232,6 +233,7 @@ CFrameX11::CFrameX11(CFrame* frame, unsigned long parentWindow, const char* titl
     d.frame = frame;
     d.display = XOpenDisplay(nullptr);
     if (!d.display) return;
+    CX11ErrorTrap::keepAliveOnLoss(d.display, &d.lost);
     CX11ErrorTrap trap(d.display);
     const int screen = DefaultScreen(d.display);
     d.topLevel = parentWindow == 0;
@@ -294,7 +296,7 @@ CFrameX11::~CFrameX11() {
 }
 
 bool CFrameX11::isOpen() const {
-    return m_impl->display && m_impl->window;
+    return m_impl->display && m_impl->window && !m_impl->lost;
 }
 bool CFrameX11::closeRequested() const {
     return m_impl->closeRequested;

@@ -19,6 +19,8 @@ public:
     // Opens the window for `frame` inside `parentWindow` (0: a top-level window). Check isOpen().
     CFrameX11(CFrame* frame, unsigned long parentWindow, const char* title = nullptr);
 
+    // False as well once the X server is gone: calls on a lost connection return at once and do nothing,
+    // and the owner closes the frame at its convenience.
     bool isOpen() const;
     // Handles pending events, runs due timers, repaints. Call from the editor's idle (GUI thread).
     void pump();

@@ -8,19 +8,6 @@
 
 namespace Pellu::Sockets {
 
-std::vector<Address> resolve(const std::string& host, int port) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* found = nullptr;
-    if (host.empty() || ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
-        return {};
-    std::vector<Address> addresses = copyAddresses(found);
-    ::freeaddrinfo(found);
-    return addresses;
-}
-
 Connection startConnection(const Address& address, Socket& socket) {
     const int fd = ::socket(address.family, address.type | SOCK_NONBLOCK | SOCK_CLOEXEC, address.protocol);
     if (fd < 0) return Connection::kFailed;

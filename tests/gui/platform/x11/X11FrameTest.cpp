@@ -5,6 +5,7 @@
 #include "gui/PopupMenu.h"
 #include "gui/TextEdit.h"
 #include "gui/platform/x11/X11Keys.h"
+#include "utilities/XvfbServer.h"
 
 // GoogleTest first: the X headers define macros (None, Bool) that clash with it.
 #include <gtest/gtest.h>
@@ -13,9 +14,6 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -40,9 +38,7 @@ Display* sharedHostDisplay() {
     return display;
 }
 
-// A second server with a 16-bit screen, started on first use and stopped when the run ends. With
-// -displayfd it picks a free display number itself and reports it once it accepts connections, so it
-// works beside any server that xvfb-run started.
+// A second server with a 16-bit screen, started on first use and stopped when the run ends.
 class SixteenBitServer {
 public:
     static SixteenBitServer& instance() {
@@ -50,42 +46,18 @@ public:
         return server;
     }
     Display* host() const { return m_host; }
-    const std::string& name() const { return m_name; }
+    const std::string& name() const { return m_server.name(); }
 
     ~SixteenBitServer() {
         if (m_host) XCloseDisplay(m_host);
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-        }
     }
 
 private:
     SixteenBitServer() {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        m_pid = fork();
-        if (m_pid == 0) {
-            close(fds[0]);
-            const int quiet = open("/dev/null", O_WRONLY);
-            dup2(quiet, STDERR_FILENO);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x16", "-nolisten", "tcp",
-                   "-noreset", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        char c;
-        while (m_pid > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        close(fds[0]);
-        if (number.empty()) return;
-        m_name = ":" + number;
-        m_host = XOpenDisplay(m_name.c_str());
+        if (!name().empty()) m_host = XOpenDisplay(name().c_str());
     }
 
-    pid_t m_pid = -1;
-    std::string m_name;
+    KavrenTest::XvfbServer m_server{"800x600x16"};
     Display* m_host = nullptr;
 };
 
