@@ -37,14 +37,7 @@ void CValueEntry::close() {
     CTextField* field = m_field;
     m_field = nullptr;
     m_parameter = nullptr;
-    if (!field) return;
-    field->detachOwner();
-    CFrame* frame = field->getFrame();
-    IFrame* platform = frame ? frame->getPlatformFrame() : nullptr;
-    if (CView* parent = field->getParentView(); parent && parent->isTypeOf("CViewContainer"))
-        static_cast<CViewContainer*>(parent)->removeView(field, true);
-    field->release();
-    if (platform) platform->releaseKeyboardFocus();
+    dismissTextField(field);
 }
 
 void CValueEntry::textEditEnded(int32_t flag, const std::string& text) {

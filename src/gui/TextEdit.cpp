@@ -50,15 +50,7 @@ void CTextEdit::takeFocus() {
 void CTextEdit::closeField() {
     CTextField* field = m_field;
     m_field = nullptr;
-    if (!field) return;
-    field->detachOwner();
-    // The field knows the frame as long as it is in the tree, even when this text edit already left it.
-    CFrame* frame = field->getFrame();
-    IFrame* platform = frame ? frame->getPlatformFrame() : nullptr;
-    if (CView* parent = field->getParentView(); parent && parent->isTypeOf("CViewContainer"))
-        static_cast<CViewContainer*>(parent)->removeView(field, true);
-    field->release();
-    if (platform) platform->releaseKeyboardFocus();
+    dismissTextField(field);
 }
 
 void CTextEdit::textEditEnded(int32_t flag, const std::string& text) {

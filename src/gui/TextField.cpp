@@ -191,4 +191,16 @@ void CTextField::draw(CDrawContext* context) {
     setDirty(false);
 }
 
+void dismissTextField(CTextField* field) {
+    if (!field) return;
+    field->detachOwner();
+    // The field knows the frame as long as it is in the tree, even when its owner already left it.
+    CFrame* frame = field->getFrame();
+    IFrame* platform = frame ? frame->getPlatformFrame() : nullptr;
+    if (CView* parent = field->getParentView(); parent && parent->isTypeOf("CViewContainer"))
+        static_cast<CViewContainer*>(parent)->removeView(field, true);
+    field->release();
+    if (platform) platform->releaseKeyboardFocus();
+}
+
 } // namespace Mirda

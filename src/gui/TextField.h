@@ -67,4 +67,8 @@ private:
     CColor m_backColor = kWhiteCColor;
 };
 
+// An owner lets go of its field: the field reports to nobody, leaves the tree (which drops the tree's
+// reference), the owner's reference goes, and the keyboard focus goes back to the host.
+void dismissTextField(CTextField* field);
+
 } // namespace Mirda
