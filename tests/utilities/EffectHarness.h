@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <numbers>
 #include <memory>
+#include <numbers>
 #include <vector>
 
 struct Stereo {

@@ -83,7 +83,8 @@ TEST(Bypass, FadesOverFifteenMillisecondsThenPassesTheDelayedInputAndRestartsCle
     // The output moves in a straight line from the filtered tone (nothing is left of it at 3 kHz) to the
     // input delayed by the latency (the tone ran on without a break), reaching it after those samples.
     for (size_t i = 0; i < fading.size(); ++i) {
-        const double delayed = 0.5 * std::sin(2.0 * std::numbers::pi * 3000.0 * (double(i) - double(kLatency)) / 44100.0);
+        const double delayed =
+            0.5 * std::sin(2.0 * std::numbers::pi * 3000.0 * (double(i) - double(kLatency)) / 44100.0);
         ASSERT_NEAR(fading.left[i], delayed * std::min(double(i) / 661.5, 1.0), 2e-3) << i;
     }
     // Bypassed, the input keeps the latency the host compensates.
@@ -158,7 +159,8 @@ TEST(Filter, LowPassSettingShapesTheSpectrumAtEachSlope) {
         h.effect->reset();
         for (double ratio : {0.5, 2.0}) {
             Stereo out = h.run(sine(44100, 1000.0 * ratio, 44100.0));
-            double r = std::tan(std::numbers::pi * 1000.0 * ratio / 44100.0) / std::tan(std::numbers::pi * 1000.0 / 44100.0);
+            double r = std::tan(std::numbers::pi * 1000.0 * ratio / 44100.0) /
+                       std::tan(std::numbers::pi * 1000.0 / 44100.0);
             double expected = -20.0 * std::log10(1.0 + std::pow(r, 2 * order));
             EXPECT_NEAR(decibels(rms(out.left, 22050) / (0.5 / std::sqrt(2.0))), expected, 0.1)
                 << "slope " << slope << " at " << ratio << " x cut-off";
