@@ -28,6 +28,9 @@ std::string homeFolder();
  */
 void redirectHomeFolder(const std::string& root);
 
+/** The root given to redirectHomeFolder; "" while the system's folders are in use. */
+const std::string& redirectedHomeFolder();
+
 /** The environment variable `name`, "" when unset or, for an XDG variable, while the home is redirected. */
 std::string folderVariable(const char* name);
 

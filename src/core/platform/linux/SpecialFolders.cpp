@@ -4,19 +4,12 @@
 #include "core/FileSystem.h"
 #include "core/Paths.h"
 
-#include <cstdlib>
 #include <pwd.h>
-#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace Core {
 namespace {
-
-std::string& redirectedHome() {
-    static std::string root;
-    return root;
-}
 
 bool isFolder(const std::string& path) {
     struct stat info {};
@@ -87,18 +80,8 @@ std::string folderOfKind(int kind, const std::string& home) {
 
 } // namespace
 
-void redirectHomeFolder(const std::string& root) {
-    redirectedHome() = root;
-}
-
-std::string folderVariable(const char* name) {
-    if (!redirectedHome().empty() && std::string_view(name).starts_with("XDG_")) return {};
-    const char* value = std::getenv(name);
-    return value ? std::string(value) : std::string();
-}
-
 std::string homeFolder() {
-    if (!redirectedHome().empty()) return redirectedHome();
+    if (!redirectedHomeFolder().empty()) return redirectedHomeFolder();
     const std::string home = folderVariable("HOME");
     if (!home.empty()) return home;
     if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) return entry->pw_dir;

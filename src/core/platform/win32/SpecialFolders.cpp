@@ -5,7 +5,6 @@
 #include "core/platform/win32/WideText.h"
 
 #include <cstdlib>
-#include <string_view>
 
 // windows.h first: the shell's headers need its declarations; initguid.h makes the folder ids defined here.
 #include <windows.h>
@@ -18,14 +17,9 @@
 namespace Core {
 namespace {
 
-std::string& redirectedHome() {
-    static std::string root;
-    return root;
-}
-
 std::string environment(const wchar_t* name) {
     // A redirected home takes the place of every folder the environment names.
-    if (!redirectedHome().empty()) return {};
+    if (!redirectedHomeFolder().empty()) return {};
     const wchar_t* value = _wgetenv(name);
     return value ? narrowed(value) : std::string();
 }
@@ -75,18 +69,8 @@ std::string folderOfKind(int kind) {
 
 } // namespace
 
-void redirectHomeFolder(const std::string& root) {
-    redirectedHome() = root;
-}
-
-std::string folderVariable(const char* name) {
-    if (!redirectedHome().empty() && std::string_view(name).starts_with("XDG_")) return {};
-    const char* value = std::getenv(name);
-    return value ? std::string(value) : std::string();
-}
-
 std::string homeFolder() {
-    if (!redirectedHome().empty()) return redirectedHome();
+    if (!redirectedHomeFolder().empty()) return redirectedHomeFolder();
     const std::string profile = environment(L"USERPROFILE");
     if (!profile.empty()) return profile;
     const std::string drive = environment(L"HOMEDRIVE"), path = environment(L"HOMEPATH");
@@ -94,7 +78,7 @@ std::string homeFolder() {
 }
 
 std::string specialFolderPath(int kind, const char* subfolder) {
-    std::string path = redirectedHome().empty() ? folderOfKind(kind) : std::string();
+    std::string path = redirectedHomeFolder().empty() ? folderOfKind(kind) : std::string();
     if (path.empty()) {
         const std::string home = homeFolder();
         if (home.empty()) return {};
