@@ -69,6 +69,8 @@ struct CDrawContext::Renderer {
     // Reused by text drawing.
     std::vector<detail::PlacedGlyph> glyphs;
     std::vector<uint8_t> textMask;
+    // Reused by polygons.
+    std::vector<CPoint> polyline;
 
 private:
     void applyClip() {
@@ -128,6 +130,46 @@ void ellipseArcPath(cairo_t* cr, double cx, double cy, double rx, double ry, dou
     else
         cairo_arc_negative(cr, 0, 0, 1, from, to);
     cairo_restore(cr); // the path keeps its shape; the stroke's width is not scaled
+}
+
+// How far (in pixels) a dropped point of a polyline may lie from the straight line that replaces it:
+// a twentieth of a pixel changes no edge pixel by more than a few levels.
+constexpr double kPolylineTolerance = 0.05;
+
+// Copies `points` into `kept` without the points that lie within `tolerance` of the line from the last
+// kept point to the next kept one. One pass ("sleeve fitting"): every point after the last kept one
+// narrows the cone of directions from it that pass close enough to all of them; a point outside the cone,
+// or one coming back towards the last kept point, ends the straight run at the point before it.
+void dropNearlyStraightPoints(const CPoint* points, int32_t count, double tolerance,
+                              std::vector<CPoint>& kept) {
+    const auto cross = [](double ax, double ay, double bx, double by) { return ax * by - ay * bx; };
+    kept.assign(1, points[0]);
+    CPoint anchor = points[0];
+    bool narrowed = false;
+    double loX = 0, loY = 0, hiX = 0, hiY = 0, reach = 0;
+    for (int32_t i = 1; i < count; ++i) {
+        double dx = points[i].x - anchor.x, dy = points[i].y - anchor.y;
+        const bool inCone = !narrowed || (cross(loX, loY, dx, dy) >= 0 && cross(dx, dy, hiX, hiY) >= 0);
+        if (!inCone || dx * dx + dy * dy < reach) {
+            anchor = points[i - 1];
+            kept.push_back(anchor);
+            narrowed = false;
+            dx = points[i].x - anchor.x, dy = points[i].y - anchor.y;
+        }
+        reach = dx * dx + dy * dy;
+        const double distance = std::sqrt(reach);
+        if (distance <= tolerance) continue; // any line from the anchor passes close enough
+        // The directions within asin(tolerance / distance) of this point's own.
+        const double ux = dx / distance, uy = dy / distance;
+        const double sine = tolerance / distance, cosine = std::sqrt(1 - sine * sine);
+        const double pLoX = ux * cosine + uy * sine, pLoY = uy * cosine - ux * sine;
+        const double pHiX = ux * cosine - uy * sine, pHiY = uy * cosine + ux * sine;
+        if (!narrowed || cross(loX, loY, pLoX, pLoY) > 0) loX = pLoX, loY = pLoY;
+        if (!narrowed || cross(pHiX, pHiY, hiX, hiY) > 0) hiX = pHiX, hiY = pHiY;
+        narrowed = true;
+    }
+    if (kept.size() == 1 || kept.back().x != points[count - 1].x || kept.back().y != points[count - 1].y)
+        kept.push_back(points[count - 1]);
 }
 
 // Coverage blended on screen values rather than on light makes a half-covered edge pixel look darker than
@@ -308,19 +350,22 @@ void CDrawContext::drawArc(const CRect& rect, double startAngle, double endAngle
 }
 
 void CDrawContext::drawPolygon(const CPoint* points, int32_t count, int32_t style, bool closed) {
-    if (!points || count < 2) return;
+    if (!points || count < 2 || !m_renderer) return;
+    // Cairo's rasteriser pays for every edge; curves come with a point per pixel column.
+    std::vector<CPoint>& kept = m_renderer->polyline;
+    dropNearlyStraightPoints(points, count, kPolylineTolerance, kept);
     const auto trace = [&](cairo_t* cr) {
-        cairo_move_to(cr, points[0].x, points[0].y);
-        for (int32_t i = 1; i < count; ++i) cairo_line_to(cr, points[i].x, points[i].y);
+        cairo_move_to(cr, kept[0].x, kept[0].y);
+        for (size_t i = 1; i < kept.size(); ++i) cairo_line_to(cr, kept[i].x, kept[i].y);
     };
     if (style != kDrawStroked) {
-        if (cairo_t* cr = m_renderer ? m_renderer->begin(m_offset, m_drawMode) : nullptr) {
+        if (cairo_t* cr = m_renderer->begin(m_offset, m_drawMode)) {
             trace(cr);
             fillPath(cr, m_fillColor);
         }
     }
     if (style != kDrawFilled) {
-        if (cairo_t* cr = m_renderer ? m_renderer->begin(m_offset, m_drawMode) : nullptr) {
+        if (cairo_t* cr = m_renderer->begin(m_offset, m_drawMode)) {
             trace(cr);
             if (closed) cairo_close_path(cr);
             strokePath(cr, m_lineWidth, m_frameColor);
