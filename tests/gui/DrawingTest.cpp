@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -125,6 +126,36 @@ TEST(Drawing, AShapeWithANonFiniteOffsetSpoilsNothingDrawnAfterIt) {
     context->drawRect(CRect(0, 0, 10, 10), kDrawFilled);
     EXPECT_EQ(target.desc().row(5)[5 * 4 + 3], 255);
     context->release();
+}
+
+// Dense polylines lose their nearly straight points before rasterising; every bend must survive.
+TEST(Drawing, DensePolylinesKeepTheirShape) {
+    const auto render = [](const std::vector<CPoint>& points) {
+        COwnedPixelBuffer target(40, 20);
+        auto* context = new CDrawContext(target.desc());
+        context->setFrameColor(kWhiteCColor);
+        context->drawPolygon(points.data(), int32_t(points.size()), kDrawStroked, false);
+        context->release();
+        std::vector<uint8_t> alpha;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 40; ++x) alpha.push_back(target.desc().row(y)[x * 4 + 3]);
+        return alpha;
+    };
+    std::vector<CPoint> arc, zigzag, spike = {{2, 10}, {30, 10}, {12, 10}};
+    for (int i = 0; i <= 200; ++i) { // 4 pixels high over its 30-pixel chord, the top at (20, 10)
+        const double a = (-120 + 0.3 * i) * M_PI / 180;
+        arc.push_back({20 + 30 * std::cos(a), 40 + 30 * std::sin(a)});
+    }
+    for (int x = 2; x < 38; ++x) zigzag.push_back({double(x), x % 2 ? 6.0 : 14.0});
+    const std::vector<uint8_t> round = render(arc), teeth = render(zigzag), back = render(spike);
+    // The strongest of the four pixels around (x, y): a 1-pixel line through a point covers them in part.
+    const auto near = [](const std::vector<uint8_t>& a, int x, int y) {
+        return std::max({a[size_t(y * 40 + x)], a[size_t(y * 40 + x - 1)], a[size_t((y - 1) * 40 + x)],
+                         a[size_t((y - 1) * 40 + x - 1)]});
+    };
+    EXPECT_GT(near(round, 20, 10), 100) << "the top of the arc";
+    for (int x = 3; x < 37; ++x) EXPECT_GT(near(teeth, x, x % 2 ? 6 : 14), 60) << "the tip at x " << x;
+    EXPECT_GT(near(back, 29, 10), 100) << "the far end of a line that turns back";
 }
 
 TEST(Drawing, ButtonGradientStaysInsideTheRoundedOutline) {

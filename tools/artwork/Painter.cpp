@@ -101,13 +101,18 @@ std::vector<std::string> lettersOf(const std::string& s) {
 
 } // namespace
 
+double Painter::letterGap(double tracking) const {
+    // Whole device pixels: letters sit on whole pixels, so a fractional gap would open unevenly.
+    return std::round(tracking * m_scale);
+}
+
 double Painter::textWidth(const std::string& s, double size, bool bold, double tracking) {
     m_context->setFont(Mirda::CFontDesc::getDefaultFont(), size * m_scale,
                        bold ? Mirda::kBoldFace : Mirda::kNormalFace);
     double total = 0;
     for (const std::string& l : lettersOf(s))
-        total += m_context->getStringWidth(l.c_str()) + tracking * m_scale;
-    return (total - tracking * m_scale) / m_scale;
+        total += m_context->getStringWidth(l.c_str()) + letterGap(tracking);
+    return (total - letterGap(tracking)) / m_scale;
 }
 
 void Painter::text(const std::string& s, const CRect& r, double size, const CColor& c, bool bold, int align,
@@ -126,7 +131,7 @@ void Painter::text(const std::string& s, const CRect& r, double size, const CCol
     for (const std::string& l : lettersOf(s)) {
         const double w = m_context->getStringWidth(l.c_str());
         m_context->drawString(l.c_str(), CRect(x - 2, box.top, x + w + 2, box.bottom), Mirda::kCenterText);
-        x += w + tracking * m_scale;
+        x += w + letterGap(tracking);
     }
 }
 

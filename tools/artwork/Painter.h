@@ -73,6 +73,7 @@ public:
 
 private:
     CRect dev(const CRect& r) const;
+    double letterGap(double tracking) const;
     CPoint dev(CPoint p) const { return {p.x * m_scale, p.y * m_scale}; }
     Mirda::COwnedPixelBuffer m_buffer;
     Mirda::CDrawContext* m_context;
