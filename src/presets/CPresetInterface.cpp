@@ -1,5 +1,6 @@
 #include "presets/CPresetInterface.h"
 
+#include "core/CString.h"
 #include "core/DirectoryIterator.h"
 #include "core/FileSystem.h"
 #include "core/Paths.h"
@@ -47,14 +48,6 @@ bool isControl(char c) {
 
 bool isSeparator(char c) {
     return c == '/' || c == '\\';
-}
-
-/** Cut to `bytes` at most, never inside a UTF-8 sequence. */
-std::string utf8Prefix(std::string text, std::size_t bytes) {
-    if (text.size() <= bytes) return text;
-    while (bytes > 0 && (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80) --bytes;
-    text.resize(bytes);
-    return text;
 }
 
 std::string reason(int error) {
@@ -125,7 +118,8 @@ std::string CPresetInterface::confinedName(const std::string& name) {
     std::replace_if(
         safe.begin(), safe.end(), [](char c) { return isSeparator(c) || isControl(c); }, '-');
     safe.erase(0, safe.find_first_not_of(". "));
-    safe = utf8Prefix(std::move(safe), kMaxNameBytes);
+    safe.resize(static_cast<std::size_t>(
+        Core::utf8TruncatedLength(safe.c_str(), static_cast<std::int32_t>(kMaxNameBytes))));
     return safe.empty() ? "Unnamed" : safe;
 }
 

@@ -31,7 +31,7 @@ std::wstring quotedArgument(const std::wstring& argument) {
 
 } // namespace
 
-pid_t spawnProcess(const std::vector<std::string>& arguments) {
+std::int64_t spawnProcess(const std::vector<std::string>& arguments) {
     if (arguments.empty() || arguments[0].empty()) return -1;
     std::wstring commandLine;
     for (const std::string& argument : arguments)
@@ -45,7 +45,7 @@ pid_t spawnProcess(const std::vector<std::string>& arguments) {
         return -1;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return static_cast<pid_t>(process.dwProcessId);
+    return static_cast<std::int64_t>(process.dwProcessId);
 }
 
 bool launchProcess(const std::vector<std::string>& arguments) {
