@@ -194,7 +194,7 @@ void CKavren::crossfadeTowardDry(DSP::StereoView out, DSP::StereoView dry, int n
     // Fully wet and settled: the dry share is below what a float sample can show.
     if (target == 0.0f && g < 1e-12f) return;
     for (int i = 0; i < n; ++i) {
-        g = g + 1e-24f + (target - g) * kMixSmoothing;
+        g = g + (target - g) * kMixSmoothing;
         out.left[i] += (dry.left[i] - out.left[i]) * g;
         out.right[i] += (dry.right[i] - out.right[i]) * g;
     }
