@@ -33,17 +33,34 @@ float afterSteps(float x, float target, float rate, int steps) {
 
 // Fifth-order Lagrange interpolation through six samples at positions 0..5, read at t: at 10 kHz
 // (44.1 kHz) its worst loss, half-way between samples, is 0.26 dB, where a straight line between two
-// samples loses 2.4 dB.
-float lagrange6(const float* ring, int start, float t) {
-    const float d0 = t, d1 = t - 1.0f, d2 = t - 2.0f, d3 = t - 3.0f, d4 = t - 4.0f, d5 = t - 5.0f;
-    const float p01 = d0 * d1, p45 = d4 * d5;
-    const float w[6] = {d1 * d2 * d3 * p45 * (-1.0f / 120.0f), d0 * d2 * d3 * p45 * (1.0f / 24.0f),
-                        p01 * d3 * p45 * (-1.0f / 12.0f),      p01 * d2 * p45 * (1.0f / 12.0f),
-                        p01 * d2 * d3 * d5 * (-1.0f / 24.0f),  p01 * d2 * d3 * d4 * (1.0f / 120.0f)};
-    float sum = 0.0f;
-    for (int k = 0; k < 6; ++k) sum += w[k] * ring[(start + k) & kMask];
-    return sum;
-}
+// samples loses 2.4 dB. The weights, products of (t - j) over j other than their own position scaled by
+// fixed denominators, come from running products from both ends.
+struct Lagrange6 {
+    float w[6];
+
+    explicit Lagrange6(float t) {
+        const float d0 = t, d1 = t - 1.0f, d2 = t - 2.0f, d3 = t - 3.0f, d4 = t - 4.0f, d5 = t - 5.0f;
+        const float p01 = d0 * d1, p012 = p01 * d2, p0123 = p012 * d3;
+        const float s45 = d4 * d5, s345 = d3 * s45, s2345 = d2 * s345;
+        w[0] = d1 * s2345 * (-1.0f / 120.0f);
+        w[1] = d0 * s2345 * (1.0f / 24.0f);
+        w[2] = p01 * s345 * (-1.0f / 12.0f);
+        w[3] = p012 * s45 * (1.0f / 12.0f);
+        w[4] = p0123 * d5 * (-1.0f / 24.0f);
+        w[5] = p0123 * d4 * (1.0f / 120.0f);
+    }
+
+    float read(const float* ring, int start) const {
+        const int first = start & kMask;
+        if (first <= kMask - 5) {
+            const float* x = ring + first;
+            return w[0] * x[0] + w[1] * x[1] + w[2] * x[2] + w[3] * x[3] + w[4] * x[4] + w[5] * x[5];
+        }
+        float sum = 0.0f;
+        for (int k = 0; k < 6; ++k) sum += w[k] * ring[(start + k) & kMask];
+        return sum;
+    }
+};
 
 } // namespace
 
@@ -130,8 +147,9 @@ void CVibrato::processFrame(float inL, float inR, float& outL, float& outR, floa
     const int current = writeIndex - 1;
     const int start = current - whole - 4 - std::max(0, 1 - whole);
     const float t = static_cast<float>(current - 1 - start) - back;
-    outL = lagrange6(left.data(), start, t);
-    outR = lagrange6(right.data(), start, t);
+    const Lagrange6 interpolation(t);
+    outL = interpolation.read(left.data(), start);
+    outR = interpolation.read(right.data(), start);
 }
 
 void CVibrato::store(float inL, float inR) {
