@@ -50,21 +50,37 @@ struct Lagrange6 {
         w[5] = p0123 * d4 * (1.0f / 120.0f);
     }
 
-    float read(const float* ring, int start) const {
+    // Both channels at once; the ring carries two zeros beyond its end for the unused lanes of a
+    // window that ends at the last slot.
+    void read(const float* left, const float* right, int start, float& outL, float& outR) const {
         const int first = start & kMask;
         if (first <= kMask - 5) {
-            const float* x = ring + first;
-            return w[0] * x[0] + w[1] * x[1] + w[2] * x[2] + w[3] * x[3] + w[4] * x[4] + w[5] * x[5];
+            const __m128 low = _mm_loadu_ps(w), high = _mm_setr_ps(w[4], w[5], 0.0f, 0.0f);
+            const __m128 l = _mm_add_ps(_mm_mul_ps(low, _mm_loadu_ps(left + first)),
+                                        _mm_mul_ps(high, _mm_loadu_ps(left + first + 4)));
+            const __m128 r = _mm_add_ps(_mm_mul_ps(low, _mm_loadu_ps(right + first)),
+                                        _mm_mul_ps(high, _mm_loadu_ps(right + first + 4)));
+            // {l0 + l1, l2 + l3, r0 + r1, r2 + r3}, then the sums of the pairs.
+            const __m128 pairs = _mm_add_ps(_mm_shuffle_ps(l, r, _MM_SHUFFLE(2, 0, 2, 0)),
+                                            _mm_shuffle_ps(l, r, _MM_SHUFFLE(3, 1, 3, 1)));
+            const __m128 sums = _mm_add_ps(pairs, _mm_shuffle_ps(pairs, pairs, _MM_SHUFFLE(2, 3, 0, 1)));
+            outL = _mm_cvtss_f32(sums);
+            outR = _mm_cvtss_f32(_mm_movehl_ps(sums, sums));
+            return;
         }
-        float sum = 0.0f;
-        for (int k = 0; k < 6; ++k) sum += w[k] * ring[(start + k) & kMask];
-        return sum;
+        float sumL = 0.0f, sumR = 0.0f;
+        for (int k = 0; k < 6; ++k) {
+            sumL += w[k] * left[(start + k) & kMask];
+            sumR += w[k] * right[(start + k) & kMask];
+        }
+        outL = sumL;
+        outR = sumR;
     }
 };
 
 } // namespace
 
-CVibrato::CVibrato() : left(kBufferLength), right(kBufferLength) {
+CVibrato::CVibrato() : left(kBufferLength + 2), right(kBufferLength + 2) {
     for (Generators::CLFOOscillator* lfo : {&first, &second}) {
         lfo->setShape(Generators::CLFOOscillator::kSine);
         lfo->setRate(6.0);
@@ -118,7 +134,9 @@ void CVibrato::reset() {
 
 void CVibrato::processSample(float inL, float inR, float& outL, float& outR) {
     secondValue = second.tick();
-    processFrame(inL, inR, outL, outR, static_cast<float>(first.tick()), Rest{});
+    const float frameDelay = advance(static_cast<float>(first.tick()), Rest{});
+    store(inL, inR);
+    read((writeIndex - 1) & kMask, frameDelay, outL, outR);
 }
 
 float CVibrato::nextEnable(float e) const {
@@ -130,26 +148,27 @@ float CVibrato::nextDepth(float d) const {
     return d + (depthTarget - d) * kDepthRate;
 }
 
-void CVibrato::processFrame(float inL, float inR, float& outL, float& outR, float o, Rest rest) {
+float CVibrato::advance(float o, Rest rest) {
     // At their fixed points the smoothing steps would leave enable and depth as they are.
     if (!rest.enable) enable = nextEnable(enable);
     if (!rest.depth) depth = nextDepth(depth);
+    // The target clamped instead of the delay keeps the delay within [0, 65536] and leaves one multiply
+    // and one addition from one frame's delay to the next.
+    const float goal = std::clamp(depth * (o + 1.0f) * enable, 0.0f, 65536.0f);
+    delay = delay * (1.0f - kDelayRate) + goal * kDelayRate;
+    return delay;
+}
 
-    delay = std::clamp(delay + (depth * (o + 1.0f) * enable - delay) * kDelayRate, 0.0f, 65536.0f);
-
-    // Output = the input (delay + 1) samples back. The current input goes into the ring first, so that
-    // the six samples around the read can sit two before and three after it down to a delay of one
-    // sample; below that, the window of the six newest is one sample off centre, which still keeps
-    // 10 kHz within 0.15 dB.
-    store(inL, inR);
-    const float back = std::min(delay, kMaximumReadDelay);
+// Output = the input (delay + 1) samples before the one at `current`, which is already in the ring, so
+// that the six samples around the read can sit two before and three after it down to a delay of one
+// sample; below that, the window of the six newest is one sample off centre, which still keeps 10 kHz
+// within 0.15 dB.
+void CVibrato::read(int current, float frameDelay, float& outL, float& outR) const {
+    const float back = std::min(frameDelay, kMaximumReadDelay);
     const int whole = static_cast<int>(back);
-    const int current = writeIndex - 1;
     const int start = current - whole - 4 - std::max(0, 1 - whole);
     const float t = static_cast<float>(current - 1 - start) - back;
-    const Lagrange6 interpolation(t);
-    outL = interpolation.read(left.data(), start);
-    outR = interpolation.read(right.data(), start);
+    Lagrange6(t).read(left.data(), right.data(), start, outL, outR);
 }
 
 void CVibrato::store(float inL, float inR) {
@@ -198,19 +217,25 @@ void CVibrato::advanceUnread(int n) {
 
 void CVibrato::processBlock(StereoView bus, int n) {
     float finiteCheck = 0.0f;
-    // The sweep a piece at a time, so that the oscillator's rotation does not wait for every sample.
+    // A piece at a time: the sweep, the smoothed delays and the ring's inputs first, then the reads,
+    // which no longer wait for each other.
     constexpr int kPiece = 64;
     double sweep[kPiece];
+    float delays[kPiece];
     for (int start = 0; start < n; start += kPiece) {
         const int m = std::min(kPiece, n - start);
         first.tickInto(sweep, m);
         const Rest atRest{nextEnable(enable) == enable, nextDepth(depth) == depth};
-        for (int i = start; i < start + m; ++i) {
-            const float inL = bus.left[i];
-            const float inR = bus.right[i];
+        const int current = writeIndex;
+        for (int i = 0; i < m; ++i) {
+            const float inL = bus.left[start + i];
+            const float inR = bus.right[start + i];
             finiteCheck += (inL - inL) + (inR - inR); // stays 0 unless an input is NaN or infinite
-            processFrame(inL, inR, bus.left[i], bus.right[i], static_cast<float>(sweep[i - start]), atRest);
+            delays[i] = advance(static_cast<float>(sweep[i]), atRest);
+            store(inL, inR);
         }
+        for (int i = 0; i < m; ++i)
+            read((current + i) & kMask, delays[i], bus.left[start + i], bus.right[start + i]);
     }
     // Only the block's last value of the second oscillator is ever read.
     if (n > 0) {
