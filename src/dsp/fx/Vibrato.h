@@ -56,6 +56,7 @@ private:
     float advance(float o, Rest rest);
     // The output of the frame whose input is stored at `current`, read frameDelay + 1 samples before it.
     void read(int current, float frameDelay, float& outL, float& outR) const;
+    void readFour(int current, const float* frameDelays, float* outL, float* outR) const;
     // One sample's smoothing steps (enable takes two).
     float nextEnable(float e) const;
     float nextDepth(float d) const;
