@@ -85,6 +85,7 @@ TEST(FactoryLibrary, EveryPresetLoadsAndSavesThroughTheHostChunkUnchanged) {
         for (int32_t i = 0; i < second.effect()->numParams; ++i)
             EXPECT_EQ(second.getParameter(i), p.normalized[size_t(i)]) << "host parameter " << i;
         EXPECT_EQ(second.getChunk(true), saved);
+        EXPECT_EQ(second.getChunk(false), saved) << "bank requests carry the same state";
     }
 }
 
