@@ -63,14 +63,6 @@ CBitmap* decode(const std::vector<uint8_t>& png) {
 
 } // namespace
 
-TEST(Bitmap, DecodesToPremultipliedBgraWithShiftRounding) {
-    CBitmap* bitmap = decode(makePNG(2, 1, PNG_COLOR_TYPE_RGB_ALPHA, {200, 100, 50, 255, 10, 20, 30, 0}));
-    ASSERT_TRUE(bitmap->isLoaded());
-    EXPECT_EQ(bitmap->getWidth(), 2);
-    EXPECT_EQ(pixelsOf(bitmap), (std::vector<uint8_t>{49, 99, 199, 255, 0, 0, 0, 0}));
-    bitmap->release();
-}
-
 TEST(Bitmap, GreyAndPaletteImagesMatchTheirRgbaEquivalent) {
     CBitmap* rgba = decode(makePNG(2, 1, PNG_COLOR_TYPE_RGB_ALPHA, {90, 90, 90, 255, 255, 255, 255, 255}));
     CBitmap* grey = decode(makePNG(2, 1, PNG_COLOR_TYPE_GRAY, {90, 255}));
