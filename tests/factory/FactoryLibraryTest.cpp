@@ -52,10 +52,7 @@ TEST(FactoryLibrary, RestoringFromTheLibrarysStoreWritesEveryPreset) {
     Core::setLinkedResources(carried.store());
     Tessu::CPresetInterface(folder.path(), nullptr, nullptr).restoreFactoryPresets();
     Core::setLinkedResources({});
-    size_t written = 0;
-    for (const auto& file : fs::recursive_directory_iterator(folder.path()))
-        written += file.is_regular_file();
-    EXPECT_EQ(written, 133u);
+    EXPECT_EQ(KavrenTest::filesUnder(folder.path()).size(), 133u);
     for (const std::string& name : carried.names()) EXPECT_TRUE(fs::exists(folder / (name + ".fxp"))) << name;
 }
 

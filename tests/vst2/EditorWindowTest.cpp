@@ -14,9 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -446,24 +444,15 @@ TEST_F(EditorPresetBrowser, SaveAsAsksBeforeOverwritingAndOnlyYesWrites) {
     const KavrenTest::ScopedEnvironment noDialogs("PATH", home.path());
     ASSERT_TRUE(stepToFirstPreset());
     host->setParameter(1, 0.123f);
-    const auto files = [&] {
-        std::vector<std::vector<char>> all;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(presetFolder())) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            if (entry.is_regular_file())
-                all.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
-        return all;
-    };
     for (const int button : {kNoX, kYesX}) {
-        const auto before = files();
+        const auto before = KavrenTest::filesUnder(presetFolder());
         ASSERT_TRUE(choose(1));
         ASSERT_TRUE(waitForBox(kPromptLeft, kPromptTop, true));
         click(kPromptLeft + 248, kPromptTop + 75); // OK
         ASSERT_TRUE(waitForBox(kBoxLeft, kBoxTop, true)) << "the preset exists";
         click(button, kButtonY);
         EXPECT_TRUE(waitForBox(kBoxLeft, kBoxTop, false));
-        const auto after = files();
+        const auto after = KavrenTest::filesUnder(presetFolder());
         EXPECT_EQ(after.size(), before.size()) << "the same file";
         EXPECT_EQ(after == before, button == kNoX) << "written only after Yes";
     }
