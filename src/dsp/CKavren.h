@@ -210,7 +210,6 @@ private:
     float inertia_ = 1.0f;
     float dryWetAmount_ = 1.0f;
     bool distortionAfterFilters_ = false;
-    bool distortionActive_ = false;
     bool rateAfterFilters_ = true;
     bool limiterSwitch_ = false;
     bool globalLimiter_ = true;

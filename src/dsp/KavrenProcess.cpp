@@ -90,7 +90,7 @@ void CKavren::processBlock(const Block& block) {
 
     const bool distortionBefore = !distortionAfterFilters_;
     const bool rateBefore = !rateAfterFilters_;
-    if (distortionBefore && distortionActive_) distortion_.process(work, n);
+    if (distortionBefore) distortion_.process(work, n);
     if (rateBefore) rateReducer_.process(work, n);
     const float wetAmount = dryWetAmount_;
     // The pre-mix depends on placement alone, so a drive leaving 0 does not step the level.
@@ -108,7 +108,7 @@ void CKavren::processBlock(const Block& block) {
         frequencyModulator_.writeOnly(output, n);
     else
         frequencyModulator_.processBlock(output, n);
-    if (distortionActive_ && distortionAfterFilters_) distortion_.process(output, n);
+    if (distortionAfterFilters_) distortion_.process(output, n);
     if (rateAfterFilters_) rateReducer_.process(output, n);
 
     if (limiterSwitch_ && globalLimiter_)
@@ -244,7 +244,7 @@ void CKavren::crossfadeTowardDry(DSP::StereoView out, DSP::StereoView dry, int n
     // Fully wet and settled: the dry share is below what a float sample can show.
     if (target == 0.0f && g < 1e-12f) return;
     for (int i = 0; i < n; ++i) {
-        g = g + 1e-24f + (target - g) * kMixSmoothing;
+        g = g + (target - g) * kMixSmoothing;
         out.left[i] += (dry.left[i] - out.left[i]) * g;
         out.right[i] += (dry.right[i] - out.right[i]) * g;
     }
@@ -285,6 +285,7 @@ void CKavren::bypassCrossfade(DSP::StereoView out, DSP::StereoView dry, int n) {
 void CKavren::clearStateAfterBypass() {
     limiter_.reset();
     rateReducer_.reset();
+    distortion_.reset();
     inputGain_.jumpToTarget();
     outputGain_.jumpToTarget();
     inputGain_.clearPeaks();

@@ -135,7 +135,6 @@ void CKavren::applyParameter(int32_t slot) {
         break;
     case kDistLevel:
         distortion_.setLevel(value);
-        distortionActive_ = value > 0.0f;
         break;
     case kDistPrePost:
         distortionAfterFilters_ = switchOn(value);

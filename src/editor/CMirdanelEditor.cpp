@@ -6,8 +6,8 @@
 #include "frame/TessuOS.h"
 #include "gui/Control.h"
 #include "gui/DrawContext.h"
+#include "gui/PlatformWindow.h"
 #include "gui/TimerService.h"
-#include "gui/platform/x11/X11Frame.h"
 #include "params/ParameterProperty.h"
 
 #include <algorithm>
@@ -107,9 +107,8 @@ bool CMirdanelEditor::open(void* parent) {
     if (frame_) releaseFrame();
     chooseScale();
     frame_ = buildFrame();
-    auto* window = new Mirda::CFrameX11(frame_, reinterpret_cast<unsigned long>(parent));
-    if (!window->isOpen()) {
-        window->release();
+    Mirda::IPlatformWindow* window = Mirda::openPlatformWindow(frame_, parent);
+    if (!window) {
         releaseFrame();
         return false;
     }

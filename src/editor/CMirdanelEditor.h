@@ -19,7 +19,7 @@ class TessuOS;
 
 namespace Mirda {
 class CControl;
-class CFrameX11;
+class IPlatformWindow;
 } // namespace Mirda
 
 class CMirdanelEditor : public Tessu::IPluginEditor, public Mirda::IEditor {
@@ -103,7 +103,7 @@ private:
     bool scaleKnown_ = false;
     float hostScale_ = 0.0f;
     Mirda::CFrame* frame_ = nullptr;
-    Mirda::CFrameX11* window_ = nullptr;
+    Mirda::IPlatformWindow* window_ = nullptr;
     void* parent_ = nullptr;
     bool rescale_ = false;
     bool keepOffscreen_ = false;

@@ -1,6 +1,7 @@
 #include "gui/FileSelector.h"
 #include "gui/Frame.h"
 #include "gui/PathPrompt.h"
+#include "gui/platform/posix/ProgramFileDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -68,38 +69,35 @@ struct FileSelectors : ::testing::Test {
 } // namespace
 
 TEST_F(FileSelectors, CommandLinesFollowEachProgramsSyntax) {
-    auto* open = new CFileSelector(frame, FileSelectorStyle::kOpen);
-    open->setTitle("Load preset");
-    open->setInitialPath("/home/u/Presets/");
-    open->addFileExtension({"Preset", "fxp"});
-    open->setAllowMultiple(true);
-    EXPECT_EQ(open->commandLine("/usr/bin/zenity"),
+    CFileDialogRequest open{
+        FileSelectorStyle::kOpen, "Load preset", "/home/u/Presets/", {{"Preset", "fxp"}}, true};
+    EXPECT_EQ(CProgramFileDialog::commandLine("/usr/bin/zenity", open),
               (Paths{"zenity", "--file-selection", "--title=Load preset", "--multiple", "--separator=\n",
                      "--filename=/home/u/Presets/", "--file-filter=Preset (fxp) | *.fxp",
                      "--file-filter=All files | *"}));
-    EXPECT_EQ(open->commandLine("/usr/bin/kdialog"),
+    EXPECT_EQ(CProgramFileDialog::commandLine("/usr/bin/kdialog", open),
               (Paths{"kdialog", "--title", "Load preset", "--multiple", "--separate-output",
                      "--getopenfilename", "/home/u/Presets/", "*.fxp|Preset (fxp)"}));
-    open->release();
 
     auto* folder = new CFileSelector(frame, FileSelectorStyle::kFolder);
     EXPECT_EQ(folder->getTitle(), "Select a folder");
-    EXPECT_EQ(folder->commandLine("kdialog"),
+    EXPECT_EQ(CProgramFileDialog::commandLine("kdialog", folder->request()),
               (Paths{"kdialog", "--title", "Select a folder", "--getexistingdirectory", "."}));
     folder->release();
 }
 
 TEST_F(FileSelectors, TheDialogProgramAnswersThroughTheTimerWithoutBlocking) {
-    EXPECT_EQ(CFileSelector::findDialogProgram(), "");
+    EXPECT_EQ(CProgramFileDialog::findDialogProgram(), "");
     fakeProgram("kdialog", "/k/never.fxp\\n", 0);
     fakeProgram("zenity", "/home/u/Presets/a.fxp\\n/home/u/Presets/b c.fxp\\n", 0);
-    EXPECT_EQ(CFileSelector::findDialogProgram(), (bin / "zenity").string()) << "zenity first outside KDE";
+    EXPECT_EQ(CProgramFileDialog::findDialogProgram(), (bin / "zenity").string())
+        << "zenity first outside KDE";
 
     auto* selector = new CFileSelector(frame, FileSelectorStyle::kSave);
     ASSERT_TRUE(selector->run(record()));
     EXPECT_FALSE(selector->run(record())) << "one dialog at a time";
     selector->release(); // the running dialog keeps itself alive
-    ASSERT_TRUE(selector->waitForProgram(10000));
+    ASSERT_TRUE(selector->waitForDialog(10000));
     EXPECT_FALSE(answer.has_value()) << "the answer waits for the GUI thread's timer";
     CTimerService::instance().tick();
     ASSERT_TRUE(answer.has_value());
@@ -112,7 +110,7 @@ TEST_F(FileSelectors, CancellingTheDialogAnswersNothing) {
     fakeProgram("zenity", "", 1);
     auto* selector = new CFileSelector(frame, FileSelectorStyle::kOpen);
     ASSERT_TRUE(selector->run(record()));
-    ASSERT_TRUE(selector->waitForProgram(10000));
+    ASSERT_TRUE(selector->waitForDialog(10000));
     CTimerService::instance().tick();
     ASSERT_TRUE(answer.has_value());
     EXPECT_TRUE(answer->empty());

@@ -2,9 +2,7 @@
 
 #include "frame/PluginEditor.h"
 #include "gui/PngWriter.h"
-
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include "kavren/HostWindow.h"
 
 #include <algorithm>
 #include <chrono>
@@ -93,53 +91,22 @@ void playIntoEditor(host::VstPluginHost& plugin, const Audio& input) {
 
 void runEditorWindow(host::VstPluginHost& plugin, const std::string& title) {
     const EditorSize size = editorSize(plugin);
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) throw std::runtime_error("no X display (is DISPLAY set?)");
-    const int screen = DefaultScreen(display);
-    const Window window =
-        XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, unsigned(size.width),
-                            unsigned(size.height), 0, 0, BlackPixel(display, screen));
-    XStoreName(display, window, title.c_str());
-    // The window has the editor's size and no other; the editor asks for a new one when its scale changes.
-    const auto fixSize = [&](int width, int height) {
-        XSizeHints hints{};
-        hints.flags = PMinSize | PMaxSize;
-        hints.min_width = hints.max_width = width;
-        hints.min_height = hints.max_height = height;
-        XSetWMNormalHints(display, window, &hints);
-        XResizeWindow(display, window, unsigned(width), unsigned(height));
-    };
-    fixSize(size.width, size.height);
-    Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display, window, &deleteWindow, 1);
-    XSelectInput(display, window, StructureNotifyMask);
-    XMapWindow(display, window);
-    XSync(display, False);
-
-    if (!plugin.dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window))) {
-        XDestroyWindow(display, window);
-        XCloseDisplay(display);
+    std::unique_ptr<HostWindow> window = HostWindow::open(title, size.width, size.height);
+    if (!window) throw std::runtime_error("no window system to open a window on (is DISPLAY set?)");
+    if (!plugin.dispatch(vst2::effEditOpen, 0, 0, window->handle()))
         throw std::runtime_error("the editor did not open");
-    }
     plugin.onSizeWindow = [&](int32_t width, int32_t height) {
         if (width <= 0 || height <= 0) return false;
-        fixSize(width, height);
+        window->resize(width, height);
         return true;
     };
     // The host's idle pump, as a DAW runs it on its GUI thread.
-    for (bool open = true; open;) {
-        while (XPending(display)) {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.type == ClientMessage && Atom(event.xclient.data.l[0]) == deleteWindow) open = false;
-        }
+    while (window->pump()) {
         plugin.dispatch(vst2::effEditIdle);
         std::this_thread::sleep_for(std::chrono::milliseconds(15));
     }
     plugin.dispatch(vst2::effEditClose);
     plugin.onSizeWindow = nullptr;
-    XDestroyWindow(display, window);
-    XCloseDisplay(display);
 }
 
 } // namespace kavren

@@ -20,7 +20,7 @@ void playIntoEditor(host::VstPluginHost& plugin, const Audio& input);
 // followed by the idle passes that finish what the click started (a module window's opening).
 void clickEditor(host::VstPluginHost& plugin, double x, double y, double scale);
 // Opens the editor in a top-level window of its own and idles it until the window is closed.
-// Throws std::runtime_error when there is no X display or the editor does not open.
+// Throws std::runtime_error when there is no window system or the editor does not open.
 void runEditorWindow(host::VstPluginHost& plugin, const std::string& title);
 
 } // namespace kavren

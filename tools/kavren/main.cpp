@@ -8,9 +8,8 @@
 #include "kavren/PresetLibrary.h"
 #include "kavren/Render.h"
 #include "kavren/Support.h"
+#include "kavren/Terminal.h"
 #include "vsthost/VstPluginHost.h"
-
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -219,7 +218,7 @@ int render(const Arguments& args) {
                                      std::to_string(input.sampleRate) + " Hz; --rate cannot resample a file");
         outPath = args.positional[1];
     }
-    bool terminal = isatty(STDERR_FILENO);
+    const bool terminal = kavren::errorsGoToTerminal();
     kavren::Audio output = kavren::renderThroughPlugin(
         input, options, terminal ? std::function<void(double)>(showProgress) : nullptr);
     kavren::writeAudio(outPath, output, format);

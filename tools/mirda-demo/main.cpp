@@ -1,12 +1,12 @@
 // mirda-demo: a window with one of each Mirda control bound to test parameters.
-//   mirda-demo                    open a top-level window (needs an X display)
+//   mirda-demo                    open a top-level window
 //   mirda-demo --snapshot out.png render the window offscreen to a PNG, no display needed
 
 #include "DemoScene.h"
 
 #include "gui/DrawContext.h"
+#include "gui/PlatformWindow.h"
 #include "gui/PngWriter.h"
-#include "gui/platform/x11/X11Frame.h"
 
 #include <chrono>
 #include <cstdio>
@@ -35,10 +35,9 @@ static int snapshot(const char* path) {
 static int runWindow() {
     DemoParameters params;
     CFrame* frame = buildDemoFrame(params);
-    auto* window = new CFrameX11(frame, 0, "Mirda demo");
-    if (!window->isOpen()) {
-        std::fprintf(stderr, "mirda-demo: no X display\n");
-        window->release();
+    IPlatformWindow* window = openPlatformWindow(frame, nullptr, "Mirda demo");
+    if (!window) {
+        std::fprintf(stderr, "mirda-demo: cannot open a window\n");
         frame->release();
         return 1;
     }

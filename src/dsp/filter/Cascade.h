@@ -10,9 +10,6 @@ namespace DSP {
 // keeps S + 1 history pairs. Loading a design keeps the state, so cut-off moves do not click.
 class CStereoCascade {
 public:
-    // Added to the cascade's input against denormals in the recursion.
-    static constexpr double denormalOffset = 1e-19;
-
     CStereoCascade() : kernels(&filterKernels()) {}
 
     void load(const FilterDesign& design) { coefficients = design; }

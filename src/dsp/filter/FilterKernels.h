@@ -7,7 +7,6 @@ namespace DSP {
 // The per-sample loops of the filter core, compiled for the x86-64 baseline, for processors with AVX2
 // and fused multiply-add, and for those that add AVX-512VL; filterKernels() picks the best the
 // processor runs.
-// Every cascade adds 1e-19 to its input and every biquad 1e-18 to its output against denormals.
 struct FilterKernels {
     // out = B(A(x)), or C(x) − B(A(x)) with complement; A, B and C have the same section count.
     void (*runFilter)(CascadeView a, CascadeView b, CascadeView c, bool complement, const float* inL,

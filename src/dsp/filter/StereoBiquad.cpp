@@ -6,10 +6,6 @@
 
 namespace DSP {
 
-namespace {
-constexpr double denormalOffset = 1e-18;
-}
-
 CStereoBiquad::CStereoBiquad() : kernels(&filterKernels()) {
     redesign();
 }
@@ -130,8 +126,7 @@ BiquadCoefficients CStereoBiquad::designed() const {
 void CStereoBiquad::process(float& left, float& right) {
     const StereoDouble x{left, right};
     const BiquadCoefficients& c = coeffs;
-    const StereoDouble y =
-        (c.b0 * x + c.b1 * state.x1 + c.b2 * state.x2 - c.a2 * state.y2 + denormalOffset) - c.a1 * state.y1;
+    const StereoDouble y = (c.b0 * x + c.b1 * state.x1 + c.b2 * state.x2 - c.a2 * state.y2) - c.a1 * state.y1;
     state = {x, state.x1, y, state.y1};
     left = static_cast<float>(y[0]);
     right = static_cast<float>(y[1]);

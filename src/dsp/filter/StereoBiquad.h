@@ -6,7 +6,7 @@
 namespace DSP {
 
 // Stereo second-order filter of the equaliser cookbook family, in double precision:
-// y = b0·x + b1·x1 + b2·x2 − a1·y1 − a2·y2 + 1e-18 on each channel.
+// y = b0·x + b1·x1 + b2·x2 − a1·y1 − a2·y2 on each channel.
 // The effect uses it as the resonance peak after each filter (peaking type, bandwidth in octaves)
 // and as the envelope follower's measure-point filter. Setters redesign only when a value changes;
 // none of them allocates.

@@ -33,8 +33,8 @@ public:
     bool isTransparent() const;
 
 private:
-    float nextMix(float m) const { return m + 1e-19f + (mixTarget - m) * 0.005f; }
-    float nextEnable(float e) const { return e + 1e-19f + (enableTarget - e) * 0.00011f; }
+    float nextMix(float m) const { return m + (mixTarget - m) * 0.005f; }
+    float nextEnable(float e) const { return e + (enableTarget - e) * 0.00011f; }
     static float amountOf(float m, float e) {
         const float amount = m * e;
         return amount < 0.0f ? 0.0f : (amount > 1.0f ? 1.0f : amount);

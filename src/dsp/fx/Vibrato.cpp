@@ -9,12 +9,12 @@ namespace DSP::FX {
 
 namespace {
 
-// Largest delay the read can take: with a write index of 1 the read interpolates from index 1 - 1.
-constexpr float kMaximumReadDelay = CVibrato::kBufferLength - 2;
+// Largest delay the read can take: the six samples around it stay within the ring.
+constexpr float kMaximumReadDelay = CVibrato::kBufferLength - 8;
+constexpr int kMask = CVibrato::kBufferLength - 1;
 constexpr float kEnableRate = 0.00011f;
 constexpr float kDepthRate = 0.01f;
 constexpr float kDelayRate = 0.01f;
-constexpr float kDenormalOffset = 1e-19f;
 
 // base^n by squaring: a handful of multiplies for a block length.
 double power(double base, int n) {
@@ -25,16 +25,29 @@ double power(double base, int n) {
     return result;
 }
 
-// x after `steps` steps of x += (target - x)·rate + 1e-19: the distance to the fixed point
-// target + 1e-19 / rate shrinks by (1 - rate) per step.
+// x after `steps` steps of x += (target - x)·rate: the distance to the target shrinks by (1 - rate) per
+// step.
 float afterSteps(float x, float target, float rate, int steps) {
-    const double fixedPoint = double(target) + double(kDenormalOffset) / rate;
-    return static_cast<float>(fixedPoint + (x - fixedPoint) * power(1.0 - rate, steps));
+    return static_cast<float>(target + (x - double(target)) * power(1.0 - rate, steps));
+}
+
+// Fifth-order Lagrange interpolation through six samples at positions 0..5, read at t: at 10 kHz
+// (44.1 kHz) its worst loss, half-way between samples, is 0.26 dB, where a straight line between two
+// samples loses 2.4 dB.
+float lagrange6(const float* ring, int start, float t) {
+    const float d0 = t, d1 = t - 1.0f, d2 = t - 2.0f, d3 = t - 3.0f, d4 = t - 4.0f, d5 = t - 5.0f;
+    const float p01 = d0 * d1, p45 = d4 * d5;
+    const float w[6] = {d1 * d2 * d3 * p45 * (-1.0f / 120.0f), d0 * d2 * d3 * p45 * (1.0f / 24.0f),
+                        p01 * d3 * p45 * (-1.0f / 12.0f),      p01 * d2 * p45 * (1.0f / 12.0f),
+                        p01 * d2 * d3 * d5 * (-1.0f / 24.0f),  p01 * d2 * d3 * d4 * (1.0f / 120.0f)};
+    float sum = 0.0f;
+    for (int k = 0; k < 6; ++k) sum += w[k] * ring[(start + k) & kMask];
+    return sum;
 }
 
 } // namespace
 
-CVibrato::CVibrato() : left(kBufferLength + 1), right(kBufferLength + 1) {
+CVibrato::CVibrato() : left(kBufferLength), right(kBufferLength) {
     for (Generators::CLFOOscillator* lfo : {&first, &second}) {
         lfo->setShape(Generators::CLFOOscillator::kSine);
         lfo->setRate(6.0);
@@ -80,7 +93,7 @@ void CVibrato::clearBuffers() {
 
 void CVibrato::reset() {
     clearBuffers();
-    writeIndex = 1;
+    writeIndex = 0;
     delay = 0.0f;
     first.restart();
     second.restart();
@@ -92,12 +105,12 @@ void CVibrato::processSample(float inL, float inR, float& outL, float& outR) {
 }
 
 float CVibrato::nextEnable(float e) const {
-    e += (enableTarget - e) * kEnableRate + kDenormalOffset;
-    return e + (enableTarget - e) * kEnableRate + kDenormalOffset;
+    e += (enableTarget - e) * kEnableRate;
+    return e + (enableTarget - e) * kEnableRate;
 }
 
 float CVibrato::nextDepth(float d) const {
-    return d + kDenormalOffset + (depthTarget - d) * kDepthRate;
+    return d + (depthTarget - d) * kDepthRate;
 }
 
 void CVibrato::processFrame(float inL, float inR, float& outL, float& outR, float o, Rest rest) {
@@ -105,34 +118,26 @@ void CVibrato::processFrame(float inL, float inR, float& outL, float& outR, floa
     if (!rest.enable) enable = nextEnable(enable);
     if (!rest.depth) depth = nextDepth(depth);
 
-    delay = std::clamp(delay + kDenormalOffset + (depth * (o + 1.0f) * enable - delay) * kDelayRate, 0.0f,
-                       65536.0f);
+    delay = std::clamp(delay + (depth * (o + 1.0f) * enable - delay) * kDelayRate, 0.0f, 65536.0f);
 
-    // Output = the input (delay + 1) samples back: interpolate between the samples stored at
-    // trunc(position) - 1 and trunc(position), position = write index - delay on the ring 1..65535.
-    double position = writeIndex - static_cast<double>(std::min(delay, kMaximumReadDelay));
-    if (position < 1.0) position += kBufferLength - 1;
-    const int index = static_cast<int>(position);
-    const float fraction = static_cast<float>(position - index);
-    float* l = left.data();
-    float* r = right.data();
-    outL = l[index - 1] + (l[index] - l[index - 1]) * fraction;
-    outR = r[index - 1] + (r[index] - r[index - 1]) * fraction;
-
+    // Output = the input (delay + 1) samples back. The current input goes into the ring first, so that
+    // the six samples around the read can sit two before and three after it down to a delay of one
+    // sample; below that, the window of the six newest is one sample off centre, which still keeps
+    // 10 kHz within 0.15 dB.
     store(inL, inR);
+    const float back = std::min(delay, kMaximumReadDelay);
+    const int whole = static_cast<int>(back);
+    const int current = writeIndex - 1;
+    const int start = current - whole - 4 - std::max(0, 1 - whole);
+    const float t = static_cast<float>(current - 1 - start) - back;
+    outL = lagrange6(left.data(), start, t);
+    outR = lagrange6(right.data(), start, t);
 }
 
 void CVibrato::store(float inL, float inR) {
-    float* l = left.data();
-    float* r = right.data();
-    l[writeIndex] = inL;
-    r[writeIndex] = inR;
-    // Index 0 mirrors the last slot, so reads across the wrap need no second case.
-    if (++writeIndex > kBufferLength - 1) {
-        l[0] = inL;
-        r[0] = inR;
-        writeIndex = 1;
-    }
+    left.data()[writeIndex] = inL;
+    right.data()[writeIndex] = inR;
+    writeIndex = (writeIndex + 1) & kMask;
 }
 
 void CVibrato::writeOnly(StereoView bus, int n) {
@@ -148,18 +153,13 @@ void CVibrato::writeOnly(StereoView bus, int n) {
     float finiteCheck = lanes[0] + lanes[1] + lanes[2] + lanes[3];
     for (; i < n; ++i) finiteCheck += (bus.left[i] - bus.left[i]) + (bus.right[i] - bus.right[i]);
 
-    // As store() frame by frame: slots writeIndex.. up to the last, index 0 mirroring the last slot.
+    // As store() frame by frame, in runs up to the end of the ring.
     for (int done = 0; done < n;) {
         const int run = std::min(n - done, kBufferLength - writeIndex);
         std::copy_n(bus.left + done, run, left.data() + writeIndex);
         std::copy_n(bus.right + done, run, right.data() + writeIndex);
         done += run;
-        writeIndex += run;
-        if (writeIndex > kBufferLength - 1) {
-            left.data()[0] = bus.left[done - 1];
-            right.data()[0] = bus.right[done - 1];
-            writeIndex = 1;
-        }
+        writeIndex = (writeIndex + run) & kMask;
     }
     if (finiteCheck != 0.0f) clearBuffers();
     advanceUnread(n);

@@ -74,7 +74,6 @@ struct ModelCascade {
     const FilterDesign* design;
     double x1[FilterDesign::maxSections + 1] = {}, x2[FilterDesign::maxSections + 1] = {};
     double tick(double x) {
-        x += 1e-19;
         for (int s = 0; s < design->sections; ++s) {
             const BiquadCoefficients& c = design->section[s];
             const double y = c.b0 * x + c.b1 * x1[s] + c.b2 * x2[s] - c.a1 * x1[s + 1] - c.a2 * x2[s + 1];

@@ -41,16 +41,16 @@ KavrenUI::~KavrenUI() {
         if (ParameterProperty* parameter = model_->getHostParameter(i)) parameter->removeListener(this);
 }
 
-unsigned long KavrenUI::open(unsigned long parent) {
+void* KavrenUI::open(void* parent) {
     auto* editor = dynamic_cast<CMirdanelEditor*>(valid() ? model_->getEditor() : nullptr);
-    if (!editor) return 0;
+    if (!editor) return nullptr;
     editor->setHostScale(host_.scale);
-    if (!editor->open(reinterpret_cast<void*>(parent))) return 0;
+    if (!editor->open(parent)) return nullptr;
     double size[4];
     editor->getSize(size);
     sizeWindow(int32_t(size[2]), int32_t(size[3]));
     Mirda::IFrame* window = editor->getFrame() ? editor->getFrame()->getPlatformFrame() : nullptr;
-    return window ? reinterpret_cast<unsigned long>(window->getPlatformHandle()) : 0;
+    return window ? window->getPlatformHandle() : nullptr;
 }
 
 void KavrenUI::portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer) {

@@ -54,8 +54,9 @@ public:
     KavrenUI& operator=(const KavrenUI&) = delete;
 
     bool valid() const { return model_ && model_->getEditor(); }
-    // Opens the editor inside `parent` (0: a window of its own) and answers its X11 window, 0 on failure.
-    unsigned long open(unsigned long parent);
+    // Opens the editor inside the native window `parent` and answers the editor's native window, null on
+    // failure.
+    void* open(void* parent);
     void portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
     // The host's idle call on its UI thread: the port events since the last call are applied, and the
     // editor handles events and draws. Answers nonzero once the editor is closed.

@@ -69,7 +69,7 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
                          const LV2_Feature* const* features) {
     if (!pluginUri || std::strcmp(pluginUri, Tessu::lv2::kPluginUri) || !widget) return nullptr;
     Tessu::lv2::UiHost host{write, controller, nullptr, nullptr};
-    unsigned long parent = 0;
+    void* parent = nullptr;
     LV2_URID_Map* map = nullptr;
     const LV2_Options_Option* options = nullptr;
     for (int i = 0; features && features[i]; ++i) {
@@ -77,19 +77,19 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
         if (!std::strcmp(uri, LV2_URID__map)) map = static_cast<LV2_URID_Map*>(features[i]->data);
         if (!std::strcmp(uri, LV2_OPTIONS__options))
             options = static_cast<const LV2_Options_Option*>(features[i]->data);
-        if (!std::strcmp(uri, LV2_UI__parent)) parent = reinterpret_cast<uintptr_t>(features[i]->data);
+        if (!std::strcmp(uri, LV2_UI__parent)) parent = features[i]->data;
         if (!std::strcmp(uri, LV2_UI__resize))
             host.resize = static_cast<const LV2UI_Resize*>(features[i]->data);
         if (!std::strcmp(uri, LV2_UI__touch)) host.touch = static_cast<const LV2UI_Touch*>(features[i]->data);
     }
     host.scale = Tessu::lv2::hostOption<float>(options, map, LV2_UI__scaleFactor, LV2_ATOM__Float, 0.0f);
     auto* ui = new (std::nothrow) KavrenUI(createModel, host, &factoryPresets());
-    const unsigned long window = ui && ui->valid() ? ui->open(parent) : 0;
+    void* window = ui && ui->valid() ? ui->open(parent) : nullptr;
     if (!window) {
         delete ui;
         return nullptr;
     }
-    *widget = reinterpret_cast<LV2UI_Widget>(uintptr_t(window));
+    *widget = window;
     return ui;
 }
 

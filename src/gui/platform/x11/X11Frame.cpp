@@ -432,6 +432,13 @@ bool CFrameX11::showPopupMenu(COptionMenu* menu, const CPoint& where) {
     return true;
 }
 
+IPlatformWindow* openPlatformWindow(CFrame* frame, void* parent, const char* title) {
+    auto* window = new CFrameX11(frame, reinterpret_cast<uintptr_t>(parent), title);
+    if (window->isOpen()) return window;
+    window->release();
+    return nullptr;
+}
+
 const CPopupMenuSession* CFrameX11::popupSession() const {
     return m_impl->popup ? &m_impl->popup->session() : nullptr;
 }

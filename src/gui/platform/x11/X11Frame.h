@@ -4,28 +4,23 @@
 // drives everything: pump() translates pending X events into frame calls, runs the timer service and
 // repaints the dirty areas from the offscreen buffer.
 
-#include "gui/IFrame.h"
+#include "gui/PlatformWindow.h"
 
 #include <cstdint>
 #include <memory>
 
 namespace Mirda {
 
-class CFrame;
 class CPopupMenuSession;
 
-class CFrameX11 : public IFrame {
+class CFrameX11 : public IPlatformWindow {
 public:
     // Opens the window for `frame` inside `parentWindow` (0: a top-level window). Check isOpen().
     CFrameX11(CFrame* frame, unsigned long parentWindow, const char* title = nullptr);
 
-    // False as well once the X server is gone: calls on a lost connection return at once and do nothing,
-    // and the owner closes the frame at its convenience.
-    bool isOpen() const;
-    // Handles pending events, runs due timers, repaints. Call from the editor's idle (GUI thread).
-    void pump();
-    // True after the window manager asked a top-level window to close.
-    bool closeRequested() const;
+    bool isOpen() const override;
+    void pump() override;
+    bool closeRequested() const override;
 
     void invalidRect(const CRect& rect) override;
     void idle() override;
