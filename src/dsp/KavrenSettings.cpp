@@ -202,9 +202,11 @@ void CKavren::applyParameter(int32_t slot) {
 
 // The mode is a switch like the others: what the display shows is what runs. Both filters change
 // design, which empties their caches, so the slopes are applied to the new designs, and the filters
-// restart at their settings; the rest of the chain runs on undisturbed.
+// restart at their settings; the rest of the chain runs on undisturbed. A value that keeps the mode
+// changes nothing.
 void CKavren::applyFilterMode() {
     const int mode = switchOn(postedValues_[kFilterMode]) ? 1 : 0;
+    if (mode == filters_.mode()) return;
     filters_.setMode(mode);
     filterMode_ = mode;
     applyParameter(kLowPassSlope);

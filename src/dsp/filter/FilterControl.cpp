@@ -29,8 +29,8 @@ void CFilterControl::update(double targetHz, float resonanceAmount, float resona
         !std::isfinite(inertia))
         return;
     targetHz = std::clamp(targetHz, 0.0, 22050.0);
-    glide(targetHz, inertia, filter, step);
-    placePeak(targetHz, resonanceAmount, resonanceWidth, peak, step);
+    const bool gliding = glide(targetHz, inertia, filter, step);
+    placePeak(targetHz, resonanceAmount, resonanceWidth, peak, gliding, step);
 }
 
 const CFilterControl::GlideRule& CFilterControl::glideRule(bool steep, float inertia, double fraction) {
@@ -51,8 +51,8 @@ const CFilterControl::GlideRule& CFilterControl::glideRule(bool steep, float ine
     return rule;
 }
 
-void CFilterControl::glide(double targetHz, float inertia, CStereoFilter& filter, const ControlStep& step) {
-    if (std::fabs(targetHz - smoothedHz) <= 1.0) return;
+bool CFilterControl::glide(double targetHz, float inertia, CStereoFilter& filter, const ControlStep& step) {
+    if (std::fabs(targetHz - smoothedHz) <= 1.0) return false;
     const GlideRule& g = glideRule(filter.order() * 12 > 24, inertia, step.fraction);
     double x = smoothedHz + 1e-19 + g.k * (targetHz - smoothedHz);
     const double lo = std::max(10.0, smoothedHz);
@@ -61,15 +61,22 @@ void CFilterControl::glide(double targetHz, float inertia, CStereoFilter& filter
     smoothedHz = x;
     filter.setCutoff(x, step.samples);
     peakHz = static_cast<float>(std::min(x, kPeakCeilingHz));
+    return true;
 }
 
 // A peak of (practically) 0 dB is the same at every frequency: it is not redesigned while it stays so.
+// While the cut-off glides, the peak follows in moves of at least 0.5 % (under a tenth of a semitone,
+// inaudible on a peak 0.2 octaves wide or more), since a redesign costs more than a step's audio; when
+// the glide has arrived, the peak sits exactly at the cut-off.
 void CFilterControl::placePeak(double targetHz, float resonanceAmount, float resonanceWidth,
-                               CStereoBiquad& peak, const ControlStep& step) {
+                               CStereoBiquad& peak, bool gliding, const ControlStep& step) {
     smoothedAmount = smoothedAmount + step.amountCoefficient * (resonanceAmount - smoothedAmount) + 1e-19f;
     const PeakShape shape = peakShape(targetHz, smoothedAmount, resonanceWidth);
+    const float gainDb = static_cast<float>(shape.gainDb), octaves = static_cast<float>(shape.octaves);
     if (std::fabs(shape.gainDb) < 1e-12 && peak.isIdentity()) return;
-    peak.setPeak(peakHz, static_cast<float>(shape.gainDb), static_cast<float>(shape.octaves), step.samples);
+    const float shift = std::fabs(peakHz - peak.frequency());
+    if (gainDb == peak.gain() && octaves == peak.bandwidth() && gliding && shift <= 0.005f * peakHz) return;
+    peak.setPeak(peakHz, gainDb, octaves, step.samples);
 }
 
 CFilterControl::PeakShape CFilterControl::peakShape(double targetHz, float resonanceAmount,

@@ -59,9 +59,10 @@ private:
     struct GlideRule {
         double k = 0.505, r = 8.05;
     };
-    void glide(double targetHz, float inertia, CStereoFilter& filter, const ControlStep& step);
+    // Returns whether the cut-off moved.
+    bool glide(double targetHz, float inertia, CStereoFilter& filter, const ControlStep& step);
     void placePeak(double targetHz, float resonanceAmount, float resonanceWidth, CStereoBiquad& peak,
-                   const ControlStep& step);
+                   bool gliding, const ControlStep& step);
     const GlideRule& glideRule(bool steep, float inertia, double fraction);
 
     double smoothedHz = 1000.0;
