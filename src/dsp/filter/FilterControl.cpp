@@ -12,7 +12,7 @@ constexpr double kNominalSeconds = 88.0 / 44100.0;
 
 ControlStep ControlStep::forSampleRate(double rate) {
     ControlStep step;
-    step.samples = std::max(4, int(std::lround(rate * 32.0 / 44100.0)));
+    step.samples = std::max(4, int(std::lround(rate * 48.0 / 44100.0)));
     step.fraction = step.samples / rate / kNominalSeconds;
     step.amountCoefficient = float(1.0 - std::pow(1.0 - 0.105, step.fraction));
     return step;

@@ -9,7 +9,7 @@ namespace DSP {
 // smoothing were made for blocks of 88 frames at 44.1 kHz (about 2 ms); a step of another length applies
 // them scaled to its own duration, so that they take the same time at every step length and sample rate.
 struct ControlStep {
-    // Frames per step at a sample rate: 32 at 44.1 kHz, the same duration (0.73 ms) at other rates.
+    // Frames per step at a sample rate: 48 at 44.1 kHz, the same duration (1.09 ms) at other rates.
     static ControlStep forSampleRate(double rate);
 
     double fraction = 1.0;            // the step's duration in nominal 2 ms blocks
