@@ -1,6 +1,11 @@
 # Installation (any prefix): the VST 2.4 library in lib/vst, the LV2 bundle in lib/lv2, the kavren tool
 # in bin with its manual page, licences and documents in share/doc/kavren-xl; and a Debian package of the
-# same (cpack -G DEB) whose dependencies dpkg-shlibdeps reads from the binaries.
+# same (cpack -G DEB) whose dependencies dpkg-shlibdeps reads from the binaries. Windows builds make a zip
+# instead.
+if(WIN32)
+  include(cmake/KavrenWindowsZip.cmake)
+  return()
+endif()
 set(CMAKE_INSTALL_DOCDIR share/doc/kavren-xl CACHE PATH "Documentation folder")
 include(GNUInstallDirs)
 # Hosts look for plug-ins under lib/vst and lib/lv2 of a prefix, not under the multiarch library folder.

@@ -10,6 +10,14 @@ namespace Core {
 /** Upper bound for any file the program reads whole; larger files are refused, not truncated. */
 inline constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024;
 
+/**
+ * Why the last file call of this thread failed, as the system numbers it (errno on Linux, GetLastError()
+ * on Windows); every function here that answers false leaves its reason there.
+ */
+int lastFileError();
+/** The system's own text for such a reason, in the system's language, without a line break. */
+std::string fileErrorText(int error);
+
 /** Creates the folder and every missing parent folder; answers whether the folder exists afterwards. */
 bool createFolders(const std::string& folder);
 
@@ -39,7 +47,7 @@ enum class Durability { kFlushed, kRecreatable };
  * never a partial one.
  * A target that exists but is no regular file is never replaced: a folder is refused, a device, FIFO or
  * pipe gets the bytes written through (a FIFO without a reader is refused, not waited for). On failure
- * the old file is intact and errno says why.
+ * the old file is intact and lastFileError() says why.
  */
 bool writeFileAtomically(const std::string& path, const void* data, std::size_t size,
                          Durability durability = Durability::kFlushed);

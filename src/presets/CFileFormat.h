@@ -16,7 +16,8 @@ inline constexpr std::size_t kMaxPresetFileSize = 16 * 1024 * 1024;
 /**
  * Reads and writes one kind of file in one call. load() leaves `data` and `size` untouched on any failure
  * (initialise them to null and 0); a buffer it hands out goes back through freeData(). save() writes
- * atomically (temporary file + rename); on false the old file is intact and errno says why. Used from the
+ * atomically (temporary file + rename); on false the old file is intact and Core::lastFileError() says
+ * why. Used from the
  * GUI thread.
  */
 class CFileFormat {

@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstring>
 
 namespace Tessu {
@@ -48,10 +47,6 @@ bool isControl(char c) {
 
 bool isSeparator(char c) {
     return c == '/' || c == '\\';
-}
-
-std::string reason(int error) {
-    return error ? std::strerror(error) : "unknown error";
 }
 
 std::string formatted(const char* format, const std::string& a, const std::string& b) {
@@ -150,12 +145,13 @@ void CPresetInterface::addFolderFiles(const std::string& subfolder) {
 void CPresetInterface::scan() {
     entries_.clear();
     if (!Core::folderExists(presetFolder_)) {
-        const int error = Core::createFolders(presetFolder_) ? 0 : errno;
+        const int error = Core::createFolders(presetFolder_) ? 0 : Core::lastFileError();
         if (!error) {
             restoreFactoryPresets();
         } else if (!folderProblemReported_) { // once: every menu and arrow click scans
             folderProblemReported_ = true;
-            report("Could not create the preset folder:\n" + reason(error) + "\n(" + presetFolder_ + ")");
+            report("Could not create the preset folder:\n" + Core::fileErrorText(error) + "\n(" +
+                   presetFolder_ + ")");
         }
     }
     addFolderFiles("");
@@ -218,11 +214,11 @@ bool CPresetInterface::writePreset(const std::string& path, const std::string& n
     void* chunk = nullptr;
     const std::int32_t size = target_->getPresetChunk(&chunk);
     const bool saved = fxpFormat().save(path.c_str(), chunk, size);
-    const int error = errno;
+    const int error = Core::lastFileError();
     target_->setGlobalLimiterMode(1);
     if (saved) return true;
     target_->setPresetName(previousName.c_str());
-    report("Could not save \"" + name + "\":\n" + reason(error) + "\n(" + path + ")");
+    report("Could not save \"" + name + "\":\n" + Core::fileErrorText(error) + "\n(" + path + ")");
     return false;
 }
 
@@ -250,9 +246,9 @@ void CPresetInterface::deleteCurrentPreset() {
         scan();
         const std::int32_t position = indexOf(path);
         if (!Core::removeFile(path)) {
-            const int error = errno;
-            report("Could not delete \"" + Core::fileStem(path) + "\":\n" + reason(error) + "\n(" + path +
-                   ")");
+            const int error = Core::lastFileError();
+            report("Could not delete \"" + Core::fileStem(path) + "\":\n" + Core::fileErrorText(error) +
+                   "\n(" + path + ")");
             return;
         }
         scan();
@@ -276,8 +272,8 @@ void CPresetInterface::renameCurrentPreset(const std::string& newName) {
         currentPath_ = newPath;
         // On a file system that ignores case the new file may be the old one.
         if (!Core::isSameFile(oldPath, newPath) && !Core::removeFile(oldPath))
-            report("Saved \"" + newName + "\", but could not remove the old file:\n" + reason(errno) + "\n(" +
-                   oldPath + ")");
+            report("Saved \"" + newName + "\", but could not remove the old file:\n" +
+                   Core::fileErrorText(Core::lastFileError()) + "\n(" + oldPath + ")");
         scan();
     };
     if (Core::fileExists(newPath) && !Core::isSameFile(oldPath, newPath))
@@ -316,11 +312,11 @@ bool CPresetInterface::restoreFactoryPresets() {
             Core::writeFileAtomically(target, bytes.data(), bytes.size(), Core::Durability::kRecreatable))
             ++written;
         else if (!firstError)
-            firstError = errno ? errno : EIO;
+            firstError = Core::lastFileError();
     }
     if (written == total) return true;
     report("Could not restore all factory presets: wrote " + std::to_string(written) + " of " +
-           std::to_string(total) + ".\n" + reason(firstError) + "\n(" + presetFolder_ + ")");
+           std::to_string(total) + ".\n" + Core::fileErrorText(firstError) + "\n(" + presetFolder_ + ")");
     return false;
 }
 

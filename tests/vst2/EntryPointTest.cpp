@@ -1,11 +1,11 @@
-// The library's exports, called directly through dlopen/dlsym as a host would.
+// The library's exports, called directly through the system's loader as a host would.
 #include "utilities/PluginPath.h"
+#include "vsthost/platform/PluginLibrary.h"
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <cstdint>
+#include <string>
 
 using namespace vst2;
 
@@ -29,11 +29,16 @@ struct PluginListView {
 class EntryPoints : public ::testing::Test {
 protected:
     void SetUp() override {
-        library = dlopen(pluginPath(), RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(library, nullptr) << dlerror();
+        std::string error;
+        library = kavren::host::loadPluginLibrary(pluginPath(), error);
+        ASSERT_NE(library, nullptr) << error;
     }
-    void TearDown() override { dlclose(library); }
-    template <class F> F symbol(const char* name) { return reinterpret_cast<F>(dlsym(library, name)); }
+    void TearDown() override {
+        if (library) kavren::host::unloadPluginLibrary(library);
+    }
+    template <class F> F symbol(const char* name) {
+        return reinterpret_cast<F>(kavren::host::findLibraryEntry(library, name));
+    }
 
     void* library = nullptr;
 };
@@ -78,7 +83,7 @@ TEST_F(EntryPoints, SamplerInterfaceOfNothingIsNothing) {
 TEST_F(EntryPoints, InternalSymbolsStayHidden) {
     for (const char* hidden : {"_ZN5Tessu7TessuOS5resetEv", "_ZN5Tessu8TessuVSTC1EPFlPN4vst27AEffectEiilPvfE",
                                "_ZN7CKavren7processERN5Tessu14ProcessContextE"})
-        EXPECT_EQ(dlsym(library, hidden), nullptr) << hidden;
+        EXPECT_EQ(symbol<void*>(hidden), nullptr) << hidden;
 }
 
 } // namespace

@@ -14,12 +14,20 @@ struct FileCloser {
 };
 using SoundFile = std::unique_ptr<SNDFILE, FileCloser>;
 
+// libsndfile's reason on one line: on Windows it passes the system's text on with its line break.
+std::string reasonOf(SNDFILE* file) {
+    std::string reason = sf_strerror(file);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+        reason.pop_back();
+    return reason;
+}
+
 } // namespace
 
 Audio readAudio(const std::string& path, AudioFormat& format) {
     SF_INFO info{};
     SoundFile file(sf_open(path.c_str(), SFM_READ, &info));
-    if (!file) throw std::runtime_error("cannot read '" + path + "': " + sf_strerror(nullptr));
+    if (!file) throw std::runtime_error("cannot read '" + path + "': " + reasonOf(nullptr));
     if (info.channels < 1 || info.channels > 2)
         throw std::runtime_error("'" + path + "' has " + std::to_string(info.channels) +
                                  " channels; only mono and stereo files can be rendered");
@@ -42,7 +50,7 @@ void writeAudio(const std::string& path, const Audio& audio, AudioFormat format)
     info.channels = int(audio.channels.size());
     info.format = format.code;
     SoundFile file(sf_open(path.c_str(), SFM_WRITE, &info));
-    if (!file) throw std::runtime_error("cannot write '" + path + "': " + sf_strerror(nullptr));
+    if (!file) throw std::runtime_error("cannot write '" + path + "': " + reasonOf(nullptr));
     // Float sources may exceed full scale; let libsndfile clip instead of wrapping integer formats.
     sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
     const size_t frames = audio.frames();
@@ -51,7 +59,7 @@ void writeAudio(const std::string& path, const Audio& audio, AudioFormat format)
         for (size_t c = 0; c < audio.channels.size(); ++c)
             interleaved[i * audio.channels.size() + c] = audio.channels[c][i];
     if (sf_writef_float(file.get(), interleaved.data(), sf_count_t(frames)) != sf_count_t(frames))
-        throw std::runtime_error("cannot write '" + path + "': " + sf_strerror(file.get()));
+        throw std::runtime_error("cannot write '" + path + "': " + reasonOf(file.get()));
 }
 
 AudioFormat wav24() {

@@ -7,7 +7,6 @@
 #include "presets/CPresetChunk.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
@@ -131,7 +130,8 @@ void savePresetFile(const std::string& path, const std::vector<uint8_t>& chunk) 
     std::vector<uint8_t> file = Tessu::fxpFormat().encode(path.c_str(), chunk.data(), int32_t(chunk.size()));
     if (file.empty()) throw std::runtime_error("the plug-in's state is empty");
     if (!Core::writeFileAtomically(path, file.data(), file.size()))
-        throw std::runtime_error("cannot write '" + path + "': " + std::strerror(errno));
+        throw std::runtime_error("cannot write '" + path +
+                                 "': " + Core::fileErrorText(Core::lastFileError()));
 }
 
 } // namespace kavren

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -81,17 +82,32 @@ bool readBounded(const std::string& path, std::size_t maxBytes, Container& conte
 
 } // namespace
 
+int lastFileError() {
+    return errno;
+}
+
+std::string fileErrorText(int error) {
+    return error ? std::strerror(error) : "unknown error";
+}
+
 bool createFolders(const std::string& folder) {
-    if (folder.empty()) return false;
+    if (folder.empty()) return failWith(EINVAL);
+    // The reason is the first folder that could not be made: the deeper ones fail only for want of it.
+    int error = 0;
     std::string partial;
     size_t position = 0;
     while (position != std::string::npos) {
         position = folder.find('/', position + 1);
         partial = folder.substr(0, position);
-        if (!partial.empty()) ::mkdir(partial.c_str(), 0755);
+        if (partial.empty()) continue;
+        if (::mkdir(partial.c_str(), 0755) == 0 || errno == EEXIST)
+            error = 0;
+        else if (!error)
+            error = errno;
     }
     struct stat info {};
-    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    if (stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
+    return failWith(error ? error : ENOTDIR);
 }
 
 bool fileExists(const std::string& path) {

@@ -64,16 +64,48 @@ bool writeAll(HANDLE file, const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
+bool failWith(DWORD error) {
+    SetLastError(error);
+    return false;
+}
+
 } // namespace
 
+int lastFileError() {
+    return static_cast<int>(GetLastError());
+}
+
+std::string fileErrorText(int error) {
+    if (!error) return "unknown error";
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(error), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::string message = length && text ? narrowed(text, static_cast<int>(length))
+                                         : "system error " + std::to_string(static_cast<DWORD>(error));
+    LocalFree(text);
+    // The system's texts end in a line break, which the message boxes and error lines add themselves.
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+        message.pop_back();
+    return message;
+}
+
 bool createFolders(const std::string& folder) {
-    if (folder.empty()) return false;
+    if (folder.empty()) return failWith(ERROR_INVALID_NAME);
     // Every prefix that ends before a separator, then the whole path; "C:" and "\\server" fail harmlessly.
+    // The reason is the first folder that could not be made: the deeper ones fail only for want of it.
+    DWORD error = ERROR_SUCCESS;
+    const auto create = [&error](const std::string& path) {
+        if (CreateDirectoryW(widened(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+            error = ERROR_SUCCESS;
+        else if (error == ERROR_SUCCESS)
+            error = GetLastError();
+    };
     for (std::size_t position = 1; position < folder.size(); ++position)
         if (isSeparator(folder[position]) && !isSeparator(folder[position - 1]))
-            CreateDirectoryW(widened(folder.substr(0, position)).c_str(), nullptr);
-    CreateDirectoryW(widened(folder).c_str(), nullptr);
-    return folderExists(folder);
+            create(folder.substr(0, position));
+    create(folder);
+    return folderExists(folder) || failWith(error != ERROR_SUCCESS ? error : ERROR_DIRECTORY);
 }
 
 bool fileExists(const std::string& path) {
@@ -87,7 +119,7 @@ bool folderExists(const std::string& path) {
 }
 
 bool removeFile(const std::string& path) {
-    return !path.empty() && DeleteFileW(widened(path).c_str());
+    return path.empty() ? failWith(ERROR_INVALID_NAME) : DeleteFileW(widened(path).c_str()) != 0;
 }
 
 bool readFileBounded(const std::string& path, std::size_t maxBytes, std::string& contents) {
@@ -112,7 +144,7 @@ bool isSameFile(const std::string& a, const std::string& b) {
 }
 
 bool writeFileAtomically(const std::string& path, const void* data, std::size_t size, Durability durability) {
-    if (path.empty() || isSeparator(path.back()) || (!data && size > 0)) return false;
+    if (path.empty() || isSeparator(path.back()) || (!data && size > 0)) return failWith(ERROR_INVALID_NAME);
     // A name no other writer of this process or another one picks: process id and a counter.
     static std::atomic<unsigned> counter{0};
     const std::wstring target = widened(path);
@@ -121,14 +153,16 @@ bool writeFileAtomically(const std::string& path, const void* data, std::size_t 
     FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
-    const bool written = writeAll(file.get(), static_cast<const std::uint8_t*>(data), size) &&
-                         (durability == Durability::kRecreatable || FlushFileBuffers(file.get()));
-    if (!file.close() || !written ||
-        !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(temporary.c_str());
-        return false;
-    }
-    return true;
+    const bool replaced =
+        writeAll(file.get(), static_cast<const std::uint8_t*>(data), size) &&
+        (durability == Durability::kRecreatable || FlushFileBuffers(file.get())) && file.close() &&
+        MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (replaced) return true;
+    // The reason survives the clean-up.
+    const DWORD error = GetLastError();
+    file.close();
+    DeleteFileW(temporary.c_str());
+    return failWith(error);
 }
 
 } // namespace Core

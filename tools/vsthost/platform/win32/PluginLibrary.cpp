@@ -1,5 +1,6 @@
 #include "vsthost/platform/PluginLibrary.h"
 
+#include "core/FileSystem.h"
 #include "core/platform/win32/ModulePath.h"
 #include "core/platform/win32/WideText.h"
 
@@ -12,7 +13,7 @@ const char* const kPluginFileName = "kavren-xl.dll";
 
 void* loadPluginLibrary(const std::string& path, std::string& error) {
     HMODULE library = LoadLibraryW(Core::widened(path).c_str());
-    if (!library) error = "error " + std::to_string(GetLastError());
+    if (!library) error = Core::fileErrorText(Core::lastFileError());
     return library;
 }
 
