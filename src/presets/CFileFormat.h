@@ -26,7 +26,6 @@ public:
     /** The whole file, bytes unchanged. */
     virtual void load(const char* path, void** data, std::int32_t* size);
     virtual bool save(const char* path, const void* data, std::int32_t size);
-    virtual const char* getExtension() const { return ".none"; }
     virtual void freeData(void* data);
 };
 
@@ -45,10 +44,6 @@ public:
 
     void load(const char* path, void** data, std::int32_t* size) override;
     bool save(const char* path, const void* data, std::int32_t size) override;
-    const char* getExtension() const override { return ".fxp"; }
-
-    void setUniqueId(std::int32_t uniqueId) { uniqueId_ = uniqueId; }
-    std::int32_t getUniqueId() const { return uniqueId_; }
 
     /** The file's bytes for a chunk (empty for no chunk); the program name comes from `path`. */
     std::vector<std::uint8_t> encode(const char* path, const void* chunk, std::int32_t size) const;
@@ -71,10 +66,6 @@ public:
 
     void load(const char* path, void** data, std::int32_t* size) override;
     bool save(const char* path, const void* data, std::int32_t size) override;
-    const char* getExtension() const override { return ".fxb"; }
-
-    void setUniqueId(std::int32_t uniqueId) { uniqueId_ = uniqueId; }
-    std::int32_t getUniqueId() const { return uniqueId_; }
 
     std::vector<std::uint8_t> encode(const void* chunk, std::int32_t size) const;
     std::span<const std::uint8_t> decode(std::span<const std::uint8_t> file) const;
