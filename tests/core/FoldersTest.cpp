@@ -22,12 +22,21 @@ protected:
     ScopedEnvironment dataHome{"XDG_DATA_HOME", std::nullopt};
 };
 
-TEST_F(SpecialFolders, UserDirsDecideDesktopAndDocuments) {
+// user-dirs.dirs from the config folder (or XDG_CONFIG_HOME) decides the desktop and documents unless an
+// entry names the home folder itself; XDG_DATA_HOME decides the data folder.
+TEST_F(SpecialFolders, UserDirsDecideDesktopAndDocumentsAndXdgVariablesCount) {
     KavrenTest::writeTextFile(home / ".config/user-dirs.dirs", "# written by xdg-user-dirs-update\n"
                                                                "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
                                                                "  XDG_DOCUMENTS_DIR=\"/srv/docs\"\n");
     EXPECT_EQ(Core::specialFolderPath(Core::kFolderDesktop), home / "Schreibtisch/");
     EXPECT_EQ(Core::specialFolderPath(Core::kFolderSharedDocuments, "Quillmark"), "/srv/docs/Quillmark");
+
+    TempFolder config;
+    ScopedEnvironment configVariable{"XDG_CONFIG_HOME", config.path()};
+    ScopedEnvironment dataVariable{"XDG_DATA_HOME", "/var/data"};
+    KavrenTest::writeTextFile(config / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/\"\n");
+    EXPECT_EQ(Core::specialFolderPath(Core::kFolderSharedDocuments), home / "Documents/");
+    EXPECT_EQ(Core::specialFolderPath(Core::kFolderUserData), "/var/data/");
 }
 
 TEST_F(SpecialFolders, FallbacksWithoutUserDirs) {
@@ -38,15 +47,6 @@ TEST_F(SpecialFolders, FallbacksWithoutUserDirs) {
     EXPECT_EQ(Core::specialFolderPath(Core::kFolderUserData), home / ".local/share/");
     EXPECT_EQ(Core::specialFolderPath(Core::kFolderSharedData, "x"), home / ".local/share/x");
     EXPECT_EQ(Core::specialFolderPath(7, "x"), "");
-}
-
-TEST_F(SpecialFolders, DisabledUserDirFallsBackAndXdgVariablesCount) {
-    TempFolder config;
-    ScopedEnvironment configVariable{"XDG_CONFIG_HOME", config.path()};
-    ScopedEnvironment dataVariable{"XDG_DATA_HOME", "/var/data"};
-    KavrenTest::writeTextFile(config / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/\"\n");
-    EXPECT_EQ(Core::specialFolderPath(Core::kFolderSharedDocuments), home / "Documents/");
-    EXPECT_EQ(Core::specialFolderPath(Core::kFolderUserData), "/var/data/");
 }
 
 // One call moves every folder, whatever HOME and the XDG variables say.

@@ -2,16 +2,14 @@
 // way the program uses it: through ResourceStoreAccess.
 #include "core/ResourceStoreAccess.h"
 #include "kavrenTestResources.h"
+#include "utilities/TempFolder.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <thread>
 
 namespace {
 std::string sourceFile(const std::string& name) {
-    std::ifstream in(std::string(KAVREN_TEST_DATA_DIR) + "/" + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return KavrenTest::readTextFile(std::string(KAVREN_TEST_DATA_DIR) + "/" + name);
 }
 
 std::string text(const std::vector<std::uint8_t>& bytes) {

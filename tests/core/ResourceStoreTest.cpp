@@ -119,7 +119,7 @@ TEST(ResourceStore, PackerRefusesBadEntryLists) {
     EXPECT_TRUE(Packres::packStore({{std::string(255, 'n'), {}}}, 64, store, error));
 }
 
-TEST(ResourceStore, ForeignOrTruncatedBlocksAreRejected) {
+TEST(ResourceStore, ForeignTruncatedOrOutOfBoundsBlocksAreRejected) {
     const auto block = pack(sampleEntries());
     CResourceStore store;
 
@@ -140,12 +140,9 @@ TEST(ResourceStore, ForeignOrTruncatedBlocksAreRejected) {
     EXPECT_FALSE(store.open(block.data(), block.size() - 1));
     EXPECT_EQ(store.count(), 0);
     store.close();
-}
 
-TEST(ResourceStore, HeaderFieldsCannotPointOutsideTheBlock) {
-    const auto block = pack(sampleEntries());
+    // Header fields that point outside the block.
     const std::size_t directory = Format::readU32(block.data() + 12);
-    CResourceStore store;
     struct Patch {
         std::size_t offset;
         std::uint32_t value;

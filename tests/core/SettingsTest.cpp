@@ -8,7 +8,7 @@
 using KavrenTest::ScopedEnvironment;
 using KavrenTest::TempFolder;
 
-TEST(SettingsFile, ParsesNameValueLinesIgnoringCaseOfNames) {
+TEST(SettingsFile, ParsesNameValueLinesIgnoringCaseOfNamesAndRefusesWhatCouldNotBeReadBack) {
     Core::SettingsFile file;
     file.parse(
         "# comment\r\n[section]\nPresetFolder=/a/b=c\r\nno equals sign\n\npresetfolder=second\nEmpty=\n");
@@ -21,17 +21,13 @@ TEST(SettingsFile, ParsesNameValueLinesIgnoringCaseOfNames) {
 
     EXPECT_TRUE(file.set("presetfolder", "/new"));
     EXPECT_TRUE(file.set("LastUpdateCheck", "1700000000"));
+    for (const auto& [name, value] : {std::pair<std::string_view, std::string_view>{"", "x"},
+                                      {"a=b", "x"},
+                                      {"#name", "x"},
+                                      {"name", "two\nlines"},
+                                      {"name", std::string_view("nul\0byte", 8)}})
+        EXPECT_FALSE(file.set(name, value)) << name << "=" << value;
     EXPECT_EQ(file.serialize(), "PresetFolder=/new\nEmpty=\nLastUpdateCheck=1700000000\n");
-}
-
-TEST(SettingsFile, RefusesWhatCouldNotBeReadBack) {
-    Core::SettingsFile file;
-    EXPECT_FALSE(file.set("", "x"));
-    EXPECT_FALSE(file.set("a=b", "x"));
-    EXPECT_FALSE(file.set("#name", "x"));
-    EXPECT_FALSE(file.set("name", "two\nlines"));
-    EXPECT_FALSE(file.set("name", std::string_view("nul\0byte", 8)));
-    EXPECT_EQ(file.size(), 0u);
 }
 
 class Settings : public ::testing::Test {
@@ -45,15 +41,9 @@ protected:
     const std::string systemFile = system / "Quillmark/kavrenxl/settings.ini";
 };
 
-TEST_F(Settings, KeyAndFileLocation) {
-    EXPECT_EQ(key, "Software\\QUILLMARK\\kavrenXL\\");
-    EXPECT_EQ(Core::userSettingsPath(key), userFile);
-    EXPECT_EQ(Core::userSettingsPath("Software\\QUILLMARK\\KavrenXL\\"), userFile) << "key names ignore case";
-    EXPECT_EQ(Core::userSettingsPath("Software\\QUILLMARK\\"), "");
-    EXPECT_EQ(Core::userSettingsPath("Software\\..\\x\\"), "");
-}
-
+// Key names ignore case; the file under the key's folder holds one line per name.
 TEST_F(Settings, WriteThenReadBack) {
+    EXPECT_EQ(key, "Software\\QUILLMARK\\kavrenXL\\");
     EXPECT_TRUE(Core::writeSetting(key, "PresetFolder", "/home/me/Presets/"));
     EXPECT_TRUE(Core::writeSetting("Software\\QUILLMARK\\KavrenXL\\", "LastUpdateCheck", "1700000000"));
     EXPECT_TRUE(Core::writeSetting(key, "presetfolder", "/other/"));
@@ -64,15 +54,28 @@ TEST_F(Settings, WriteThenReadBack) {
     EXPECT_EQ(value, "1700000000");
     EXPECT_EQ(KavrenTest::readTextFile(userFile), "PresetFolder=/other/\nLastUpdateCheck=1700000000\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(user / "Quillmark/kavrenxl"), {}), 1);
+
+    // Long values are cut when read.
+    EXPECT_TRUE(Core::writeSetting(key, "PresetFolder", std::string(300, 'v').c_str()));
+    EXPECT_TRUE(Core::readSetting(key, "PresetFolder", value, nullptr));
+    EXPECT_EQ(value, std::string(Core::kMaxSettingLength, 'v'));
 }
 
-TEST_F(Settings, EmptyOrUnstorableValueWritesNothing) {
+TEST_F(Settings, EmptyOrUnstorableValueOrKeyWritesNothing) {
+    EXPECT_EQ(Core::userSettingsPath("Software\\QUILLMARK\\"), "");
+    EXPECT_EQ(Core::userSettingsPath("Software\\..\\x\\"), "");
     EXPECT_FALSE(Core::writeSetting(key, "PresetFolder", ""));
     EXPECT_FALSE(Core::writeSetting(key, "PresetFolder", nullptr));
     EXPECT_FALSE(std::filesystem::exists(userFile));
     EXPECT_TRUE(Core::writeSetting(key, "PresetFolder", "/a/"));
     EXPECT_FALSE(Core::writeSetting(key, "PresetFolder", "line\nbreak"));
     EXPECT_EQ(KavrenTest::readTextFile(userFile), "PresetFolder=/a/\n");
+
+    // A user file too large to read is not replaced either.
+    const std::string huge = "PresetFolder=/x/\n" + std::string(Core::SettingsFile::kMaxFileSize, '#');
+    KavrenTest::writeTextFile(userFile, huge);
+    EXPECT_FALSE(Core::writeSetting(key, "LastUpdateCheck", "5"));
+    EXPECT_EQ(KavrenTest::readTextFile(userFile).size(), huge.size());
 }
 
 TEST_F(Settings, MissingValueStoresTheDefault) {
@@ -97,19 +100,4 @@ TEST_F(Settings, SystemValueIsCopiedToTheUser) {
     KavrenTest::writeTextFile(systemFile, "PresetFolder=/changed/\n");
     EXPECT_TRUE(Core::readSetting(key, "PresetFolder", value, "default"));
     EXPECT_EQ(value, "/opt/presets/");
-}
-
-TEST_F(Settings, LongValuesAreCutWhenRead) {
-    const std::string longValue(300, 'v');
-    EXPECT_TRUE(Core::writeSetting(key, "PresetFolder", longValue.c_str()));
-    std::string value;
-    EXPECT_TRUE(Core::readSetting(key, "PresetFolder", value, nullptr));
-    EXPECT_EQ(value, std::string(Core::kMaxSettingLength, 'v'));
-}
-
-TEST_F(Settings, OversizedUserFileIsNeitherReadNorReplaced) {
-    const std::string huge = "PresetFolder=/x/\n" + std::string(Core::SettingsFile::kMaxFileSize, '#');
-    KavrenTest::writeTextFile(userFile, huge);
-    EXPECT_FALSE(Core::writeSetting(key, "LastUpdateCheck", "5"));
-    EXPECT_EQ(KavrenTest::readTextFile(userFile).size(), huge.size());
 }

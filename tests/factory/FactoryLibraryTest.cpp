@@ -52,10 +52,7 @@ TEST(FactoryLibrary, RestoringFromTheLibrarysStoreWritesEveryPreset) {
     Core::setLinkedResources(carried.store());
     Tessu::CPresetInterface(folder.path(), nullptr, nullptr).restoreFactoryPresets();
     Core::setLinkedResources({});
-    size_t written = 0;
-    for (const auto& file : fs::recursive_directory_iterator(folder.path()))
-        written += file.is_regular_file();
-    EXPECT_EQ(written, 133u);
+    EXPECT_EQ(KavrenTest::filesUnder(folder.path()).size(), 133u);
     for (const std::string& name : carried.names()) EXPECT_TRUE(fs::exists(folder / (name + ".fxp"))) << name;
 }
 
@@ -85,6 +82,7 @@ TEST(FactoryLibrary, EveryPresetLoadsAndSavesThroughTheHostChunkUnchanged) {
         for (int32_t i = 0; i < second.effect()->numParams; ++i)
             EXPECT_EQ(second.getParameter(i), p.normalized[size_t(i)]) << "host parameter " << i;
         EXPECT_EQ(second.getChunk(true), saved);
+        EXPECT_EQ(second.getChunk(false), saved) << "bank requests carry the same state";
     }
 }
 

@@ -112,39 +112,30 @@ TEST_F(PendingChanges, OneEntryPerParameterHoldingTheLatestValue) {
     EXPECT_NEAR(pending[1].value, freq->toPlain(0.5), 1e-2);
 }
 
-TEST_F(PendingChanges, QuantisedChangeLandsOnTheNextSixteenth) {
+TEST_F(PendingChanges, QuantisedChangeLandsOnTheNextSixteenthOrAtOnceWhileTheTransportStands) {
     // 1/16 at 120 BPM and 48 kHz is 6000 frames; the block starts 1000 frames before a boundary.
     EXPECT_EQ(TessuOS::framesToNextBoundary(5000.0, 120.0, 48000.0, TessuOS::kSixteenth), 1000);
     EXPECT_EQ(TessuOS::framesToNextBoundary(6000.0, 120.0, 48000.0, TessuOS::kSixteenth), 0);
-    effect.setChangeQuantize(1);
-    EXPECT_TRUE(effect.queueParameterChange(gain, 0.0f, 0));
-
-    ProcessContext context;
-    context.playing = true;
-    context.tempo = 120.0f;
-    context.samplePos = 5000.0;
-    effect.prepareBlock(context, 4096);
-    int32_t n = 4096;
-    effect.applyDueChanges(n);
-    EXPECT_EQ(n, 1000);
-    EXPECT_FLOAT_EQ(gain->getValue(), 1.0f);
-    n = 3096;
-    effect.applyDueChanges(n);
-    EXPECT_EQ(n, 3096);
-    EXPECT_FLOAT_EQ(gain->getValue(), 0.0f);
-}
-
-TEST_F(PendingChanges, QuantisedChangesApplyAtOnceWhileTheTransportStands) {
-    effect.setChangeQuantize(2);
+    for (const auto& [quantize, playing] : {std::pair{1, true}, std::pair{2, false}}) {
+        SCOPED_TRACE(playing ? "playing" : "stopped");
+        effect.setChangeQuantize(quantize);
+        gain->setValue(1.0f);
+        EXPECT_TRUE(effect.queueParameterChange(gain, 0.0f, 0));
+        ProcessContext context;
+        context.playing = playing;
+        context.tempo = 120.0f;
+        context.samplePos = 5000.0;
+        effect.prepareBlock(context, 4096);
+        int32_t n = 4096;
+        effect.applyDueChanges(n);
+        EXPECT_EQ(n, playing ? 1000 : 4096);
+        EXPECT_FLOAT_EQ(gain->getValue(), playing ? 1.0f : 0.0f);
+        n = 3096;
+        effect.applyDueChanges(n);
+        EXPECT_EQ(n, 3096);
+        EXPECT_FLOAT_EQ(gain->getValue(), 0.0f);
+    }
     effect.queueParameterChange(gain, 0.5f, 0);
-    ProcessContext context;
-    context.tempo = 120.0f;
-    context.samplePos = 5000.0;
-    effect.prepareBlock(context, 512);
-    int32_t n = 512;
-    effect.applyDueChanges(n);
-    EXPECT_EQ(n, 512);
-    EXPECT_FLOAT_EQ(gain->getValue(), 1.0f);
     effect.clearPendingChanges();
     EXPECT_TRUE(effect.getPendingChanges().empty());
 }

@@ -2,10 +2,10 @@
 #include "gui/Frame.h"
 #include "gui/PathPrompt.h"
 #include "gui/platform/posix/ProgramFileDialog.h"
+#include "utilities/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -19,21 +19,16 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-// A folder of fake dialog programs put first on PATH; restored afterwards.
+// A folder of fake dialog programs as the whole PATH (only the fakes can be found); restored afterwards.
 struct FileSelectors : ::testing::Test {
-    fs::path bin = fs::temp_directory_path() / ("mirda-selector-" + std::to_string(::getpid()));
-    std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    KavrenTest::TempFolder folder;
+    fs::path bin = folder.path();
+    KavrenTest::ScopedEnvironment onlyFakes{"PATH", folder.path()};
+    KavrenTest::ScopedEnvironment noDesktop{"XDG_CURRENT_DESKTOP", std::nullopt};
     CFrame* frame = new CFrame(CRect(0, 0, 400, 300));
     std::optional<Paths> answer;
 
-    void SetUp() override {
-        fs::create_directories(bin);
-        setenv("PATH", bin.c_str(), 1); // nothing else: only the fakes can be found
-        unsetenv("XDG_CURRENT_DESKTOP");
-    }
     void TearDown() override {
-        setenv("PATH", savedPath.c_str(), 1);
-        fs::remove_all(bin);
         frame->close();
         frame->release();
         CTimerService::instance().reset();
@@ -46,8 +41,7 @@ struct FileSelectors : ::testing::Test {
         fs::permissions(script, fs::perms::owner_all);
     }
     std::string recordedArgs(const std::string& name) {
-        std::ifstream in(bin / (name + ".args"));
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return KavrenTest::readTextFile(folder / (name + ".args"));
     }
     CFileSelector::Callback record() {
         return [this](const Paths& paths) { answer = paths; };

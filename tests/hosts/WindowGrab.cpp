@@ -4,8 +4,7 @@
 //   window_grab WIDTH HEIGHT OUT.png [REFERENCE.png [MAX_MEAN_DIFFERENCE]]
 // The default largest mean difference, 2 of 255, passes what a changed control or two leaves unchanged.
 // Exit status: 0 found (and matching), 1 not found within 60 s or not matching, 2 usage.
-#include "gui/Bitmap.h"
-#include "gui/PngWriter.h"
+#include "utilities/ReferenceImages.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -67,33 +66,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "window_grab: cannot read the window\n");
         return 1;
     }
-    std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4);
+    KavrenTest::Image grabbed{width, height, std::vector<uint8_t>(size_t(width) * size_t(height) * 4)};
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const unsigned long p = XGetPixel(image, x, y);
-            uint8_t* out = &pixels[(size_t(y) * size_t(width) + size_t(x)) * 4];
+            uint8_t* out = &grabbed.pixels[(size_t(y) * size_t(width) + size_t(x)) * 4];
             out[0] = uint8_t(p), out[1] = uint8_t(p >> 8), out[2] = uint8_t(p >> 16), out[3] = 255;
         }
     XDestroyImage(image);
     XCloseDisplay(display);
-    const Mirda::CPixelBuffer grabbed{pixels.data(), width, height, width * 4};
-    if (!Mirda::writePNGFile(grabbed, argv[3])) return 1;
+    if (!KavrenTest::writeImage(grabbed, argv[3])) return 1;
     std::printf("window_grab: %d x %d window 0x%lx written to %s\n", width, height, window, argv[3]);
     if (argc == 4) return 0;
 
-    auto* reference = new Mirda::CBitmap();
-    Mirda::PNGFileStream stream(argv[4]);
-    const bool loaded = reference->loadFromStream(&stream) && reference->getWidth() == width &&
-                        reference->getHeight() == height;
-    double total = 0;
-    if (loaded) {
-        const Mirda::CPixelBuffer expected = reference->getPixelBuffer();
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width * 4; ++x)
-                total += std::abs(int(grabbed.row(y)[x]) - int(expected.row(y)[x]));
-    }
-    reference->release();
-    const double mean = loaded ? total / (double(width) * height * 4) : 255;
+    const double mean = KavrenTest::compareImages(grabbed, KavrenTest::readImage(argv[4])).meanPerChannel;
     std::printf("window_grab: mean difference from %s: %.2f of 255\n", argv[4], mean);
     return mean < (argc == 6 ? std::atof(argv[5]) : 2.0) ? 0 : 1;
 }

@@ -31,6 +31,14 @@ inline Interleaved readWav(const std::filesystem::path& path) {
     return frames;
 }
 
+// Samples of the tool's VST 2.4 render that differ from the LV2 render `latency` frames later: the tool
+// removes the plug-in's latency from its render, LV2 hosts keep it.
+inline size_t samplesDifferingAfterLatency(const Interleaved& vst, const Interleaved& lv2, size_t latency) {
+    size_t differing = 0;
+    for (size_t i = 0; i + 2 * latency < vst.size(); ++i) differing += vst[i] != lv2[i + 2 * latency];
+    return differing;
+}
+
 // A stereo test signal: tones with a rough partial on the left.
 inline Interleaved testSignal(size_t frames) {
     Interleaved in(2 * frames);

@@ -1,6 +1,7 @@
 // The LV2 build as the command-line hosts of the LV2 tool set see it: listed with the right ports, valid
 // against the LV2 specifications, and rendering a file exactly as the VST 2.4 build does.
 #include "lv2/AudioFiles.h"
+#include "utilities/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,6 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -86,8 +86,8 @@ TEST_F(Lv2HostTools, BundleValidatesAgainstTheSpecifications) {
 // lv2apply runs one frame per call, so the VST 2.4 render runs in blocks of one frame too; the tool's
 // VST render removes the latency, lv2apply's does not.
 TEST_F(Lv2HostTools, RenderEqualsTheVst2RenderSampleForSample) {
-    const fs::path folder = fs::temp_directory_path() / ("kavren-lv2-render-" + std::to_string(getpid()));
-    fs::create_directories(folder);
+    const KavrenTest::TempFolder scratch;
+    const fs::path folder = scratch.path();
     const Interleaved in = testSignal(22050);
     writeFloatWav(folder / "in.wav", in);
 
@@ -118,13 +118,9 @@ TEST_F(Lv2HostTools, RenderEqualsTheVst2RenderSampleForSample) {
     ASSERT_EQ(status, 0) << output;
 
     const Interleaved fromVst = readWav(folder / "vst.wav"), fromLv2 = readWav(folder / "lv2.wav");
-    fs::remove_all(folder);
     ASSERT_EQ(fromVst.size(), in.size());
     ASSERT_EQ(fromLv2.size(), in.size());
-    constexpr size_t kLatency = 2 * 221;
-    size_t differing = 0;
-    for (size_t i = 0; i + kLatency < in.size(); ++i) differing += fromVst[i] != fromLv2[i + kLatency];
-    EXPECT_EQ(differing, 0u);
+    EXPECT_EQ(samplesDifferingAfterLatency(fromVst, fromLv2, 221), 0u);
     float loudest = 0.0f;
     for (float s : fromLv2) loudest = std::max(loudest, std::fabs(s));
     EXPECT_GT(loudest, 0.05f) << "the render is not silent";

@@ -3,13 +3,13 @@
 #include "frame/lv2/PortLayout.h"
 #include "lv2/AudioFiles.h"
 #include "lv2/LilvHost.h"
+#include "utilities/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -43,17 +43,11 @@ Interleaved renderLv2(const Interleaved& in, double beatsPerMinute, float speed)
     return out;
 }
 
-size_t differingAfterLatency(const Interleaved& vst, const Interleaved& lv2) {
-    size_t differing = 0;
-    for (size_t i = 0; i + 2 * kLatency < vst.size(); ++i) differing += vst[i] != lv2[i + 2 * kLatency];
-    return differing;
-}
-
 } // namespace
 
 TEST(Lv2Processing, HostTransportDrivesTheSyncedLfoAsInTheVst2Build) {
-    const fs::path folder = fs::temp_directory_path() / ("kavren-lv2-transport-" + std::to_string(getpid()));
-    fs::create_directories(folder);
+    const KavrenTest::TempFolder scratch;
+    const fs::path folder = scratch.path();
     const Interleaved in = testSignal(kFrames);
     writeFloatWav(folder / "in.wav", in);
     const std::string command = std::string("'" KAVREN_TOOL "' render '") + (folder / "in.wav").string() +
@@ -63,12 +57,11 @@ TEST(Lv2Processing, HostTransportDrivesTheSyncedLfoAsInTheVst2Build) {
                                 " --plugin '" KAVREN_VST2_PLUGIN "' >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     const Interleaved vst = readWav(folder / "vst.wav");
-    fs::remove_all(folder);
     ASSERT_EQ(vst.size(), in.size());
 
-    EXPECT_EQ(differingAfterLatency(vst, renderLv2(in, 140.0, 1.0f)), 0u);
+    EXPECT_EQ(samplesDifferingAfterLatency(vst, renderLv2(in, 140.0, 1.0f), kLatency), 0u);
     // The transport matters: stopped, the same settings sound different.
-    EXPECT_GT(differingAfterLatency(vst, renderLv2(in, 140.0, 0.0f)), kFrames / 2);
+    EXPECT_GT(samplesDifferingAfterLatency(vst, renderLv2(in, 140.0, 0.0f), kLatency), kFrames / 2);
 }
 
 // Disabled, the plug-in fades to the dry signal and then passes the input through, still delayed by the

@@ -32,6 +32,13 @@ ParameterDescriptor row(float minimum, float maximum, float initial, float curve
     return {"KEY", "Name", "Long.Name", minimum, maximum, initial, initial, true, curve, unitKind, 7};
 }
 
+// A parameter and a listener "a" that logs what it is told.
+struct ParameterPropertyNotification : ::testing::Test {
+    std::vector<std::string> log;
+    RecordingListener a{log, "a"};
+    ParameterProperty parameter;
+};
+
 } // namespace
 
 TEST(ParameterPropertyMapping, LinearWithoutCurveAndSkewedWithIt) {
@@ -86,10 +93,8 @@ TEST(ParameterPropertyMapping, SettersClampInEitherBoundOrderAndRefuseNaN) {
     EXPECT_FALSE(std::isnan(rising.getValue()));
 }
 
-TEST(ParameterPropertyNotification, LastRegisteredFirstAndSenderSkipped) {
-    std::vector<std::string> log;
-    RecordingListener a(log, "a"), b(log, "b"), c(log, "c");
-    ParameterProperty parameter;
+TEST_F(ParameterPropertyNotification, LastRegisteredFirstAndSenderSkipped) {
+    RecordingListener b(log, "b"), c(log, "c");
     parameter.addListener(&a, false);
     parameter.addListener(&b, false);
     parameter.addListener(&c, false);
@@ -110,10 +115,7 @@ TEST(ParameterPropertyNotification, LastRegisteredFirstAndSenderSkipped) {
     EXPECT_EQ(log, (std::vector<std::string>{"b", "a", "c", "b"}));
 }
 
-TEST(ParameterPropertyNotification, AddListenerNotifiesAtOnceWhenAsked) {
-    std::vector<std::string> log;
-    RecordingListener a(log, "a");
-    ParameterProperty parameter;
+TEST_F(ParameterPropertyNotification, AddListenerNotifiesAtOnceWhenAsked) {
     parameter.initFromDescriptor(row(0, 1, 0.25f, 0, kUnitPercent));
     parameter.addListener(&a, true);
     EXPECT_EQ(log, (std::vector<std::string>{"a"}));
@@ -125,7 +127,7 @@ TEST(ParameterPropertyNotification, AddListenerNotifiesAtOnceWhenAsked) {
     EXPECT_EQ(log.size(), 1u);
 }
 
-TEST(ParameterPropertyNotification, ListenerSettingItselfAsSenderIsNotCalledBack) {
+TEST_F(ParameterPropertyNotification, ListenerSettingItselfAsSenderIsNotCalledBack) {
     struct Doubler : ParameterChangeListener {
         int calls = 0;
         void parameterChanged(IPluginParameter* parameter) override {
@@ -134,11 +136,8 @@ TEST(ParameterPropertyNotification, ListenerSettingItselfAsSenderIsNotCalledBack
             property->setValue(this, property->getValue() * 2.0f);
         }
     } doubler;
-    std::vector<std::string> log;
-    RecordingListener other(log, "other");
-    ParameterProperty parameter;
     parameter.initFromDescriptor(row(0, 100, 0, 0, kUnitNumber));
-    parameter.addListener(&other, false);
+    parameter.addListener(&a, false);
     parameter.addListener(&doubler, false);
     parameter.setValue(3.0f);
     EXPECT_EQ(doubler.calls, 1);
@@ -146,10 +145,7 @@ TEST(ParameterPropertyNotification, ListenerSettingItselfAsSenderIsNotCalledBack
     EXPECT_EQ(log.size(), 2u); // told of the doubled value, then of the original change
 }
 
-TEST(ParameterPropertyNotification, DisabledNotificationsAndRangeChanges) {
-    std::vector<std::string> log;
-    RecordingListener a(log, "a");
-    ParameterProperty parameter;
+TEST_F(ParameterPropertyNotification, DisabledNotificationsAndRangeChanges) {
     parameter.initFromDescriptor(row(0, 10, 8, 0, kUnitNumber));
     parameter.addListener(&a, false);
 
@@ -308,7 +304,7 @@ TEST(ParameterPropertyText, DisplayStringAndCurrentValue) {
 // The editor adds and removes its controls on the GUI thread while a host thread changes values: once
 // removeListener returns, the listener is never called again and may be destroyed; a listener may also
 // remove itself from inside its own notification.
-TEST(ParameterPropertyNotification, ListenersComeAndGoWhileAnotherThreadNotifies) {
+TEST_F(ParameterPropertyNotification, ListenersComeAndGoWhileAnotherThreadNotifies) {
     struct Guarded : ParameterChangeListener {
         std::atomic<bool> alive{true};
         std::atomic<int> callsAfterDeath{0};
@@ -316,7 +312,6 @@ TEST(ParameterPropertyNotification, ListenersComeAndGoWhileAnotherThreadNotifies
             if (!alive.load()) ++callsAfterDeath;
         }
     };
-    ParameterProperty parameter;
     std::atomic<bool> stop{false};
     std::thread host([&] {
         for (int i = 0; !stop; ++i) parameter.setValue(float(i % 100) / 100.0f);

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
-#include <map>
 #include <set>
 #include <thread>
 #include <vector>
@@ -241,14 +240,6 @@ TEST(PresetFolder, DefaultsToTheDocumentsFolderUnlessConfigured) {
 
 namespace {
 
-// Every regular file under `folder` with its bytes.
-std::map<std::string, std::string> filesUnder(const std::string& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
-        if (entry.is_regular_file()) files[entry.path()] = KavrenTest::readTextFile(entry.path());
-    return files;
-}
-
 // Writes past `bytes` fail with EFBIG instead of ending the process with SIGXFSZ.
 class FileSizeLimit {
 public:
@@ -340,7 +331,7 @@ TEST_F(PresetLibrary, FailuresAreReportedAndChangeNothing) {
         library.scan();
         ASSERT_TRUE(library.loadPreset(folder + "A.fxp"));
         row.setUp();
-        const auto files = filesUnder(folder);
+        const auto files = KavrenTest::filesUnder(folder);
         const auto loaded = effect.loaded;
         answerer.asked.clear();
         row.act();
@@ -349,7 +340,7 @@ TEST_F(PresetLibrary, FailuresAreReportedAndChangeNothing) {
             if (asked.kind == Tessu::PresetQuestion::kOkStop) reports.push_back(asked.text);
         ASSERT_EQ(reports.size(), 1u);
         EXPECT_NE(reports[0].find(row.says), std::string::npos) << reports[0];
-        EXPECT_EQ(filesUnder(folder), files);
+        EXPECT_EQ(KavrenTest::filesUnder(folder), files);
         EXPECT_EQ(effect.name, "A");
         EXPECT_EQ(effect.loaded, loaded);
         EXPECT_EQ(library.getCurrentPath(), folder + "A.fxp");

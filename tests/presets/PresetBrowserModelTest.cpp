@@ -268,10 +268,10 @@ TEST_F(PresetBrowser, RenameRefusesBadNamesAndAsksBeforeReplacing) {
         EXPECT_EQ(std::filesystem::exists(folder + "Sub/B.fxp"), !renamed);
         EXPECT_EQ(KavrenTest::readTextFile(folder + "Sub/Other.fxp").find("chunk:Other") != std::string::npos,
                   row.name == "Other" && row.yes);
-        std::size_t files = 0;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(root.path()))
-            files += entry.is_regular_file();
-        EXPECT_EQ(files, row.name == "Fresh" ? 2u : renamed ? 1u : 2u) << "nothing written anywhere else";
+        EXPECT_EQ(KavrenTest::filesUnder(root.path()).size(), row.name == "Fresh" ? 2u
+                                                              : renamed           ? 1u
+                                                                                  : 2u)
+            << "nothing written anywhere else";
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include "vsthost/VstPluginHost.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <array>
 #include <vector>
@@ -10,6 +12,12 @@
 inline const char* pluginPath() {
     return KAVREN_PLUGIN_PATH;
 }
+
+// The plug-in loaded and started as a host starts it: 44.1 kHz, blocks of 512 frames.
+struct StartedPlugin : ::testing::Test {
+    void SetUp() override { host.start(44100.0f, 512); }
+    kavren::host::VstPluginHost host{pluginPath()};
+};
 
 using Planar = std::array<std::vector<float>, 2>;
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <random>
 #include <string>
@@ -72,6 +73,15 @@ inline void writeTextFile(const std::string& path, const std::string& text) {
 inline std::string readTextFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Every regular file under `folder`, by path, with its bytes.
+inline std::map<std::string, std::string> filesUnder(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[entry.path().generic_string()] = readTextFile(entry.path().string());
+    return files;
 }
 
 } // namespace KavrenTest

@@ -3,33 +3,29 @@
 #pragma once
 
 #include "frame/PluginEditor.h"
+#include "utilities/ReferenceImages.h"
 #include "vsthost/VstPluginHost.h"
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> pixels; // premultiplied BGRA, rows width * 4 bytes apart
-
-    const uint8_t* at(int x, int y) const {
-        return pixels.data() + (size_t(y) * size_t(width) + size_t(x)) * 4;
-    }
-};
+using KavrenTest::compareImages;
+using KavrenTest::compareWithReference;
+using KavrenTest::Image;
+using KavrenTest::ImageDifference;
 
 // The editor's current size from effEditGetRect (0 x 0 when there is none).
-void editorSize(kavren::host::VstPluginHost& host, int& width, int& height);
-// What the editor shows, drawn offscreen at the editor's current size; empty when the plug-in declines.
-Image editorSnapshot(kavren::host::VstPluginHost& host);
-bool writeImage(const Image& image, const std::string& path);
-Image readImage(const std::string& path);
+inline void editorSize(kavren::host::VstPluginHost& host, int& width, int& height) {
+    vst2::ERect* rect = nullptr;
+    width = height = 0;
+    if (!host.dispatch(vst2::effEditGetRect, 0, 0, &rect) || !rect) return;
+    width = rect->right - rect->left;
+    height = rect->bottom - rect->top;
+}
 
-struct ImageDifference {
-    double meanPerChannel = 0; // mean absolute difference of all channels, 0..255
-    int pixelsOff = 0;         // pixels with a channel more than 48 apart
-};
-ImageDifference compareImages(const Image& a, const Image& b);
-// Compares with `reference`, first rewriting it when MIRDA_UPDATE_REFERENCES is set.
-ImageDifference compareWithReference(const Image& image, const std::string& reference);
+// What the editor shows, drawn offscreen at the editor's current size; empty when the plug-in declines.
+inline Image editorSnapshot(kavren::host::VstPluginHost& host) {
+    Image image;
+    editorSize(host, image.width, image.height);
+    image.pixels.assign(size_t(image.width) * size_t(image.height) * 4, 0);
+    Tessu::EditorPixels out{image.pixels.data(), image.width, image.height, image.width * 4};
+    if (!host.dispatch(vst2::effVendorSpecific, vst2::fourCC("KvED"), vst2::fourCC("Snap"), &out)) return {};
+    return image;
+}

@@ -10,14 +10,10 @@
 #include <vector>
 
 using namespace vst2;
-using kavren::host::VstPluginHost;
 
 namespace {
 
-struct Editor : ::testing::Test {
-    void SetUp() override { host.start(44100.0f, 512); }
-    VstPluginHost host{pluginPath()};
-};
+using Editor = StartedPlugin;
 
 TEST_F(Editor, ReportsItsScaledSizeBeforeOpening) {
     const struct {

@@ -14,9 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -183,23 +181,40 @@ struct EditorGestures : EditorWindow {
         host.reset();
         EditorWindow::TearDown();
     }
+
+    void tap(KeySym key) {
+        XTestFakeKeyEvent(x, XKeysymToKeycode(x, key), True, CurrentTime);
+        XTestFakeKeyEvent(x, XKeysymToKeycode(x, key), False, CurrentTime);
+        XSync(x, False);
+    }
+    void click(int rootX, int rootY, unsigned button = 1) {
+        XTestFakeMotionEvent(x, -1, rootX, rootY, CurrentTime);
+        XTestFakeButtonEvent(x, button, True, CurrentTime);
+        XTestFakeButtonEvent(x, button, False, CurrentTime);
+        XSync(x, False);
+    }
+    // Presses at (px, py) of the screen, moves up 10 pixels a step and releases; answers whether the host
+    // heard the gesture end. The press begins the gesture and the first move only anchors it: one message
+    // per step.
+    bool dragUp(int px, int py, int steps) {
+        host->clearAutomation();
+        XTestFakeMotionEvent(x, -1, px, py, CurrentTime);
+        XTestFakeButtonEvent(x, 1, True, CurrentTime);
+        for (int step = 1; step <= steps; ++step) {
+            XTestFakeMotionEvent(x, -1, px, py - 10 * step, CurrentTime);
+            idleUntil({host.get()}, [&] { return host->edits().size() >= size_t(step); });
+        }
+        XTestFakeButtonEvent(x, 1, False, CurrentTime);
+        return idleUntil({host.get()}, [&] {
+            return !host->edits().empty() && host->edits().back().opcode == audioMasterEndEdit;
+        });
+    }
 };
 
 TEST_F(EditorGestures, DraggingADialSendsBeginAutomateEndInOrder) {
     // The input gain dial: 87 pixels at (15, 221), host index 0. Grab its ring, drag up 60 pixels.
     const float before = host->getParameter(0);
-    host->clearAutomation();
-    XTestFakeMotionEvent(x, -1, 15 + 10, 221 + 43, CurrentTime);
-    XTestFakeButtonEvent(x, 1, True, CurrentTime);
-    for (int step = 1; step <= 6; ++step) {
-        XTestFakeMotionEvent(x, -1, 15 + 10, 221 + 43 - 10 * step, CurrentTime);
-        // The press begins the gesture and the first move only anchors it: one message per step.
-        idleUntil({host.get()}, [&] { return host->edits().size() >= size_t(step); });
-    }
-    XTestFakeButtonEvent(x, 1, False, CurrentTime);
-    ASSERT_TRUE(idleUntil({host.get()}, [&] {
-        return !host->edits().empty() && host->edits().back().opcode == audioMasterEndEdit;
-    }));
+    ASSERT_TRUE(dragUp(15 + 10, 221 + 43, 6));
     const auto& edits = host->edits();
     ASSERT_GE(edits.size(), 3u);
     EXPECT_EQ(edits.front().opcode, audioMasterBeginEdit);
@@ -219,22 +234,10 @@ TEST_F(EditorGestures, AModuleWindowOpensByItsTabAndItsMiniDialsDrag) {
     // The Envelope tab hangs from the display's top edge at (114, 53)-(266, 68); its first dial,
     // "LP Attack" (host index 12), lies at (69, 69)-(162, 81) once the window is open.
     const auto closed = pixels(editor, 69, 69, 93, 12);
-    XTestFakeMotionEvent(x, -1, 190, 60, CurrentTime);
-    XTestFakeButtonEvent(x, 1, True, CurrentTime);
-    XTestFakeButtonEvent(x, 1, False, CurrentTime);
+    click(190, 60);
     ASSERT_TRUE(idleUntil({host.get()}, [&] { return pixels(editor, 69, 69, 93, 12) != closed; }));
     const float before = host->getParameter(12);
-    host->clearAutomation();
-    XTestFakeMotionEvent(x, -1, 115, 75, CurrentTime);
-    XTestFakeButtonEvent(x, 1, True, CurrentTime);
-    for (int step = 1; step <= 3; ++step) {
-        XTestFakeMotionEvent(x, -1, 115, 75 - 10 * step, CurrentTime);
-        idleUntil({host.get()}, [&] { return host->edits().size() >= size_t(step); });
-    }
-    XTestFakeButtonEvent(x, 1, False, CurrentTime);
-    ASSERT_TRUE(idleUntil({host.get()}, [&] {
-        return !host->edits().empty() && host->edits().back().opcode == audioMasterEndEdit;
-    }));
+    ASSERT_TRUE(dragUp(115, 75, 3));
     EXPECT_EQ(host->edits().front().opcode, audioMasterBeginEdit);
     EXPECT_EQ(host->edits().front().index, 12);
     EXPECT_GT(host->getParameter(12), before);
@@ -270,18 +273,6 @@ struct EditorPresetBrowser : EditorGestures {
         for (const auto& entry : std::filesystem::recursive_directory_iterator(presetFolder()))
             count += entry.path().extension() == ".fxp";
         return count;
-    }
-
-    void tap(KeySym key) {
-        XTestFakeKeyEvent(x, XKeysymToKeycode(x, key), True, CurrentTime);
-        XTestFakeKeyEvent(x, XKeysymToKeycode(x, key), False, CurrentTime);
-        XSync(x, False);
-    }
-    void click(int rootX, int rootY, unsigned button = 1) {
-        XTestFakeMotionEvent(x, -1, rootX, rootY, CurrentTime);
-        XTestFakeButtonEvent(x, button, True, CurrentTime);
-        XTestFakeButtonEvent(x, button, False, CurrentTime);
-        XSync(x, False);
     }
 
     // The popup's panes: mapped override-redirect windows at the root, oldest first.
@@ -446,24 +437,15 @@ TEST_F(EditorPresetBrowser, SaveAsAsksBeforeOverwritingAndOnlyYesWrites) {
     const KavrenTest::ScopedEnvironment noDialogs("PATH", home.path());
     ASSERT_TRUE(stepToFirstPreset());
     host->setParameter(1, 0.123f);
-    const auto files = [&] {
-        std::vector<std::vector<char>> all;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(presetFolder())) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            if (entry.is_regular_file())
-                all.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
-        return all;
-    };
     for (const int button : {kNoX, kYesX}) {
-        const auto before = files();
+        const auto before = KavrenTest::filesUnder(presetFolder());
         ASSERT_TRUE(choose(1));
         ASSERT_TRUE(waitForBox(kPromptLeft, kPromptTop, true));
         click(kPromptLeft + 248, kPromptTop + 75); // OK
         ASSERT_TRUE(waitForBox(kBoxLeft, kBoxTop, true)) << "the preset exists";
         click(button, kButtonY);
         EXPECT_TRUE(waitForBox(kBoxLeft, kBoxTop, false));
-        const auto after = files();
+        const auto after = KavrenTest::filesUnder(presetFolder());
         EXPECT_EQ(after.size(), before.size()) << "the same file";
         EXPECT_EQ(after == before, button == kNoX) << "written only after Yes";
     }

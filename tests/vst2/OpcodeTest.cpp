@@ -6,20 +6,13 @@
 #include <cstring>
 
 using namespace vst2;
-using kavren::host::VstPluginHost;
 
 namespace {
 
-class Opcodes : public ::testing::Test {
-protected:
-    void SetUp() override { host.start(44100.0f, 512); }
-    AEffect* effect() { return host.effect(); }
-
-    VstPluginHost host{pluginPath()};
-};
+using Opcodes = StartedPlugin;
 
 TEST_F(Opcodes, EffectRecordDescribesAStereoEffectWithChunksAndEditor) {
-    AEffect* e = effect();
+    AEffect* e = host.effect();
     EXPECT_EQ(e->numInputs, 2);
     EXPECT_EQ(e->numOutputs, 2);
     EXPECT_EQ(e->numPrograms, 1);
@@ -142,7 +135,7 @@ TEST_F(Opcodes, VendorRequestsBypassEventsAndSpeakerQueries) {
 }
 
 TEST_F(Opcodes, ParameterQueriesOutsideTheHostListAnswerNeutrally) {
-    int32_t count = effect()->numParams;
+    int32_t count = host.effect()->numParams;
     EXPECT_EQ(host.parameterName(count), "");
     EXPECT_EQ(host.parameterDisplay(-1), "");
     EXPECT_FLOAT_EQ(host.getParameter(count), 0.0f);

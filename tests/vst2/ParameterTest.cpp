@@ -3,19 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 using namespace vst2;
-using kavren::host::VstPluginHost;
 
 namespace {
 
-class HostParameters : public ::testing::Test {
-protected:
-    void SetUp() override { host.start(44100.0f, 512); }
-    VstPluginHost host{pluginPath()};
-};
+using HostParameters = StartedPlugin;
 
 TEST_F(HostParameters, FortyEightNamedAutomatableParametersStartingFromTheInitPreset) {
     ASSERT_EQ(host.effect()->numParams, 48);
@@ -47,22 +41,6 @@ TEST_F(HostParameters, HostValuesRoundTripWithoutAutomationEcho) {
     host.setParameter(0, 2.0f);
     EXPECT_FLOAT_EQ(host.getParameter(0), 1.0f);
     EXPECT_TRUE(host.automation().empty());
-}
-
-TEST(HostState, ChunkFromOneInstanceRestoresAnother) {
-    VstPluginHost first(pluginPath()), second(pluginPath());
-    first.start(44100.0f, 512);
-    second.start(44100.0f, 512);
-    first.setParameter(1, 0.3f);
-    first.setParameter(4, 1.0f);
-    first.setParameter(40, 0.25f);
-    std::vector<uint8_t> chunk = first.getChunk(true);
-    ASSERT_GT(chunk.size(), 44u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(chunk.data())), "QMX-kavren-Preset");
-    second.setChunk(chunk, true);
-    for (int32_t i = 0; i < 48; ++i) EXPECT_FLOAT_EQ(second.getParameter(i), first.getParameter(i)) << i;
-    // Bank requests carry the same state.
-    EXPECT_EQ(first.getChunk(false), chunk);
 }
 
 } // namespace

@@ -80,7 +80,7 @@ TEST_F(CentralDisplay, TabClicksFollowThePageRules) {
     }
 }
 
-TEST_F(CentralDisplay, AClosedWindowTakesNoClicksAndAnOpenOnesDialsMoveTheirParameters) {
+TEST_F(CentralDisplay, AClosedWindowTakesNoClicksAndAnOpenOnesDialsAndButtonsWork) {
     // The Envelope window's first dial ("LP Attack") sits at (50, 16)-(143, 28) in the display.
     Tessu::ParameterProperty* attack = harness.effect->findParameterByKey("LP Attack");
     const float before = attack->getNormalizedValue();
@@ -92,10 +92,9 @@ TEST_F(CentralDisplay, AClosedWindowTakesNoClicksAndAnOpenOnesDialsMoveTheirPara
     display->onMouseMoved(up, kLButton);
     display->onMouseUp(up, kLButton);
     EXPECT_GT(attack->getNormalizedValue(), before + 0.05f);
-}
 
-TEST_F(CentralDisplay, TheSystemWindowsSupportButtonAsksForTheReport) {
-    const CPoint support(428, 94); // "Support", at the right edge of the window's third row
+    // The System window's "Support", at the right edge of the window's third row, asks for the report.
+    const CPoint support(428, 94);
     press(support);
     EXPECT_EQ(supportRequests, 0) << "closed";
     clickTab("System");
