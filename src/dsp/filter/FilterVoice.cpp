@@ -45,8 +45,9 @@ void CFilterVoice::load(const FilterDesign& design, int rampSamples) {
         return;
     }
     target = design;
+    targetAllPass = allPassOf(design);
     step = stepBetween(cascadeA.design(), design, rampSamples);
-    allPassStep = stepBetween(cascadeC.design(), allPassOf(design), rampSamples);
+    allPassStep = stepBetween(cascadeC.design(), targetAllPass, rampSamples);
     rampLeft = rampSamples;
 }
 
@@ -65,7 +66,9 @@ void CFilterVoice::run(const float* inL, const float* inR, float* outL, float* o
                                complement, inL, inR, outL, outR, done);
         rampLeft -= done;
         if (rampLeft == 0) {
-            load(target, 0);
+            cascadeA.load(target);
+            cascadeB.load(target);
+            cascadeC.load(targetAllPass);
         } else {
             const FilterDesign moved = advanced(cascadeA.design(), step, done);
             cascadeA.load(moved);

@@ -42,7 +42,7 @@ private:
 
     const FilterKernels* kernels;
     CStereoCascade cascadeA, cascadeB, cascadeC;
-    FilterDesign target, step, allPassStep;
+    FilterDesign target, targetAllPass, step, allPassStep;
     int rampLeft = 0;
     bool complement = false;
     bool engagedTarget = true;
