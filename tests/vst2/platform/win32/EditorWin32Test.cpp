@@ -11,7 +11,6 @@
 #include <windows.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -116,9 +115,19 @@ struct Win32Editor : ::testing::Test {
         return value;
     }
 
-    static DWORD handles() {
-        return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) +
-               GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    // GDI and USER objects as Windows counts them (Wine answers 0), and the windows of this thread.
+    static std::pair<DWORD, size_t> handles() {
+        size_t windows = 0;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND, LPARAM count) -> BOOL {
+                ++*reinterpret_cast<size_t*>(count);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&windows));
+        return {GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) +
+                    GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS),
+                windows};
     }
 };
 
@@ -161,7 +170,7 @@ TEST_F(Win32Editor, AHundredOpenCloseCyclesLeaveNoHandlesOrWindowClassesBehind) 
     const std::wstring frameClass = classNameOf(children(parent).at(0));
     host.dispatch(effEditClose);
     pumpMessages();
-    const DWORD before = handles();
+    const auto before = handles();
     for (int i = 0; i < 100; ++i) {
         ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, parent), 1) << i;
         pumpMessages();
@@ -171,7 +180,6 @@ TEST_F(Win32Editor, AHundredOpenCloseCyclesLeaveNoHandlesOrWindowClassesBehind) 
     pumpMessages();
     EXPECT_TRUE(children(parent).empty());
     EXPECT_EQ(handles(), before);
-    std::printf("GDI and USER handles: %lu before, %lu after\n", before, handles());
     WNDCLASSEXW info{};
     info.cbSize = sizeof(info);
     HMODULE plugin = GetModuleHandleW(std::filesystem::path(pluginPath()).filename().wstring().c_str());
