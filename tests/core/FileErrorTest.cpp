@@ -1,26 +1,15 @@
 // Failed file calls leave the system's own reason, which reads as the system words it.
 #include "core/FileSystem.h"
+#include "utilities/SystemErrors.h"
 #include "utilities/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <cerrno>
-#endif
-
 namespace {
 
-#ifdef _WIN32
-constexpr int kMissingFolder = ERROR_PATH_NOT_FOUND, kMissingFile = ERROR_FILE_NOT_FOUND;
-constexpr int kFileInTheWay = ERROR_DIRECTORY, kBeneathAFile = ERROR_PATH_NOT_FOUND;
-#else
-constexpr int kMissingFolder = ENOENT, kMissingFile = ENOENT, kFileInTheWay = ENOTDIR,
-              kBeneathAFile = ENOTDIR;
-#endif
+using namespace KavrenTest;
 
 TEST(FileErrors, EachFailureLeavesTheSystemsReasonInItsWords) {
     KavrenTest::TempFolder folder;
@@ -32,13 +21,14 @@ TEST(FileErrors, EachFailureLeavesTheSystemsReasonInItsWords) {
     } rows[] = {
         {"write into a missing folder",
          [](const std::string& at) { return Core::writeFileAtomically(at + "/missing/a.fxp", "data", 4); },
-         kMissingFolder},
+         kMissingFolderError},
         {"remove a missing file", [](const std::string& at) { return Core::removeFile(at + "/missing.fxp"); },
-         kMissingFile},
+         kMissingFileError},
         {"create a folder where a file is",
-         [](const std::string& at) { return Core::createFolders(at + "/plain"); }, kFileInTheWay},
+         [](const std::string& at) { return Core::createFolders(at + "/plain"); }, kNotAFolderError},
         {"create folders beneath a file",
-         [](const std::string& at) { return Core::createFolders(at + "/plain/sub/deeper"); }, kBeneathAFile},
+         [](const std::string& at) { return Core::createFolders(at + "/plain/sub/deeper"); },
+         kBeneathAFileError},
     };
     std::set<std::string> texts;
     for (const auto& row : rows) {

@@ -12,10 +12,11 @@
 namespace factory {
 namespace {
 
-// What a listener compares between two renders of one signal: the tonal balance, the loudness and the
-// way the level moves in time.
+// What a listener compares between two renders of one signal: the tonal balance, the partials, the
+// loudness and the way the level moves in time.
 struct Fingerprint {
     std::vector<double> bandsDb;
+    std::vector<double> binsDb;
     double rmsDb = 0.0;
     std::vector<double> levelShape; // frame levels relative to their mean, at most 50 dB below the peak
 };
@@ -23,6 +24,7 @@ struct Fingerprint {
 Fingerprint fingerprint(const Stereo& s) {
     Fingerprint f;
     f.bandsDb = longTermBandsDb(s);
+    f.binsDb = longTermBinsDb(s);
     f.rmsDb = measureLevels(s).rmsDb;
     f.levelShape = analyseFrames(s).levelDb;
     const double loudest = *std::max_element(f.levelShape.begin(), f.levelShape.end());
@@ -33,10 +35,10 @@ Fingerprint fingerprint(const Stereo& s) {
     return f;
 }
 
-// The largest of the differences in tonal balance, loudness and level movement, in dB.
+// The largest of the differences in tonal balance, partials, loudness and level movement, in dB.
 double difference(const Fingerprint& a, const Fingerprint& b) {
-    return std::max({rmsDifference(a.bandsDb, b.bandsDb), std::fabs(a.rmsDb - b.rmsDb),
-                     rmsDifference(a.levelShape, b.levelShape)});
+    return std::max({rmsDifference(a.bandsDb, b.bandsDb), rmsDifference(a.binsDb, b.binsDb),
+                     std::fabs(a.rmsDb - b.rmsDb), rmsDifference(a.levelShape, b.levelShape)});
 }
 
 constexpr double kDistinctDb = 1.0;

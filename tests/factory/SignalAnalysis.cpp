@@ -126,14 +126,30 @@ Frames analyseFrames(const Stereo& s, size_t from, size_t to) {
     return f;
 }
 
-std::vector<double> longTermBandsDb(const Stereo& s) {
+namespace {
+
+std::vector<double> longTermPower(const Stereo& s) {
     FrameSpectrum spectrum;
     std::vector<double> sum(kFrame / 2 + 1, 0.0);
     for (size_t at = 0; at + kFrame <= s.frames(); at += kFrame / 2) {
         const std::vector<double>& power = spectrum.at(s, at);
         for (size_t k = 0; k < sum.size(); ++k) sum[k] += power[k];
     }
-    return bandsDb(sum);
+    return sum;
+}
+
+} // namespace
+
+std::vector<double> longTermBandsDb(const Stereo& s) {
+    return bandsDb(longTermPower(s));
+}
+
+std::vector<double> longTermBinsDb(const Stereo& s) {
+    const std::vector<double> power = longTermPower(s);
+    const double loudest = *std::max_element(power.begin(), power.end());
+    std::vector<double> db;
+    for (size_t k = 1; k < power.size(); ++k) db.push_back(toDb(std::max(power[k], loudest * 1e-6)));
+    return db;
 }
 
 double meanCentroidOct(const Frames& f, size_t firstFrame, size_t lastFrame) {

@@ -31,6 +31,9 @@ Frames analyseFrames(const Stereo& s, size_t from = 0, size_t to = SIZE_MAX);
 const std::vector<double>& bandCentres();
 // Power per band averaged over the whole signal, dB relative to the total.
 std::vector<double> longTermBandsDb(const Stereo& s);
+// Power per FFT bin (43 Hz at 44.1 kHz) averaged over the whole signal, dB, floored 60 dB under the
+// loudest bin: the partials, where sidebands and comb notches show that bands average away.
+std::vector<double> longTermBinsDb(const Stereo& s);
 
 // Mean of the spectral centroid (log2 Hz) over frames whose level is within 40 dB of the loudest.
 double meanCentroidOct(const Frames& f, size_t firstFrame, size_t lastFrame);

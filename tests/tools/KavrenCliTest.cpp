@@ -5,15 +5,13 @@
 #include "params/KavrenParameters.h"
 #include "presets/CFileFormat.h"
 #include "presets/CPresetChunk.h"
+#include "utilities/SystemErrors.h"
 #include "utilities/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <cerrno>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/wait.h>
 #endif
@@ -34,8 +32,6 @@ struct CliRun {
 };
 
 #ifdef _WIN32
-constexpr int kMissingFolder = ERROR_PATH_NOT_FOUND;
-
 // The tool through cmd.exe, which reads a command quoted as a whole as it stands; its line ends are
 // Windows' own, read here as plain line breaks.
 CliRun runCli(const std::string& arguments) {
@@ -50,8 +46,6 @@ CliRun runCli(const std::string& arguments) {
     return {status, output};
 }
 #else
-constexpr int kMissingFolder = ENOENT;
-
 // `shellBefore` runs in the same shell first (limits, traps).
 CliRun runCli(const std::string& arguments, const std::string& shellBefore = "") {
     std::string command = shellBefore + std::string(KAVREN_CLI_PATH) + " " + arguments + " 2>&1";
@@ -218,8 +212,8 @@ TEST(Cli, PresetSaveSaysWhyInTheSystemsWords) {
     const std::string target = folder / "missing/New.fxp";
     const CliRun run = runCli("preset save " + target);
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.output,
-              "kavren: cannot write '" + target + "': " + Core::fileErrorText(kMissingFolder) + "\n");
+    EXPECT_EQ(run.output, "kavren: cannot write '" + target +
+                              "': " + Core::fileErrorText(KavrenTest::kMissingFolderError) + "\n");
 }
 
 TEST(Cli, PresetsAreListedRenderedAndSaved) {

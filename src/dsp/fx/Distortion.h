@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dsp/fx/HalfbandFilter.h"
+#include "dsp/fx/DriveKernels.h"
 #include "dsp/lib/DspBaseObject.h"
 #include "dsp/lib/FXProcessorBase.h"
 
@@ -48,8 +48,6 @@ private:
     void applyLevel();
     // Faded out at level 0: the audio passes untouched.
     bool idle() const;
-    static constexpr int kChunk = 32;
-    void processChunk(StereoView bus, int n);
     void clearFilters();
 
     std::atomic<float> requestedLevel{1.0f};
@@ -66,15 +64,10 @@ private:
     __m128 weights = _mm_setr_ps(0.0f, 0.43f, 1.0f, 0.0f);
     float glide = 0.0f;
 
-    // Between the host rate and twice it: going up, only the images of the audio band (above 22 kHz
-    // at 44.1 kHz) have to be stopped; going down, everything from 22 kHz.
-    CHalfbandLanes<1> upOuter;
-    CHalfbandLanes<3> downOuter;
-    CHalfbandLanes<1> upInner, downInner; // between twice and four times the host rate
-    __m128 heldInner = _mm_setzero_ps(), heldOuter = _mm_setzero_ps();
-    __m128 dcKeep = _mm_setzero_ps(), dcGain = _mm_setzero_ps();
-    __m128 dcInput = _mm_setzero_ps(), dcOutput = _mm_setzero_ps();
-    __m128 scratch[kChunk], scratchWeights[kChunk];
+    const DriveKernels* kernels;
+    DriveFilters filters;
+    DriveState state;
+    __m128 frameWeights[kDriveChunk];
 };
 
 } // namespace DSP::FX

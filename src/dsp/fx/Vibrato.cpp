@@ -33,21 +33,54 @@ float afterSteps(float x, float target, float rate, int steps) {
 
 // Fifth-order Lagrange interpolation through six samples at positions 0..5, read at t: at 10 kHz
 // (44.1 kHz) its worst loss, half-way between samples, is 0.26 dB, where a straight line between two
-// samples loses 2.4 dB.
-float lagrange6(const float* ring, int start, float t) {
-    const float d0 = t, d1 = t - 1.0f, d2 = t - 2.0f, d3 = t - 3.0f, d4 = t - 4.0f, d5 = t - 5.0f;
-    const float p01 = d0 * d1, p45 = d4 * d5;
-    const float w[6] = {d1 * d2 * d3 * p45 * (-1.0f / 120.0f), d0 * d2 * d3 * p45 * (1.0f / 24.0f),
-                        p01 * d3 * p45 * (-1.0f / 12.0f),      p01 * d2 * p45 * (1.0f / 12.0f),
-                        p01 * d2 * d3 * d5 * (-1.0f / 24.0f),  p01 * d2 * d3 * d4 * (1.0f / 120.0f)};
-    float sum = 0.0f;
-    for (int k = 0; k < 6; ++k) sum += w[k] * ring[(start + k) & kMask];
-    return sum;
+// samples loses 2.4 dB. The weights, products of (t - j) over j other than their own position scaled by
+// fixed denominators, come from running products from both ends; V is float or four frames' __m128,
+// with the same operations in the same order.
+template <class V> void lagrangeWeights(V t, V* w) {
+    const V d0 = t, d1 = t - 1.0f, d2 = t - 2.0f, d3 = t - 3.0f, d4 = t - 4.0f, d5 = t - 5.0f;
+    const V p01 = d0 * d1, p012 = p01 * d2, p0123 = p012 * d3;
+    const V s45 = d4 * d5, s345 = d3 * s45, s2345 = d2 * s345;
+    w[0] = d1 * s2345 * (-1.0f / 120.0f);
+    w[1] = d0 * s2345 * (1.0f / 24.0f);
+    w[2] = p01 * s345 * (-1.0f / 12.0f);
+    w[3] = p012 * s45 * (1.0f / 12.0f);
+    w[4] = p0123 * d5 * (-1.0f / 24.0f);
+    w[5] = p0123 * d4 * (1.0f / 120.0f);
+}
+
+// Samples of both channels from `start` on, weighted by {w0..w3} and {w4, w5, 0, 0}; the ring carries
+// two zeros beyond its end for the unused lanes of a window that ends at the last slot.
+void readWeighted(const float* left, const float* right, int start, __m128 low, __m128 high, float& outL,
+                  float& outR) {
+    const int first = start & kMask;
+    if (first > kMask - 5) {
+        alignas(16) float w[8];
+        _mm_store_ps(w, low);
+        _mm_store_ps(w + 4, high);
+        float sumL = 0.0f, sumR = 0.0f;
+        for (int k = 0; k < 6; ++k) {
+            sumL += w[k] * left[(start + k) & kMask];
+            sumR += w[k] * right[(start + k) & kMask];
+        }
+        outL = sumL;
+        outR = sumR;
+        return;
+    }
+    const __m128 l = _mm_add_ps(_mm_mul_ps(low, _mm_loadu_ps(left + first)),
+                                _mm_mul_ps(high, _mm_loadu_ps(left + first + 4)));
+    const __m128 r = _mm_add_ps(_mm_mul_ps(low, _mm_loadu_ps(right + first)),
+                                _mm_mul_ps(high, _mm_loadu_ps(right + first + 4)));
+    // {l0 + l1, l2 + l3, r0 + r1, r2 + r3}, then the sums of the pairs.
+    const __m128 pairs = _mm_add_ps(_mm_shuffle_ps(l, r, _MM_SHUFFLE(2, 0, 2, 0)),
+                                    _mm_shuffle_ps(l, r, _MM_SHUFFLE(3, 1, 3, 1)));
+    const __m128 sums = _mm_add_ps(pairs, _mm_shuffle_ps(pairs, pairs, _MM_SHUFFLE(2, 3, 0, 1)));
+    outL = _mm_cvtss_f32(sums);
+    outR = _mm_cvtss_f32(_mm_movehl_ps(sums, sums));
 }
 
 } // namespace
 
-CVibrato::CVibrato() : left(kBufferLength), right(kBufferLength) {
+CVibrato::CVibrato() : left(kBufferLength + 2), right(kBufferLength + 2) {
     for (Generators::CLFOOscillator* lfo : {&first, &second}) {
         lfo->setShape(Generators::CLFOOscillator::kSine);
         lfo->setRate(6.0);
@@ -101,7 +134,9 @@ void CVibrato::reset() {
 
 void CVibrato::processSample(float inL, float inR, float& outL, float& outR) {
     secondValue = second.tick();
-    processFrame(inL, inR, outL, outR, static_cast<float>(first.tick()), Rest{});
+    const float frameDelay = advance(static_cast<float>(first.tick()), Rest{});
+    store(inL, inR);
+    read((writeIndex - 1) & kMask, frameDelay, outL, outR);
 }
 
 float CVibrato::nextEnable(float e) const {
@@ -113,25 +148,50 @@ float CVibrato::nextDepth(float d) const {
     return d + (depthTarget - d) * kDepthRate;
 }
 
-void CVibrato::processFrame(float inL, float inR, float& outL, float& outR, float o, Rest rest) {
+float CVibrato::advance(float o, Rest rest) {
     // At their fixed points the smoothing steps would leave enable and depth as they are.
     if (!rest.enable) enable = nextEnable(enable);
     if (!rest.depth) depth = nextDepth(depth);
+    // The target clamped instead of the delay keeps the delay within [0, 65536] and leaves one multiply
+    // and one addition from one frame's delay to the next.
+    const float goal = std::clamp(depth * (o + 1.0f) * enable, 0.0f, 65536.0f);
+    delay = delay * (1.0f - kDelayRate) + goal * kDelayRate;
+    return delay;
+}
 
-    delay = std::clamp(delay + (depth * (o + 1.0f) * enable - delay) * kDelayRate, 0.0f, 65536.0f);
-
-    // Output = the input (delay + 1) samples back. The current input goes into the ring first, so that
-    // the six samples around the read can sit two before and three after it down to a delay of one
-    // sample; below that, the window of the six newest is one sample off centre, which still keeps
-    // 10 kHz within 0.15 dB.
-    store(inL, inR);
-    const float back = std::min(delay, kMaximumReadDelay);
+// Output = the input (delay + 1) samples before the one at `current`, which is already in the ring, so
+// that the six samples around the read can sit two before and three after it down to a delay of one
+// sample; below that, the window of the six newest is one sample off centre, which still keeps 10 kHz
+// within 0.15 dB.
+void CVibrato::read(int current, float frameDelay, float& outL, float& outR) const {
+    const float back = std::min(frameDelay, kMaximumReadDelay);
     const int whole = static_cast<int>(back);
-    const int current = writeIndex - 1;
     const int start = current - whole - 4 - std::max(0, 1 - whole);
-    const float t = static_cast<float>(current - 1 - start) - back;
-    outL = lagrange6(left.data(), start, t);
-    outR = lagrange6(right.data(), start, t);
+    float w[6];
+    lagrangeWeights(static_cast<float>(current - 1 - start) - back, w);
+    readWeighted(left.data(), right.data(), start, _mm_loadu_ps(w), _mm_setr_ps(w[4], w[5], 0.0f, 0.0f), outL,
+                 outR);
+}
+
+// As read() for the four frames from `current` on, their weights four lanes at a time.
+void CVibrato::readFour(int current, const float* frameDelays, float* outL, float* outR) const {
+    const __m128 back = _mm_min_ps(_mm_loadu_ps(frameDelays), _mm_set1_ps(kMaximumReadDelay));
+    const __m128i whole = _mm_cvttps_epi32(back);
+    // current - 1 - start: whole + 3, one more where the window stays at the six newest.
+    const __m128i lead =
+        _mm_add_epi32(_mm_add_epi32(whole, _mm_set1_epi32(3)),
+                      _mm_and_si128(_mm_cmpeq_epi32(whole, _mm_setzero_si128()), _mm_set1_epi32(1)));
+    __m128 w[6];
+    lagrangeWeights(_mm_sub_ps(_mm_cvtepi32_ps(lead), back), w);
+    _MM_TRANSPOSE4_PS(w[0], w[1], w[2], w[3]);
+    const __m128 zero = _mm_setzero_ps();
+    const __m128 tail01 = _mm_unpacklo_ps(w[4], w[5]), tail23 = _mm_unpackhi_ps(w[4], w[5]);
+    const __m128 high[4] = {_mm_movelh_ps(tail01, zero), _mm_movehl_ps(zero, tail01),
+                            _mm_movelh_ps(tail23, zero), _mm_movehl_ps(zero, tail23)};
+    alignas(16) int leads[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(leads), lead);
+    for (int j = 0; j < 4; ++j)
+        readWeighted(left.data(), right.data(), current + j - 1 - leads[j], w[j], high[j], outL[j], outR[j]);
 }
 
 void CVibrato::store(float inL, float inR) {
@@ -180,19 +240,27 @@ void CVibrato::advanceUnread(int n) {
 
 void CVibrato::processBlock(StereoView bus, int n) {
     float finiteCheck = 0.0f;
-    // The sweep a piece at a time, so that the oscillator's rotation does not wait for every sample.
+    // A piece at a time: the sweep, the smoothed delays and the ring's inputs first, then the reads,
+    // which no longer wait for each other.
     constexpr int kPiece = 64;
     double sweep[kPiece];
+    float delays[kPiece];
     for (int start = 0; start < n; start += kPiece) {
         const int m = std::min(kPiece, n - start);
         first.tickInto(sweep, m);
         const Rest atRest{nextEnable(enable) == enable, nextDepth(depth) == depth};
-        for (int i = start; i < start + m; ++i) {
-            const float inL = bus.left[i];
-            const float inR = bus.right[i];
+        const int current = writeIndex;
+        for (int i = 0; i < m; ++i) {
+            const float inL = bus.left[start + i];
+            const float inR = bus.right[start + i];
             finiteCheck += (inL - inL) + (inR - inR); // stays 0 unless an input is NaN or infinite
-            processFrame(inL, inR, bus.left[i], bus.right[i], static_cast<float>(sweep[i - start]), atRest);
+            delays[i] = advance(static_cast<float>(sweep[i]), atRest);
+            store(inL, inR);
         }
+        int i = 0;
+        for (; i + 4 <= m; i += 4)
+            readFour(current + i, delays + i, bus.left + start + i, bus.right + start + i);
+        for (; i < m; ++i) read((current + i) & kMask, delays[i], bus.left[start + i], bus.right[start + i]);
     }
     // Only the block's last value of the second oscillator is ever read.
     if (n > 0) {

@@ -52,8 +52,11 @@ private:
     struct Rest {
         bool enable = false, depth = false;
     };
-    // One frame through the delay line, swept by the first oscillator's value o.
-    void processFrame(float inL, float inR, float& outL, float& outR, float o, Rest rest);
+    // One frame's smoothing steps and the delay they give, the sweep at o.
+    float advance(float o, Rest rest);
+    // The output of the frame whose input is stored at `current`, read frameDelay + 1 samples before it.
+    void read(int current, float frameDelay, float& outL, float& outR) const;
+    void readFour(int current, const float* frameDelays, float* outL, float* outR) const;
     // One sample's smoothing steps (enable takes two).
     float nextEnable(float e) const;
     float nextDepth(float d) const;
