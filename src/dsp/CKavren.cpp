@@ -7,6 +7,8 @@
 namespace {
 
 constexpr int32_t kInitialBlockSize = 512;
+// A lone change of a cut-off parameter glides this long (see CAutomationRamp).
+constexpr double kLongestCutoffRampSeconds = 0.05;
 
 DSP::SkewedRange rangeOf(const Tessu::ParameterDescriptor& d) {
     return {d.minimum, d.maximum, d.curve};
@@ -78,6 +80,11 @@ int32_t CKavren::getHostParameterCount() {
 // both allocate and reach into every stage.
 void CKavren::setSampleRate(float rate) {
     TessuOS::setSampleRate(rate);
+    controlStep_ = DSP::ControlStep::forSampleRate(rate);
+    stepRemaining_ = controlStep_.samples;
+    envelope_.setStepSeconds(controlStep_.samples / double(rate));
+    for (DSP::CAutomationRamp& ramp : cutoffRamp_)
+        ramp.setLimits(controlStep_.samples, int(kLongestCutoffRampSeconds * rate));
     lfo_.setSampleRate(rate);
     distortion_.setSampleRate(rate);
     limiter_.setSampleRate(rate);
@@ -110,21 +117,32 @@ void CKavren::resetNow() {
     work_.clear(0);
     parallel_.clear(0);
     lfo_.reset();
+    lfoStepValue_ = 0.0f;
+    lfoStepSum_ = 0.0;
+    stepRemaining_ = controlStep_.samples;
     distortion_.reset();
     rateReducer_.reset();
     inputGain_.clearPeaks();
     outputGain_.clearPeaks();
     envelope_.reset();
-    for (auto side : {DSP::CFilterStage::LowPass, DSP::CFilterStage::HighPass})
-        filters_.resetControl(side, filterSettings_[side].cutoff, filterSettings_[side].resonance);
-    runFilterControl();
-    filters_.clearState();
+    filters_.endCrossfade();
+    restartFilters();
     ringMod_.reset();
     dryDelay_.clear();
     outputDelay_.clear();
     dryWeight_ = 1.0f - dryWetAmount_;
     frequencyModulator_.reset();
     publishEditorValues();
+}
+
+// The filters jump to their settings and start from silence.
+void CKavren::restartFilters() {
+    for (auto side : {DSP::CFilterStage::LowPass, DSP::CFilterStage::HighPass}) {
+        cutoffRamp_[side].jump(cutoffRange(side).toNormalised(filterSettings_[side].cutoff));
+        filters_.resetControl(side, filterSettings_[side].cutoff, filterSettings_[side].resonance);
+    }
+    runFilterControl();
+    filters_.clearState();
 }
 
 // A load's values reach the audio thread as one batch, with the reset that follows it.

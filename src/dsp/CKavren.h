@@ -23,6 +23,7 @@
 #include "dsp/lib/ISamplerEffect.h"
 #include "dsp/limiter/FXDelayLine.h"
 #include "dsp/limiter/FXLimiter.h"
+#include "dsp/modulation/AutomationRamp.h"
 #include "dsp/modulation/EnvelopeFollower.h"
 #include "dsp/modulation/LfoController.h"
 #include "dsp/modulation/SkewedRange.h"
@@ -123,6 +124,14 @@ private:
         float tempo;
         bool playing;
     };
+    // The end of a control step within a block and the cut-off targets measured up to it.
+    struct ControlPoint {
+        int at;
+        double cutoff[2];
+    };
+    // processBlock takes at most this many frames, so that a block's control points fit their array.
+    static constexpr int kMaxBlockPiece = 1024;
+    static constexpr int kMaxControlPoints = kMaxBlockPiece / 4 + 1;
 
     // Parameter handling, on the thread that changed a value (KavrenParameterHandler.cpp).
     void followLink(bool lowPassLeads);
@@ -136,12 +145,19 @@ private:
     void readPostedValues();
     void applyParameter(int32_t id);
     void applyFilterMode();
+    void restartFilters();
     void startBypassRamp(bool bypass);
     void resetNow();
 
     // Processing (KavrenProcess.cpp).
+    int runControlClock(DSP::StereoView work, const Block& block);
+    void filterInSteps(const DSP::FilterStageBuffers& buffers, int n, int points);
+    void applyControlPoint(const ControlPoint& point, const DSP::ControlStep& step);
     void runFilterControl();
     double targetCutoff(DSP::CFilterStage::Side side) const;
+    const DSP::SkewedRange& cutoffRange(DSP::CFilterStage::Side side) const {
+        return side == DSP::CFilterStage::LowPass ? lowPassRange_ : highPassRange_;
+    }
     void updateModulationLinks();
     void processBlock(const Block& block);
     void processBypassed(const Block& block, DSP::StereoView delayedDry);
@@ -172,6 +188,16 @@ private:
     CFXDelayLine spareDelayLine_;
     CLatencyDelay dryDelay_, outputDelay_;
     DSP::SkewedRange lowPassRange_, highPassRange_;
+
+    // The control clock: envelope, LFO and filter control run once per step of controlStep_ frames,
+    // counted through the audio stream whatever blocks the host sends.
+    DSP::ControlStep controlStep_;
+    int stepRemaining_ = 1;
+    double lfoStepSum_ = 0.0;
+    float lfoStepValue_ = 0.0f;
+    ControlPoint controlPoints_[kMaxControlPoints] = {};
+    // The cut-off parameters' normalised positions on their way to the latest values.
+    DSP::CAutomationRamp cutoffRamp_[2];
 
     // From other threads to the audio thread.
     CChangeInbox inbox_;

@@ -51,7 +51,7 @@ void CKavren::process(Tessu::ProcessContext& context) {
     if (frames <= 0 || context.numInputs < 1 || context.numOutputs < 1) return;
     const DSP::StereoView input = view(context.inputs[0]), output = view(context.outputs[0]);
     // A block longer than announced is processed in pieces of the buffers' size; nothing grows here.
-    const int capacity = std::max(work_.capacity, 1);
+    const int capacity = std::clamp(work_.capacity, 1, kMaxBlockPiece);
     for (int done = 0; done < frames;) {
         const int n = std::min(capacity, frames - done);
         processBlock({{input.left + done, input.right + done},
@@ -85,9 +85,8 @@ void CKavren::processBlock(const Block& block) {
     Tessu::vec::copy(input.right, work.right, size_t(n));
     inputGain_.process(work, n);
 
-    envelope_.process(work.left, work.right, n);
-    lfo_.advance(n, block.tempo, block.playing, block.samplePos);
-    runFilterControl();
+    const int points = runControlClock(work, block);
+    rateControl_.update(rateReducer_, modulatedCutoff_[DSP::CFilterStage::LowPass], applyingLoad_);
 
     const bool distortionBefore = !distortionAfterFilters_;
     const bool rateBefore = !rateAfterFilters_;
@@ -100,7 +99,8 @@ void CKavren::processBlock(const Block& block) {
         crossfadeTowardDry(work, input, n, weight, 1.0f - wetAmount);
     }
 
-    filters_.process({input, work, view(parallel_), output}, n);
+    filterInSteps({input, work, view(parallel_), output}, n, points);
+    updateModulationLinks();
     ringMod_.processStereoInPlace(output, n);
     // An idle frequency modulator would only delay the wet path by one sample against the dry path and
     // the reported latency, so it just keeps its delay line fed.
@@ -150,30 +150,80 @@ void CKavren::feedDisplays(const Block& block) {
 void CKavren::publishEditorValues() {
     shownEnvelope_[DSP::CEnvelopeFollower::kLowPass] = envelope_.value(DSP::CEnvelopeFollower::kLowPass);
     shownEnvelope_[DSP::CEnvelopeFollower::kHighPass] = envelope_.value(DSP::CEnvelopeFollower::kHighPass);
-    shownLfo_ = lfo_.blockValue();
+    shownLfo_ = lfoStepValue_;
     shownRingFrequency_ = ringControl_.effectiveFrequency();
 }
 
 double CKavren::targetCutoff(DSP::CFilterStage::Side side) const {
     const FilterSettings& s = filterSettings_[side];
-    const DSP::SkewedRange& range = side == DSP::CFilterStage::LowPass ? lowPassRange_ : highPassRange_;
+    const DSP::SkewedRange& range = cutoffRange(side);
     const auto target = side == DSP::CFilterStage::LowPass ? DSP::CEnvelopeFollower::kLowPass
                                                            : DSP::CEnvelopeFollower::kHighPass;
-    double f = DSP::envelopeModulatedCutoff(range, s.cutoff, envelope_.value(target), s.envStrength);
-    f = DSP::lfoModulatedCutoff(f, lfo_.blockValue(), s.lfoStrength);
+    const double cutoff = range.toPlain(cutoffRamp_[side].value());
+    double f = DSP::envelopeModulatedCutoff(range, cutoff, envelope_.value(target), s.envStrength);
+    f = DSP::lfoModulatedCutoff(f, lfoStepValue_, s.lfoStrength);
     return std::clamp(f, 0.0, 22050.0);
 }
 
-void CKavren::runFilterControl() {
-    const float inertia = inertia_;
-    for (auto side : {DSP::CFilterStage::LowPass, DSP::CFilterStage::HighPass}) {
-        const double target = targetCutoff(side);
-        modulatedCutoff_[side] = float(target);
-        const FilterSettings& s = filterSettings_[side];
-        if (side == DSP::CFilterStage::LowPass)
-            rateControl_.update(rateReducer_, float(target), applyingLoad_);
-        filters_.updateControl(side, target, s.resonance, s.width, inertia);
+// The envelope and the LFO over the block, step by step of the control clock; each step's end becomes a
+// control point with the cut-off targets measured up to it. Returns the number of points.
+int CKavren::runControlClock(DSP::StereoView work, const Block& block) {
+    int points = 0;
+    for (int at = 0; at < block.n;) {
+        const int m = std::min(block.n - at, stepRemaining_);
+        envelope_.analyse(work.left + at, work.right + at, m);
+        lfoStepSum_ += double(lfo_.advance(m, block.tempo, block.playing, block.samplePos + at)) * m;
+        at += m;
+        stepRemaining_ -= m;
+        if (stepRemaining_ > 0) break;
+        envelope_.endStep();
+        lfoStepValue_ = float(lfoStepSum_ / controlStep_.samples);
+        lfoStepSum_ = 0.0;
+        stepRemaining_ = controlStep_.samples;
+        ControlPoint& point = controlPoints_[points++];
+        point.at = at;
+        for (auto side : {DSP::CFilterStage::LowPass, DSP::CFilterStage::HighPass}) {
+            cutoffRamp_[side].advance(controlStep_.samples);
+            point.cutoff[side] = targetCutoff(side);
+            modulatedCutoff_[side] = float(point.cutoff[side]);
+        }
     }
+    return points;
+}
+
+// The filter stage runs up to each control point, where the filter control hands the filters their
+// next designs, which they reach over the following step.
+void CKavren::filterInSteps(const DSP::FilterStageBuffers& buffers, int n, int points) {
+    auto from = [](DSP::StereoView v, int at) { return DSP::StereoView{v.left + at, v.right + at}; };
+    int done = 0;
+    for (int p = 0; p <= points; ++p) {
+        const int end = p < points ? controlPoints_[p].at : n;
+        if (end > done)
+            filters_.process({from(buffers.input, done), from(buffers.work, done),
+                              from(buffers.parallel, done), from(buffers.output, done)},
+                             end - done);
+        done = end;
+        if (p < points) applyControlPoint(controlPoints_[p], controlStep_);
+    }
+}
+
+void CKavren::applyControlPoint(const ControlPoint& point, const DSP::ControlStep& step) {
+    for (auto side : {DSP::CFilterStage::LowPass, DSP::CFilterStage::HighPass}) {
+        const FilterSettings& s = filterSettings_[side];
+        filters_.updateControl(side, point.cutoff[side], s.resonance, s.width, inertia_, step);
+    }
+}
+
+// One round of the filter control at once, without moves (after a reset).
+void CKavren::runFilterControl() {
+    ControlPoint point{0,
+                       {targetCutoff(DSP::CFilterStage::LowPass), targetCutoff(DSP::CFilterStage::HighPass)}};
+    for (auto side : {DSP::CFilterStage::LowPass, DSP::CFilterStage::HighPass})
+        modulatedCutoff_[side] = float(point.cutoff[side]);
+    DSP::ControlStep atOnce = controlStep_;
+    atOnce.samples = 0;
+    applyControlPoint(point, atOnce);
+    rateControl_.update(rateReducer_, modulatedCutoff_[DSP::CFilterStage::LowPass], applyingLoad_);
     updateModulationLinks();
 }
 
@@ -241,9 +291,8 @@ void CKavren::clearStateAfterBypass() {
     inputGain_.clearPeaks();
     outputGain_.clearPeaks();
     envelope_.reset();
-    for (auto side : {DSP::CFilterStage::LowPass, DSP::CFilterStage::HighPass})
-        filters_.resetControl(side, filterSettings_[side].cutoff, filterSettings_[side].resonance);
-    filters_.clearState();
+    filters_.endCrossfade();
+    restartFilters();
     lfo_.requestRealign();
     ringMod_.reset();
     dryWeight_ = 1.0f - dryWetAmount_;

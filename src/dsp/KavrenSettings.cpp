@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int kSlopeDb[] = {12, 24, 48, 96};
+constexpr double kModeCrossfadeSeconds = 0.02;
 
 float decibelsToFactor(float dB) {
     return std::pow(10.0f, dB * 0.05f);
@@ -28,6 +29,10 @@ void CKavren::applyPendingChanges() {
     if (inbox_.collect(slots, requests, [this](uint64_t) { readPostedValues(); })) {
         applyingLoad_ = (requests & kLoadResetRequest) != 0;
         const uint64_t modeSlot = uint64_t(1) << kFilterMode;
+        // The routing as it sounds now fades out while the new mode, with the slopes and settings that
+        // come with it, fades in.
+        if ((slots & modeSlot) && (switchOn(postedValues_[kFilterMode]) ? 1 : 0) != filters_.mode())
+            filters_.beginCrossfade(int(kModeCrossfadeSeconds * sampleRate));
         for (uint64_t rest = slots & ~modeSlot; rest; rest &= rest - 1)
             applyParameter(std::countr_zero(rest));
         if (slots & modeSlot) applyFilterMode();
@@ -58,9 +63,11 @@ void CKavren::applyParameter(int32_t slot) {
         break;
     case kLowPassFreq:
         lowPass.cutoff = value;
+        cutoffRamp_[Side::LowPass].set(lowPassRange_.toNormalised(value));
         break;
     case kHighPassFreq:
         highPass.cutoff = value;
+        cutoffRamp_[Side::HighPass].set(highPassRange_.toNormalised(value));
         break;
     case kLowPassQ:
         lowPass.resonance = value;
@@ -194,14 +201,17 @@ void CKavren::applyParameter(int32_t slot) {
 }
 
 // The mode is a switch like the others: what the display shows is what runs. Both filters change
-// design, which empties their caches, so the slopes are applied to the new designs.
+// design, which empties their caches, so the slopes are applied to the new designs, and the filters
+// restart at their settings; the rest of the chain runs on undisturbed. A value that keeps the mode
+// changes nothing.
 void CKavren::applyFilterMode() {
     const int mode = switchOn(postedValues_[kFilterMode]) ? 1 : 0;
+    if (mode == filters_.mode()) return;
     filters_.setMode(mode);
     filterMode_ = mode;
     applyParameter(kLowPassSlope);
     applyParameter(kHighPassSlope);
-    resetNow();
+    restartFilters();
 }
 
 void CKavren::setBypass(bool bypass) {

@@ -5,42 +5,78 @@
 
 namespace DSP {
 
+namespace {
+// The blocks the glide and the resonance smoothing were made for: 88 frames at 44.1 kHz.
+constexpr double kNominalSeconds = 88.0 / 44100.0;
+} // namespace
+
+ControlStep ControlStep::forSampleRate(double rate) {
+    ControlStep step;
+    step.samples = std::max(4, int(std::lround(rate * 48.0 / 44100.0)));
+    step.fraction = step.samples / rate / kNominalSeconds;
+    step.amountCoefficient = float(1.0 - std::pow(1.0 - 0.105, step.fraction));
+    return step;
+}
+
 float CFilterControl::inertiaFromParameter(float v) {
     const float rest = 1.0f - v;
     return std::clamp(1.0f - rest * rest * rest, 0.001f, 1.0f);
 }
 
 void CFilterControl::update(double targetHz, float resonanceAmount, float resonanceWidth, float inertia,
-                            CStereoFilter& filter, CStereoBiquad& peak) {
+                            CStereoFilter& filter, CStereoBiquad& peak, const ControlStep& step) {
     if (!std::isfinite(targetHz) || !std::isfinite(resonanceAmount) || !std::isfinite(resonanceWidth) ||
         !std::isfinite(inertia))
         return;
     targetHz = std::clamp(targetHz, 0.0, 22050.0);
-    glide(targetHz, inertia, filter, peak);
-    placePeak(targetHz, resonanceAmount, resonanceWidth, peak);
+    const bool gliding = glide(targetHz, inertia, filter, step);
+    placePeak(targetHz, resonanceAmount, resonanceWidth, peak, gliding, step);
 }
 
-void CFilterControl::glide(double targetHz, float inertia, CStereoFilter& filter, CStereoBiquad& peak) {
-    if (std::fabs(targetHz - smoothedHz) <= 1.0) return;
+const CFilterControl::GlideRule& CFilterControl::glideRule(bool steep, float inertia, double fraction) {
+    if (steep == ruleSteep && (!steep || inertia == ruleInertia) && fraction == ruleFraction &&
+        ruleInertia >= 0.0f)
+        return rule;
+    ruleSteep = steep, ruleInertia = inertia, ruleFraction = fraction;
     double k = 0.505, r = 8.05;
-    if (filter.order() * 12 > 24) {
+    if (steep) {
         k = 0.505 - 0.40000000327825547 * inertia;
         r = 8.05 - 7.009499955177308 * inertia;
     }
-    double x = smoothedHz + 1e-19 + k * (targetHz - smoothedHz);
-    const double lo = std::max(10.0, smoothedHz);
-    if (x > lo && x > lo * r) x = lo * r;
-    if (x <= lo && x < lo / r) x = lo / r;
-    smoothedHz = x;
-    filter.setCutoff(x);
-    peak.setFrequency(static_cast<float>(std::min(x, kPeakCeilingHz)));
+    if (fraction != 1.0) {
+        k = 1.0 - std::pow(1.0 - k, fraction);
+        r = std::pow(r, fraction);
+    }
+    rule = {k, r};
+    return rule;
 }
 
+bool CFilterControl::glide(double targetHz, float inertia, CStereoFilter& filter, const ControlStep& step) {
+    if (std::fabs(targetHz - smoothedHz) <= 1.0) return false;
+    const GlideRule& g = glideRule(filter.order() * 12 > 24, inertia, step.fraction);
+    double x = smoothedHz + 1e-19 + g.k * (targetHz - smoothedHz);
+    const double lo = std::max(10.0, smoothedHz);
+    if (x > lo && x > lo * g.r) x = lo * g.r;
+    if (x <= lo && x < lo / g.r) x = lo / g.r;
+    smoothedHz = x;
+    filter.setCutoff(x, step.samples);
+    peakHz = static_cast<float>(std::min(x, kPeakCeilingHz));
+    return true;
+}
+
+// A peak of (practically) 0 dB is the same at every frequency: it is not redesigned while it stays so.
+// While the cut-off glides, the peak follows in moves of at least 0.5 % (under a tenth of a semitone,
+// inaudible on a peak 0.2 octaves wide or more), since a redesign costs more than a step's audio; when
+// the glide has arrived, the peak sits exactly at the cut-off.
 void CFilterControl::placePeak(double targetHz, float resonanceAmount, float resonanceWidth,
-                               CStereoBiquad& peak) {
-    smoothedAmount = smoothedAmount + 0.105f * (resonanceAmount - smoothedAmount) + 1e-19f;
+                               CStereoBiquad& peak, bool gliding, const ControlStep& step) {
+    smoothedAmount = smoothedAmount + step.amountCoefficient * (resonanceAmount - smoothedAmount) + 1e-19f;
     const PeakShape shape = peakShape(targetHz, smoothedAmount, resonanceWidth);
-    peak.setPeak(peak.frequency(), static_cast<float>(shape.gainDb), static_cast<float>(shape.octaves));
+    const float gainDb = static_cast<float>(shape.gainDb), octaves = static_cast<float>(shape.octaves);
+    if (std::fabs(shape.gainDb) < 1e-12 && peak.isIdentity()) return;
+    const float shift = std::fabs(peakHz - peak.frequency());
+    if (gainDb == peak.gain() && octaves == peak.bandwidth() && gliding && shift <= 0.005f * peakHz) return;
+    peak.setPeak(peakHz, gainDb, octaves, step.samples);
 }
 
 CFilterControl::PeakShape CFilterControl::peakShape(double targetHz, float resonanceAmount,
@@ -62,7 +98,8 @@ void CFilterControl::reset(double cutoffHz, float resonanceAmount, CStereoFilter
     smoothedHz = cutoffHz;
     smoothedAmount = resonanceAmount;
     filter.setCutoff(cutoffHz);
-    peak.setFrequency(static_cast<float>(std::min(cutoffHz, kPeakCeilingHz)));
+    peakHz = static_cast<float>(std::min(cutoffHz, kPeakCeilingHz));
+    peak.setFrequency(peakHz);
 }
 
 } // namespace DSP

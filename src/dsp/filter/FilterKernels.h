@@ -11,9 +11,16 @@ struct FilterKernels {
     // out = B(A(x)), or C(x) − B(A(x)) with complement; A, B and C have the same section count.
     void (*runFilter)(CascadeView a, CascadeView b, CascadeView c, bool complement, const float* inL,
                       const float* inR, float* outL, float* outR, int n);
+    // The same while the design moves: before each sample the coefficients of A and B take one `step`
+    // and those of C one `allPassStep` (in the views' designs, which stay as they were).
+    void (*runFilterRamp)(CascadeView a, CascadeView b, CascadeView c, const FilterDesign& step,
+                          const FilterDesign& allPassStep, bool complement, const float* inL,
+                          const float* inR, float* outL, float* outR, int n);
     void (*runCascade)(CascadeView cascade, float* left, float* right, int n);
     void (*runBiquad)(const BiquadCoefficients& coefficients, BiquadState& state, float* left, float* right,
                       int n);
+    void (*runBiquadRamp)(const BiquadCoefficients& start, const BiquadCoefficients& step, BiquadState& state,
+                          float* left, float* right, int n);
 };
 
 const FilterKernels& filterKernels();

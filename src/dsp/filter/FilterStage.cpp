@@ -39,33 +39,91 @@ bool CFilterStage::setMode(int mode) {
     return changed;
 }
 
+namespace {
+
+// Every design of a low-pass from here up is the 22000 Hz one, every high-pass design from here down
+// the 10 Hz one: there the filters are fully open and leave the path.
+constexpr double kOpenLowPassHz = 22000.0;
+constexpr double kOpenHighPassHz = 10.0;
+constexpr int kFadeSteps = 4;
+
+} // namespace
+
 void CFilterStage::updateControl(Side side, double targetHz, float resonanceAmount, float resonanceWidth,
-                                 float inertia) {
-    controls[side].update(targetHz, resonanceAmount, resonanceWidth, inertia, filters[side], peaks[side]);
+                                 float inertia, const ControlStep& step) {
+    controls[side].update(targetHz, resonanceAmount, resonanceWidth, inertia, filters[side], peaks[side],
+                          step);
+    const double hz = controls[side].smoothedCutoff();
+    filters[side].setEngaged(side == LowPass ? hz < kOpenLowPassHz : hz > kOpenHighPassHz,
+                             kFadeSteps * step.samples);
 }
 
 void CFilterStage::resetControl(Side side, double cutoffHz, float resonanceAmount) {
     controls[side].reset(cutoffHz, resonanceAmount, filters[side], peaks[side]);
+    const double hz = controls[side].smoothedCutoff();
+    filters[side].setEngaged(side == LowPass ? hz < kOpenLowPassHz : hz > kOpenHighPassHz, 0);
+}
+
+void CFilterStage::beginCrossfade(int samples) {
+    for (int side : {LowPass, HighPass}) {
+        outgoingVoices[side] = filters[side].voice();
+        outgoingPeaks[side] = peaks[side];
+    }
+    outgoingMode = filterMode;
+    fadeLeft = fadeLength = std::max(samples, 1);
+}
+
+void CFilterStage::Path::process(StereoView in, StereoView work, StereoView branch, StereoView out,
+                                 int n) const {
+    voices[LowPass]->process(work.left, work.right, out.left, out.right, n);
+    if (mode == 0) {
+        voices[HighPass]->process(out.left, out.right, out.left, out.right, n);
+        peaks[LowPass]->process(out.left, out.right, n);
+        peaks[HighPass]->process(out.left, out.right, n);
+        return;
+    }
+    voices[HighPass]->process(in.left, in.right, branch.left, branch.right, n);
+    peaks[LowPass]->process(out.left, out.right, n);
+    peaks[HighPass]->process(branch.left, branch.right, n);
+    for (int i = 0; i < n; ++i) out.left[i] += branch.left[i];
+    for (int i = 0; i < n; ++i) out.right[i] += branch.right[i];
 }
 
 void CFilterStage::process(const FilterStageBuffers& buffers, int n) {
-    const StereoView in = buffers.input, work = buffers.work, out = buffers.output;
-    CStereoFilter& lowPass = filters[LowPass];
-    CStereoFilter& highPass = filters[HighPass];
-    if (filterMode == 0) {
-        lowPass.process(work.left, work.right, out.left, out.right, n);
-        highPass.process(out.left, out.right, out.left, out.right, n);
-        peaks[LowPass].process(out.left, out.right, n);
-        peaks[HighPass].process(out.left, out.right, n);
+    if (fadeLeft > 0) {
+        crossfade(buffers, n);
         return;
     }
-    const StereoView branch = buffers.parallel;
-    lowPass.process(work.left, work.right, out.left, out.right, n);
-    highPass.process(in.left, in.right, branch.left, branch.right, n);
-    peaks[LowPass].process(out.left, out.right, n);
-    peaks[HighPass].process(branch.left, branch.right, n);
-    for (int i = 0; i < n; ++i) out.left[i] += branch.left[i];
-    for (int i = 0; i < n; ++i) out.right[i] += branch.right[i];
+    const Path live{{&filters[LowPass].voice(), &filters[HighPass].voice()},
+                    {&peaks[LowPass], &peaks[HighPass]},
+                    filterMode};
+    live.process(buffers.input, buffers.work, buffers.parallel, buffers.output, n);
+}
+
+// Piece by piece the outgoing routing runs first into its own arrays (the output may be the work
+// buffer), then the live one, and the output moves linearly from the first to the second.
+void CFilterStage::crossfade(const FilterStageBuffers& buffers, int n) {
+    constexpr int kPiece = 64;
+    float oldL[kPiece], oldR[kPiece], branchL[kPiece], branchR[kPiece];
+    const Path live{{&filters[LowPass].voice(), &filters[HighPass].voice()},
+                    {&peaks[LowPass], &peaks[HighPass]},
+                    filterMode};
+    const Path outgoing{{&outgoingVoices[LowPass], &outgoingVoices[HighPass]},
+                        {&outgoingPeaks[LowPass], &outgoingPeaks[HighPass]},
+                        outgoingMode};
+    const float step = 1.0f / float(fadeLength);
+    for (int start = 0; start < n; start += kPiece) {
+        const int m = std::min(kPiece, n - start);
+        auto at = [start](StereoView v) { return StereoView{v.left + start, v.right + start}; };
+        const StereoView in = at(buffers.input), work = at(buffers.work), out = at(buffers.output);
+        if (fadeLeft > 0) outgoing.process(in, work, {branchL, branchR}, {oldL, oldR}, m);
+        live.process(in, work, at(buffers.parallel), out, m);
+        for (int i = 0; i < m && fadeLeft > 0; ++i, --fadeLeft) {
+            const float g = 1.0f - float(fadeLeft) * step;
+            out.left[i] = oldL[i] + (out.left[i] - oldL[i]) * g;
+            out.right[i] = oldR[i] + (out.right[i] - oldR[i]) * g;
+        }
+    }
 }
 
 void CFilterStage::clearState() {

@@ -22,15 +22,18 @@ struct FilterStageBuffers {
 // squared low-pass. Mode 1 ("Notch"): output = LPpeak(LP(work)) + HPpeak(HP(input)), both squared
 // Butterworths.
 //
-// Per block, on the audio thread (steps of the effect's process):
-//   updateControl(LowPass, lpTargetHz, LOWPASSQ, LOWPASSQWIDTH, inertia);    // filter control
-//   updateControl(HighPass, hpTargetHz, HIGHPASSQ, HIGHPASSQWIDTH, inertia);
-//   ... pre-filter effects on the work buffer ...
-//   process(buffers, n);                                                       // filter stage
+// On the audio thread, at every step of the effect's control clock (ControlStep::forSampleRate):
+//   process(buffers up to the step's end, frames);                              // filter stage
+//   updateControl(LowPass, lpTargetHz, LOWPASSQ, LOWPASSQWIDTH, inertia, step);  // filter control
+//   updateControl(HighPass, hpTargetHz, HIGHPASSQ, HIGHPASSQWIDTH, inertia, step);
+// The new designs reach the filters and peaks as coefficient moves over the following step. A low-pass
+// at 22000 Hz or above and a high-pass at 10 Hz or below are taken out of the signal path (faded over
+// four steps), so a fully open filter is transparent.
 // Settings, from the parameter handler: setSlope(side, dB) for LOWPASSSLOPE/HIGHPASSSLOPE (12..96);
 // setMode(mode) for FILTERMODE, after which the effect exchanges the low-pass and high-pass parameter
-// values if it returns true, then resets. On reset(): resetControl(side, cut-off, resonance amount) for
-// both sides, one updateControl round, then clearState(). setSampleRate with the effect's rate.
+// values if it returns true; beginCrossfade() first keeps the old routing sounding while the new one
+// fades in. On reset(): resetControl(side, cut-off, resonance amount) for both sides, one updateControl
+// round, then clearState(). setSampleRate with the effect's rate.
 // Inertia comes from CFilterControl::inertiaFromParameter(FilterInteria).
 // Nothing here allocates after construction; process() clears any state a non-finite input spoilt.
 class CFilterStage {
@@ -47,9 +50,13 @@ public:
     bool setMode(int mode);
     int mode() const { return filterMode; }
 
-    void updateControl(Side side, double targetHz, float resonanceAmount, float resonanceWidth,
-                       float inertia);
+    void updateControl(Side side, double targetHz, float resonanceAmount, float resonanceWidth, float inertia,
+                       const ControlStep& step = {});
     void resetControl(Side side, double cutoffHz, float resonanceAmount);
+    // The filters and peaks as they are now keep running on the input and fade out over `samples`,
+    // while what follows (a mode switch, new slopes, a cleared state) fades in.
+    void beginCrossfade(int samples);
+    void endCrossfade() { fadeLeft = 0; }
 
     void process(const FilterStageBuffers& buffers, int n);
     void clearState();
@@ -62,10 +69,24 @@ public:
     const CFilterControl& control(Side side) const { return controls[side]; }
 
 private:
+    // The two filters and peaks of one routing.
+    struct Path {
+        CFilterVoice* voices[2];
+        CStereoBiquad* peaks[2];
+        int mode;
+        void process(StereoView input, StereoView work, StereoView branch, StereoView out, int n) const;
+    };
+    void crossfade(const FilterStageBuffers& buffers, int n);
+
     CStereoFilter filters[2];
     CStereoBiquad peaks[2];
     CFilterControl controls[2];
     int filterMode = 0;
+    // The routing fading out after beginCrossfade().
+    CFilterVoice outgoingVoices[2];
+    CStereoBiquad outgoingPeaks[2];
+    int outgoingMode = 0;
+    int fadeLeft = 0, fadeLength = 0;
 };
 
 } // namespace DSP

@@ -36,17 +36,32 @@ void CStereoBiquad::setBandwidthInOctaves(bool on) {
     redesign();
 }
 
-void CStereoBiquad::setPeak(float hz, float dB, float bandwidthOrQ) {
+void CStereoBiquad::setPeak(float hz, float dB, float bandwidthOrQ, int rampSamples) {
     if (!std::isfinite(hz) || !std::isfinite(dB) || !std::isfinite(bandwidthOrQ)) return;
     hz = std::clamp(hz, 1.0f, static_cast<float>(rate * 0.5));
     if (hz == centreHz && dB == gainDb && bandwidthOrQ == width) return;
     centreHz = hz;
     gainDb = dB;
     width = bandwidthOrQ;
-    redesign();
+    redesign(rampSamples);
 }
 
-void CStereoBiquad::redesign() {
+void CStereoBiquad::redesign(int rampSamples) {
+    const BiquadCoefficients next = designed();
+    identity = next.b0 == 1.0 && next.b1 == next.a1 && next.b2 == next.a2;
+    if (rampSamples <= 0) {
+        coeffs = next;
+        rampLeft = 0;
+        return;
+    }
+    const double scale = 1.0 / rampSamples;
+    target = next;
+    step = {(next.b0 - coeffs.b0) * scale, (next.b1 - coeffs.b1) * scale, (next.b2 - coeffs.b2) * scale,
+            (next.a1 - coeffs.a1) * scale, (next.a2 - coeffs.a2) * scale};
+    rampLeft = rampSamples;
+}
+
+BiquadCoefficients CStereoBiquad::designed() const {
     // Below Nyquist too: at w0 = π the bandwidth term w0 / sin(w0) has no value.
     const double f = std::min(std::clamp(static_cast<double>(centreHz), 5.0, 20000.0), 0.49 * rate);
     const double w0 = 2.0 * std::numbers::pi * f / rate;
@@ -105,8 +120,7 @@ void CStereoBiquad::redesign() {
     default:
         break;
     }
-    coeffs = {b0 / a0, b1 / a0, b2 / a0, a1 / a0, a2 / a0};
-    identity = coeffs.b0 == 1.0 && coeffs.b1 == coeffs.a1 && coeffs.b2 == coeffs.a2;
+    return {b0 / a0, b1 / a0, b2 / a0, a1 / a0, a2 / a0};
 }
 
 void CStereoBiquad::process(float& left, float& right) {
@@ -119,6 +133,17 @@ void CStereoBiquad::process(float& left, float& right) {
 }
 
 void CStereoBiquad::process(float* left, float* right, int n) {
+    if (rampLeft > 0) {
+        const int m = std::min(n, rampLeft);
+        kernels->runBiquadRamp(coeffs, step, state, left, right, m);
+        rampLeft -= m;
+        if (rampLeft == 0)
+            coeffs = target;
+        else
+            coeffs = {coeffs.b0 + m * step.b0, coeffs.b1 + m * step.b1, coeffs.b2 + m * step.b2,
+                      coeffs.a1 + m * step.a1, coeffs.a2 + m * step.a2};
+        left += m, right += m, n -= m;
+    }
     if (identity) {
         // A 0 dB peak passes the signal unchanged; keep the history as if it had run.
         if (n >= 2) {

@@ -34,8 +34,9 @@ public:
     // Bandwidth in octaves when the bandwidth-in-octaves flag is set, else Q.
     void setBandwidth(float bandwidthOrQ);
     void setBandwidthInOctaves(bool on);
-    // Frequency, gain and bandwidth at once with a single redesign.
-    void setPeak(float hz, float gainDb, float bandwidthOrQ);
+    // Frequency, gain and bandwidth at once with a single redesign; with rampSamples > 0 the coefficients
+    // move there linearly over that many samples of process(…, n).
+    void setPeak(float hz, float gainDb, float bandwidthOrQ, int rampSamples = 0);
 
     void process(float& left, float& right);
     // In place on n frames.
@@ -47,13 +48,16 @@ public:
     // Clears the state when it holds a NaN or infinity; returns whether it did. process(…, n) calls it.
     bool sanitize();
 
+    // Passes the signal unchanged (a 0 dB peak) and is not moving.
+    bool isIdentity() const { return identity && rampLeft == 0; }
     float frequency() const { return centreHz; }
     float gain() const { return gainDb; }
     float bandwidth() const { return width; }
     const BiquadCoefficients& coefficients() const { return coeffs; }
 
 private:
-    void redesign();
+    void redesign(int rampSamples = 0);
+    BiquadCoefficients designed() const;
 
     double rate = 44100.0;
     int type = Peaking;
@@ -63,6 +67,8 @@ private:
     bool bandwidthInOctaves = true;
     BiquadCoefficients coeffs;
     bool identity = false; // numerator equals denominator, e.g. a peak of 0 dB
+    BiquadCoefficients target, step;
+    int rampLeft = 0;
     const FilterKernels* kernels;
     BiquadState state{};
 };

@@ -5,33 +5,31 @@
 
 namespace DSP {
 
-CStereoFilter::CStereoFilter() : kernels(&filterKernels()) {
+CStereoFilter::CStereoFilter() {
     redesignAfterTypeChange();
 }
 
-void CStereoFilter::setCutoff(double hz) {
+void CStereoFilter::setCutoff(double hz, int rampSamples) {
     if (!std::isfinite(hz)) return;
     cutoffHz = std::clamp(std::floor(hz), 10.0, 22000.0);
     const int slot = CCoefficientCache::slotIndex(cutoffHz);
-    if (slot != loadedSlot) loadSlot(slot);
+    if (slot != loadedSlot) loadSlot(slot, rampSamples);
 }
 
-void CStereoFilter::loadSlot(int slot) {
+void CStereoFilter::loadSlot(int slot, int rampSamples) {
     const FilterDesign* cached = coefficientCache.find(slot);
     if (!cached) {
         const auto response = designsHighPass() ? FilterResponse::HighPass : FilterResponse::LowPass;
         coefficientCache.store(slot, designButterworth(response, filterOrder, cutoffHz, rate));
         cached = coefficientCache.find(slot);
     }
-    cascadeA.load(*cached);
-    cascadeB.load(*cached);
-    cascadeC.load(allPassOf(*cached));
+    filterVoice.load(*cached, rampSamples);
     loadedSlot = slot;
 }
 
 void CStereoFilter::redesignAfterTypeChange() {
     coefficientCache.empty();
-    loadSlot(CCoefficientCache::slotIndex(cutoffHz));
+    loadSlot(CCoefficientCache::slotIndex(cutoffHz), 0);
 }
 
 void CStereoFilter::setSampleRate(double newRate) {
@@ -51,33 +49,15 @@ void CStereoFilter::setOrderFromSlope(int dB) {
 void CStereoFilter::setHighPassMarker(bool on) {
     const bool wasHighPass = designsHighPass();
     highPassMarker = on;
+    filterVoice.setComplement(highPassMarker && !designAsHighPass);
     if (designsHighPass() != wasHighPass) redesignAfterTypeChange();
 }
 
 void CStereoFilter::setDesignAsHighPass(bool on) {
     const bool wasHighPass = designsHighPass();
     designAsHighPass = on;
+    filterVoice.setComplement(highPassMarker && !designAsHighPass);
     if (designsHighPass() != wasHighPass) redesignAfterTypeChange();
-}
-
-void CStereoFilter::clearState() {
-    cascadeA.clearState();
-    cascadeB.clearState();
-    cascadeC.clearState();
-}
-
-bool CStereoFilter::sanitize() {
-    const bool a = cascadeA.sanitize();
-    const bool b = cascadeB.sanitize();
-    const bool c = cascadeC.sanitize();
-    return a || b || c;
-}
-
-void CStereoFilter::process(const float* inL, const float* inR, float* outL, float* outR, int n) {
-    const bool complement = highPassMarker && !designAsHighPass;
-    kernels->runFilter(cascadeA.view(), cascadeB.view(), cascadeC.view(), complement, inL, inR, outL, outR,
-                       n);
-    sanitize();
 }
 
 } // namespace DSP

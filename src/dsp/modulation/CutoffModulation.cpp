@@ -7,6 +7,7 @@ namespace DSP {
 
 double envelopeModulatedCutoff(const SkewedRange& cutoffParameter, double cutoff, double envelope,
                                double strength) {
+    if (strength == 0.0 || envelope == 0.0) return cutoff;
     double depth = strength;
     if (cutoff > 100.0) depth *= skew(0.95 * (1.0 - (cutoff - 100.0) / 21950.0) + 0.05, 30.0);
     return cutoffParameter.toPlain(cutoffParameter.toNormalised(cutoff) + depth * envelope);

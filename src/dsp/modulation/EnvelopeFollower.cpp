@@ -9,13 +9,24 @@
 
 namespace DSP {
 
-void CEnvelopeSmoother::setAttackTime(float ms) {
-    attack.store(std::min(1.0f, 8.0f / ms), std::memory_order_relaxed);
+namespace {
+
+float stepCoefficient(double stepSeconds, double ms) {
+    return ms > 0.0 ? static_cast<float>(1.0 - std::exp(-4.0 * stepSeconds * 1000.0 / ms)) : 1.0f;
 }
 
-void CEnvelopeSmoother::setReleaseTime(float ms) {
-    const double skewed = skew(static_cast<double>(ms) / 1000.0, -18.0);
-    release.store(static_cast<float>(std::min(1.0, 8.0 / (1000.0 * skewed))), std::memory_order_relaxed);
+} // namespace
+
+void CEnvelopeSmoother::refresh() {
+    const float a = attackMs.load(std::memory_order_relaxed), r = releaseMs.load(std::memory_order_relaxed);
+    if (a != appliedAttackMs) {
+        appliedAttackMs = a;
+        attack = stepCoefficient(stepSeconds, a);
+    }
+    if (r != appliedReleaseMs) {
+        appliedReleaseMs = r;
+        release = stepCoefficient(stepSeconds, 1000.0 * skew(static_cast<double>(r) / 1000.0, -18.0));
+    }
 }
 
 CEnvelopeFollower::CEnvelopeFollower() {
@@ -28,6 +39,11 @@ CEnvelopeFollower::CEnvelopeFollower() {
 void CEnvelopeFollower::setSampleRate(double rate) {
     bandPass.setSampleRate(rate);
     bandPass.setFrequency(designedMeasurePoint);
+}
+
+void CEnvelopeFollower::setStepSeconds(double seconds) {
+    smoothers[kLowPass].setStepSeconds(seconds);
+    smoothers[kHighPass].setStepSeconds(seconds);
 }
 
 void CEnvelopeFollower::setBoostDb(float dB) {
@@ -54,6 +70,10 @@ float CEnvelopeFollower::analysisGain() const {
 }
 
 float CEnvelopeFollower::measure(const float* left, const float* right, int n) {
+    return levelOf(peakOf(left, right, n));
+}
+
+float CEnvelopeFollower::peakOf(const float* left, const float* right, int n) {
     const float g = analysisGain();
     const bool inBand = isMeasuringInBand();
     if (inBand) {
@@ -91,13 +111,18 @@ float CEnvelopeFollower::measure(const float* left, const float* right, int n) {
     _mm_store_ps(lanes, peak4);
     for (float p : lanes) peak = p > peak ? p : peak;
     if (inBand) bandPass.sanitize();
-    // level = 20 log10(sqrt(peak)) = 10 log10(peak); e = 1 + level / 24 within [0, 1]
+    return peak;
+}
+
+// level = 20 log10(sqrt(peak)) = 10 log10(peak); e = 1 + level / 24 within [0, 1]
+float CEnvelopeFollower::levelOf(float peak) {
     const double level = 4.342944819032518 * std::log(std::max(static_cast<double>(peak), 1e-30));
     return static_cast<float>(std::clamp(1.0 + level / 24.0, 0.0, 1.0));
 }
 
-void CEnvelopeFollower::process(const float* left, const float* right, int n) {
-    const float e = measure(left, right, n);
+void CEnvelopeFollower::endStep() {
+    const float e = levelOf(stepPeak);
+    stepPeak = 0.0f;
     smoothers[kLowPass].step(e);
     smoothers[kHighPass].step(e);
 }
@@ -105,6 +130,7 @@ void CEnvelopeFollower::process(const float* left, const float* right, int n) {
 void CEnvelopeFollower::reset() {
     smoothers[kLowPass].reset();
     smoothers[kHighPass].reset();
+    stepPeak = 0.0f;
 }
 
 } // namespace DSP

@@ -65,31 +65,48 @@ TEST(EnvelopeFollower, MeasurePointHearsOnlyItsBand) {
     EXPECT_LT(settledLevel(follower, 250.0, 1.0), 0.1f);
 }
 
-TEST(EnvelopeFollower, SmoothersStepOncePerBlockAtTheirCoefficients) {
-    CEnvelopeFollower follower;
-    follower.setMeasurePoint(0.0f);
-    follower.setBoostDb(8.0f);                                     // full-scale input reads exactly 1
-    follower.setAttackTime(CEnvelopeFollower::kLowPass, 8.0f);     // coefficient 1: one block
-    follower.setAttackTime(CEnvelopeFollower::kHighPass, 80.0f);   // coefficient 0.1
-    follower.setReleaseTime(CEnvelopeFollower::kLowPass, 1000.0f); // 8 / 1000
-    follower.setReleaseTime(CEnvelopeFollower::kHighPass, 10.0f);  // 8 / (1000 * 19 * 0.01 / 1.18)
-    EXPECT_FLOAT_EQ(follower.smoother(CEnvelopeFollower::kLowPass).releaseCoefficient(), 0.008f);
-    EXPECT_NEAR(follower.smoother(CEnvelopeFollower::kHighPass).releaseCoefficient(), 8.0 / (190.0 / 1.18),
-                1e-6);
+// A set time is the time to cover 98 % of a jump (four time constants), at any step length: per step of s
+// seconds the coefficient is 1 − exp(−4 s / time); the release time passes the skew curve first (10 ms → 161
+// ms).
+TEST(EnvelopeFollower, SmoothersCoverTheirSetTimesAtAnyStepLength) {
+    using Target = CEnvelopeFollower::Target;
+    for (double step : {88.0 / 44100.0, 32.0 / 44100.0, 139.0 / 192000.0}) {
+        CEnvelopeFollower follower;
+        follower.setStepSeconds(step);
+        follower.setMeasurePoint(0.0f);
+        follower.setBoostDb(8.0f); // full-scale input reads exactly 1
+        follower.setAttackTime(Target::kLowPass, 8.0f);
+        follower.setAttackTime(Target::kHighPass, 80.0f);
+        follower.setReleaseTime(Target::kLowPass, 1000.0f);
+        follower.setReleaseTime(Target::kHighPass, 10.0f);
+        const double highPassRelease = 1000.0 * 0.19 / 1.18;
+        EXPECT_NEAR(follower.smoother(Target::kHighPass).releaseCoefficient(),
+                    1.0 - std::exp(-4.0 * step * 1000.0 / highPassRelease), 1e-6);
 
-    const std::vector<float> loud(64, 1.0f), silent(64, 0.0f);
-    follower.process(loud.data(), loud.data(), 64);
-    EXPECT_FLOAT_EQ(follower.value(CEnvelopeFollower::kLowPass), 1.0f);
-    EXPECT_NEAR(follower.value(CEnvelopeFollower::kHighPass), 0.1, 1e-6);
-    for (int b = 1; b < 10; ++b) follower.process(loud.data(), loud.data(), 64);
-    EXPECT_NEAR(follower.value(CEnvelopeFollower::kHighPass), 1.0 - std::pow(0.9, 10), 1e-5);
+        // Milliseconds until both smoothers have covered 1 − e^−4 (98.2 %) of a jump to the level.
+        auto timesToCover = [&](float level) {
+            const std::vector<float> input(8, level);
+            double ms[2] = {0.0, 0.0};
+            for (int steps = 1; ms[0] == 0.0 || ms[1] == 0.0; ++steps) {
+                follower.process(input.data(), input.data(), 8);
+                for (Target t : {Target::kLowPass, Target::kHighPass})
+                    if (ms[t] == 0.0 && std::fabs(follower.value(t) - level) <= 0.0184f)
+                        ms[t] = steps * step * 1000.0;
+            }
+            return std::pair(ms[0], ms[1]);
+        };
+        const auto [lowPassAttack, highPassAttack] = timesToCover(1.0f);
+        const double tolerance = 2.0 * step * 1000.0;
+        EXPECT_NEAR(lowPassAttack, 8.0, tolerance);
+        EXPECT_NEAR(highPassAttack, 80.0, tolerance);
+        const auto [lowPassRelease, highPassReleaseMs] = timesToCover(0.0f);
+        EXPECT_NEAR(lowPassRelease, 1000.0, tolerance);
+        EXPECT_NEAR(highPassReleaseMs, highPassRelease, tolerance);
 
-    for (int b = 0; b < 100; ++b) follower.process(silent.data(), silent.data(), 64);
-    EXPECT_NEAR(follower.value(CEnvelopeFollower::kLowPass), std::pow(1.0 - 0.008, 100), 1e-4);
-
-    follower.reset();
-    EXPECT_FLOAT_EQ(follower.value(CEnvelopeFollower::kLowPass), 0.0f);
-    EXPECT_FLOAT_EQ(follower.value(CEnvelopeFollower::kHighPass), 0.0f);
+        follower.reset();
+        EXPECT_FLOAT_EQ(follower.value(Target::kLowPass), 0.0f);
+        EXPECT_FLOAT_EQ(follower.value(Target::kHighPass), 0.0f);
+    }
 }
 
 // A reset (bypass, resume) clears the smoothers; the measure-point band-pass rings on undisturbed.

@@ -42,8 +42,10 @@ std::vector<std::string> kdialogArguments(const CFileDialogRequest& request) {
     if (!save && request.allowMultiple) args.insert(args.end(), {"--multiple", "--separate-output"});
     args.insert(args.end(), {save ? "--getsavefilename" : "--getopenfilename", start});
     std::string filter;
-    for (const CFileExtension& e : request.extensions)
-        filter += (filter.empty() ? "" : "\n") + filterPattern(e) + "|" + filterName(e);
+    for (const CFileExtension& e : request.extensions) {
+        if (!filter.empty()) filter += '\n';
+        filter += filterPattern(e) + "|" + filterName(e);
+    }
     if (!filter.empty()) args.push_back(filter);
     return args;
 }

@@ -1,0 +1,126 @@
+#include "dsp/filter/FilterVoice.h"
+
+#include "dsp/filter/ButterworthDesign.h"
+
+#include <algorithm>
+
+namespace DSP {
+
+namespace {
+
+// from + n·step, section by section.
+FilterDesign advanced(const FilterDesign& from, const FilterDesign& step, int n) {
+    FilterDesign d = from;
+    for (int s = 0; s < d.sections; ++s) {
+        BiquadCoefficients& c = d.section[s];
+        const BiquadCoefficients& k = step.section[s];
+        c.b0 += n * k.b0, c.b1 += n * k.b1, c.b2 += n * k.b2, c.a1 += n * k.a1, c.a2 += n * k.a2;
+    }
+    return d;
+}
+
+// (to − from) / n, section by section.
+FilterDesign stepBetween(const FilterDesign& from, const FilterDesign& to, int n) {
+    FilterDesign d = to;
+    const double scale = 1.0 / n;
+    for (int s = 0; s < d.sections; ++s) {
+        BiquadCoefficients& c = d.section[s];
+        const BiquadCoefficients& f = from.section[s];
+        c.b0 = (c.b0 - f.b0) * scale, c.b1 = (c.b1 - f.b1) * scale, c.b2 = (c.b2 - f.b2) * scale;
+        c.a1 = (c.a1 - f.a1) * scale, c.a2 = (c.a2 - f.a2) * scale;
+    }
+    return d;
+}
+
+} // namespace
+
+CFilterVoice::CFilterVoice() : kernels(&filterKernels()) {}
+
+void CFilterVoice::load(const FilterDesign& design, int rampSamples) {
+    if (rampSamples <= 0 || design.sections != cascadeA.sections()) {
+        cascadeA.load(design);
+        cascadeB.load(design);
+        cascadeC.load(allPassOf(design));
+        rampLeft = 0;
+        return;
+    }
+    target = design;
+    step = stepBetween(cascadeA.design(), design, rampSamples);
+    allPassStep = stepBetween(cascadeC.design(), allPassOf(design), rampSamples);
+    rampLeft = rampSamples;
+}
+
+void CFilterVoice::setEngaged(bool on, int fadeSamples) {
+    if (on == engagedTarget) return;
+    engagedTarget = on;
+    const float size = 1.0f / float(std::max(fadeSamples, 1));
+    mixStep = on ? size : -size;
+}
+
+void CFilterVoice::run(const float* inL, const float* inR, float* outL, float* outR, int n) {
+    int done = 0;
+    if (rampLeft > 0) {
+        done = std::min(n, rampLeft);
+        kernels->runFilterRamp(cascadeA.view(), cascadeB.view(), cascadeC.view(), step, allPassStep,
+                               complement, inL, inR, outL, outR, done);
+        rampLeft -= done;
+        if (rampLeft == 0) {
+            load(target, 0);
+        } else {
+            const FilterDesign moved = advanced(cascadeA.design(), step, done);
+            cascadeA.load(moved);
+            cascadeB.load(moved);
+            cascadeC.load(advanced(cascadeC.design(), allPassStep, done));
+        }
+    }
+    if (done < n)
+        kernels->runFilter(cascadeA.view(), cascadeB.view(), cascadeC.view(), complement, inL + done,
+                           inR + done, outL + done, outR + done, n - done);
+    sanitize();
+}
+
+// Pieces of the input are kept aside, so that input and output may coincide.
+void CFilterVoice::fade(const float* inL, const float* inR, float* outL, float* outR, int n) {
+    constexpr int kPiece = 64;
+    float dryL[kPiece], dryR[kPiece];
+    float m = mix;
+    for (int start = 0; start < n; start += kPiece) {
+        const int count = std::min(kPiece, n - start);
+        std::copy_n(inL + start, count, dryL);
+        std::copy_n(inR + start, count, dryR);
+        run(inL + start, inR + start, outL + start, outR + start, count);
+        for (int i = 0; i < count; ++i) {
+            m = std::clamp(m + mixStep, 0.0f, 1.0f);
+            outL[start + i] = dryL[i] + (outL[start + i] - dryL[i]) * m;
+            outR[start + i] = dryR[i] + (outR[start + i] - dryR[i]) * m;
+        }
+    }
+    mix = m;
+    if (mix == 0.0f) clearState();
+}
+
+void CFilterVoice::process(const float* inL, const float* inR, float* outL, float* outR, int n) {
+    if (mix == 1.0f && engagedTarget) {
+        run(inL, inR, outL, outR, n);
+    } else if (mix == 0.0f && !engagedTarget) {
+        if (outL != inL) std::copy_n(inL, n, outL);
+        if (outR != inR) std::copy_n(inR, n, outR);
+    } else {
+        fade(inL, inR, outL, outR, n);
+    }
+}
+
+void CFilterVoice::clearState() {
+    cascadeA.clearState();
+    cascadeB.clearState();
+    cascadeC.clearState();
+}
+
+bool CFilterVoice::sanitize() {
+    const bool a = cascadeA.sanitize();
+    const bool b = cascadeB.sanitize();
+    const bool c = cascadeC.sanitize();
+    return a || b || c;
+}
+
+} // namespace DSP
