@@ -44,7 +44,7 @@ void CMirdanelEditor::chooseScale() {
     scaleKnown_ = true;
     const std::string setting = EditorScale::readSetting();
     const bool needServer = std::atof(setting.c_str()) <= 0 && hostScale_ <= 0;
-    scale_ = EditorScale::choose(setting, hostScale_, needServer ? EditorScale::serverDpi() : 0.0);
+    scale_ = EditorScale::choose(setting, hostScale_, needServer ? EditorScale::serverDpi(parent_) : 0.0);
 }
 
 void CMirdanelEditor::requestScale(const std::string& setting) {
@@ -105,6 +105,9 @@ bool CMirdanelEditor::open(void* parent) {
     std::lock_guard guard(lock_);
     keepOffscreen_ = false;
     if (frame_) releaseFrame();
+    // The screen the host's window is on decides (hosts ask for the size again after opening).
+    if (parent != parent_) scaleKnown_ = false;
+    parent_ = parent;
     chooseScale();
     frame_ = buildFrame();
     Mirda::IPlatformWindow* window = Mirda::openPlatformWindow(frame_, parent);

@@ -1,5 +1,6 @@
 #include "editor/EditorPresets.h"
 
+#include "core/Paths.h"
 #include "dsp/CKavren.h"
 #include "editor/PresetBrowser.h"
 #include "gui/FileSelector.h"
@@ -19,9 +20,10 @@ const char* buttonsOf(Tessu::PresetQuestion::Kind kind) {
     return "Yes|No";
 }
 
-// The prompt that stands in for a missing dialog program may answer a bare name.
+// The prompt that stands in for a missing dialog program may answer a bare name; a dialog answers a
+// full path (with backslashes on Windows).
 std::string insideFolder(const std::string& folder, const std::string& path) {
-    return path.find('/') == std::string::npos ? folder + path : path;
+    return Core::folderPart(path).empty() ? folder + path : path;
 }
 
 } // namespace

@@ -33,8 +33,8 @@ double choose(const std::string& setting, double hostScale, double serverDpi) {
     return 1.0;
 }
 
-double serverDpi() {
-    return Mirda::screenDpi();
+double serverDpi(void* nativeWindow) {
+    return Mirda::screenDpi(nativeWindow);
 }
 
 std::string readSetting() {

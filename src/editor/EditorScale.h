@@ -14,8 +14,9 @@ double snap(double scale);
 // `setting` is the user's stored choice, `hostScale` what the host announced (0: nothing),
 // `serverDpi` the X server's Xft.dpi (0: unknown).
 double choose(const std::string& setting, double hostScale, double serverDpi);
-// Xft.dpi of the X server named by DISPLAY; 0 when there is no server or no such resource.
-double serverDpi();
+// The screen's resolution where `nativeWindow` (may be null) is: Xft.dpi of the X server named by
+// DISPLAY, or the monitor's on Windows; 0 when unknown.
+double serverDpi(void* nativeWindow = nullptr);
 
 std::string readSetting();
 bool writeSetting(const std::string& value);

@@ -10,6 +10,7 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <utility>
 #include <vector>
 
@@ -112,10 +113,10 @@ void roundRectPath(cairo_t* cr, double left, double top, double right, double bo
     const double r = std::clamp(radius, 0.0, std::min(right - left, bottom - top) / 2);
     if (!(r > 0)) return rectanglePath(cr, left, top, right, bottom);
     cairo_new_sub_path(cr);
-    cairo_arc(cr, right - r, top + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, right - r, bottom - r, r, 0, M_PI / 2);
-    cairo_arc(cr, left + r, bottom - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, left + r, top + r, r, M_PI, 3 * M_PI / 2);
+    cairo_arc(cr, right - r, top + r, r, -std::numbers::pi / 2, 0);
+    cairo_arc(cr, right - r, bottom - r, r, 0, std::numbers::pi / 2);
+    cairo_arc(cr, left + r, bottom - r, r, std::numbers::pi / 2, std::numbers::pi);
+    cairo_arc(cr, left + r, top + r, r, std::numbers::pi, 3 * std::numbers::pi / 2);
     cairo_close_path(cr);
 }
 
@@ -328,7 +329,7 @@ void CDrawContext::drawArc(const CRect& rect, double startAngle, double endAngle
     // More than one turn draws the same as one.
     endAngle = std::clamp(endAngle, startAngle - 360, startAngle + 360);
     const bool whole = std::abs(endAngle - startAngle) >= 360;
-    const double a1 = startAngle * M_PI / 180.0, a2 = endAngle * M_PI / 180.0;
+    const double a1 = startAngle * std::numbers::pi / 180.0, a2 = endAngle * std::numbers::pi / 180.0;
     if (style != kDrawStroked) {
         if (cairo_t* cr = m_renderer ? m_renderer->begin(m_offset, m_drawMode) : nullptr) {
             // A pie slice: the arc closed through the centre.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 namespace Mirda {
 
@@ -38,7 +39,7 @@ void CKnob::draw(CDrawContext* context) {
         context->setFrameColor(m_handleColor);
         context->setLineWidth(1.5);
         context->drawEllipse(body, kDrawFilledAndStroked);
-        const double angle = (135.0 + 270.0 * getValue()) * M_PI / 180.0;
+        const double angle = (135.0 + 270.0 * getValue()) * std::numbers::pi / 180.0;
         const double cx = (body.left + body.right) / 2, cy = (body.top + body.bottom) / 2;
         const double r = body.width() / 2 - 3;
         context->setFrameColor(m_handleColor);

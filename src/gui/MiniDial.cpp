@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 namespace Mirda {
 
@@ -30,7 +31,7 @@ void Mirda_MiniDial::draw(CDrawContext* context) {
     context->drawArc(ring, 135, 405);
     context->setFrameColor(m_valueColor);
     if (getValue() > 0) context->drawArc(ring, 135, 135 + 270 * getValue());
-    const double angle = (135 + 270 * getValue()) * M_PI / 180;
+    const double angle = (135 + 270 * getValue()) * std::numbers::pi / 180;
     const double cx = (ring.left + ring.right) / 2, cy = (ring.top + ring.bottom) / 2,
                  r = ring.width() / 2 - 5;
     context->setFillColor(m_valueColor);

@@ -4,7 +4,9 @@
 
 namespace Mirda {
 
-// The screen's text resolution in dots per inch (the X server's Xft.dpi); 0 when it says nothing.
-double screenDpi();
+// The screen's resolution in dots per inch (X11: the server's Xft.dpi; Windows: the resolution of the
+// monitor `nativeWindow` is on, as that window's DPI awareness sees it, the system's without a window);
+// 0 when the system says nothing.
+double screenDpi(void* nativeWindow = nullptr);
 
 } // namespace Mirda

@@ -1,5 +1,6 @@
 // The editor's size and look, as a host and our own tools see them, without a window system.
 #include "utilities/PluginPath.h"
+#include "utilities/TempFolder.h"
 #include "utilities/WhiteNoise.h"
 #include "vst2/EditorImages.h"
 
@@ -30,8 +31,9 @@ TEST_F(Editor, ReportsItsScaledSizeBeforeOpening) {
 }
 
 TEST_F(Editor, FollowsTheScaleAHostAnnounces) {
-    // The user's settings live elsewhere for this test, so no stored choice overrides the host.
-    setenv("XDG_CONFIG_HOME", ::testing::TempDir().c_str(), 1);
+    // The user's settings live elsewhere for this test, so no stored choice overrides the host (on
+    // Windows the settings are the test prefix's registry, where no test stores one).
+    KavrenTest::ScopedEnvironment settings("XDG_CONFIG_HOME", ::testing::TempDir());
     EXPECT_EQ(host.dispatch(effVendorSpecific, fourCC("PreS"), fourCC("AeCs"), nullptr, 2.0f), 1);
     host.dispatch(effVendorSpecific, fourCC("KvED"), fourCC("Scal"), nullptr, 0.0f); // no fixed scale
     const Image image = editorSnapshot(host);
@@ -61,9 +63,12 @@ TEST_F(Editor, SnapshotsMatchTheReferences) {
 // Each module window open, over audio that keeps the curves, spectrum and meters moving: the views stay
 // alive offscreen ("Live") and take clicks on the title tabs ("Clik"). Three pictures hold all seven.
 TEST_F(Editor, ModuleWindowsOverLiveAudioMatchTheReferences) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the System window shows the preset folder, a Documents folder in Windows' notation";
+#endif
     // The System window shows the preset folder, which follows the home folder.
-    setenv("HOME", "/tmp/kavren-snapshot-home", 1);
-    unsetenv("XDG_CONFIG_HOME");
+    KavrenTest::ScopedEnvironment home("HOME", "/tmp/kavren-snapshot-home");
+    KavrenTest::ScopedEnvironment settings("XDG_CONFIG_HOME", std::nullopt);
     const struct {
         int32_t index;
         float value;

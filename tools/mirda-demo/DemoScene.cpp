@@ -11,6 +11,7 @@
 #include "gui/TextEdit.h"
 
 #include <cmath>
+#include <numbers>
 
 using namespace Mirda;
 
@@ -45,7 +46,7 @@ CBitmap* makeKnobFilmstrip(int32_t size, int32_t frames) {
         context->setLineWidth(3);
         CRect ring(1.5, top + 1.5, size - 1.5, top + size - 1.5);
         if (value > 0) context->drawArc(ring, 135, 135 + 270 * value);
-        const double angle = (135 + 270 * value) * M_PI / 180;
+        const double angle = (135 + 270 * value) * std::numbers::pi / 180;
         const double cx = size / 2.0, cy = top + size / 2.0, r = size / 2.0 - 9;
         context->setFrameColor(kWhiteCColor);
         context->setLineWidth(2.5);

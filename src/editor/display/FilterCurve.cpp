@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <numbers>
 
 namespace Mirda {
 
@@ -44,7 +45,7 @@ void CFilterCurve::compute(const FilterCurveSettings& s, std::vector<double>& de
     decibels.assign(frequencies_.size(), kFloorDb);
     for (size_t i = 0; i < frequencies_.size(); ++i) {
         if (frequencies_[i] >= sampleRate_ / 2) break;
-        const double omega = 2.0 * M_PI * frequencies_[i] / sampleRate_;
+        const double omega = 2.0 * std::numbers::pi * frequencies_[i] / sampleRate_;
         double dB = 0.0;
         for (int k = 0; k < design.sections; ++k) dB += sectionMagnitudeDb(design.section[k], omega);
         // The effect runs the design twice in series; in series routing the high-pass is the complement

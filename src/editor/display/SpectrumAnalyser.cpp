@@ -2,12 +2,13 @@
 
 #include "dsp/SampleRing.h"
 
-#include <kissfft/kiss_fft.h>
+#include <kiss_fft.h> // from the folder kissfft-float's pkg-config names, on every system
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <complex>
+#include <numbers>
 
 namespace Mirda {
 
@@ -21,7 +22,7 @@ const std::array<float, kWeightSteps>& interpolationWeights() {
     static const auto table = [] {
         std::array<float, kWeightSteps> t{};
         for (int i = 0; i < kWeightSteps; ++i)
-            t[size_t(i)] = float(0.5 * (1.0 - std::cos(M_PI * double(i) / (kWeightSteps - 1))));
+            t[size_t(i)] = float(0.5 * (1.0 - std::cos(std::numbers::pi * double(i) / (kWeightSteps - 1))));
         return t;
     }();
     return table;
@@ -36,7 +37,7 @@ CSpectrumAnalyser::CSpectrumAnalyser(double range, double sampleRate)
     interpolationWeights();
     // Blackman, 0.42 − 0.5·cos x + 0.08·cos 2x written with c = cos x.
     for (int i = 0; i < kSize; ++i) {
-        const double c = std::cos(2.0 * M_PI * i / (kSize - 1));
+        const double c = std::cos(2.0 * std::numbers::pi * i / (kSize - 1));
         window_[size_t(i)] = float(0.34 - 0.5 * c + 0.16 * c * c);
     }
 }

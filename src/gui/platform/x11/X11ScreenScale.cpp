@@ -7,7 +7,7 @@
 
 namespace Mirda {
 
-double screenDpi() {
+double screenDpi(void*) {
     Display* display = XOpenDisplay(nullptr);
     if (!display) return 0;
     double dpi = 0;
