@@ -3,7 +3,6 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
-#include <numeric>
 #include <string>
 #include <vector>
 #include <zlib.h>
@@ -79,14 +78,13 @@ std::string blockText(CPresetChunk& chunk, const char* name) {
 TEST(CPresetChunk, ScrambleReversesOverlappingFourByteGroups) {
     const std::vector<Bytes> expected = {
         {0, 1, 2}, {3, 2, 1, 0}, {3, 2, 1, 0, 4}, {3, 2, 5, 4, 0, 1}, {3, 2, 5, 4, 0, 1, 6}};
+    const Bytes counting = {0, 1, 2, 3, 4, 5, 6};
     for (std::size_t n = 3; n <= 7; ++n) {
-        Bytes payload(n);
-        std::iota(payload.begin(), payload.end(), 0);
+        const Bytes original(counting.begin(), counting.begin() + long(n));
+        Bytes payload = original;
         CPresetChunk::scramble(payload.data(), n);
         EXPECT_EQ(payload, expected[n - 3]) << "payload of " << n << " bytes";
         CPresetChunk::unscramble(payload.data(), n);
-        Bytes original(n);
-        std::iota(original.begin(), original.end(), 0);
         EXPECT_EQ(payload, original) << n;
     }
 }

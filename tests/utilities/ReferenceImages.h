@@ -17,6 +17,10 @@ struct Image {
     int width = 0;
     int height = 0;
     std::vector<uint8_t> pixels; // premultiplied BGRA, rows width * 4 bytes apart
+
+    const uint8_t* at(int x, int y) const {
+        return pixels.data() + (size_t(y) * size_t(width) + size_t(x)) * 4;
+    }
 };
 
 inline Image imageOf(const Mirda::CPixelBuffer& buffer) {
