@@ -63,6 +63,15 @@ public:
 
     size_t paneCount() const { return m_panes.size(); }
     const Pane& pane(size_t index) const { return m_panes.at(index); }
+    // How many of a platform's pane windows (pointers to records with the `menu` and `rect` they show),
+    // counted from the first, still show what this session's panes show; the rest are made anew.
+    template <class Windows> size_t unchangedPanes(const Windows& windows) const {
+        size_t keep = 0;
+        while (keep < windows.size() && keep < m_panes.size() && windows[keep]->menu == m_panes[keep].menu &&
+               windows[keep]->rect == m_panes[keep].rect)
+            ++keep;
+        return keep;
+    }
     // The visible part of an item in screen coordinates; empty when scrolled out of view.
     CRect itemRect(size_t pane, int32_t item) const;
     // The pane's item area (inside the border and the scroll arrows) in screen coordinates.

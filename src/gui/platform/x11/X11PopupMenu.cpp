@@ -74,10 +74,7 @@ void CX11PopupMenu::Impl::destroyPane(PaneWindow& pane) {
 void CX11PopupMenu::Impl::follow(const CPopupMenuSession& session) {
     // Windows stay as long as their pane shows the same menu in the same place; scrolling and the
     // highlight only need a repaint.
-    size_t keep = 0;
-    while (keep < panes.size() && keep < session.paneCount() &&
-           panes[keep]->menu == session.pane(keep).menu && panes[keep]->rect == session.pane(keep).rect)
-        ++keep;
+    const size_t keep = session.unchangedPanes(panes);
     for (size_t i = keep; i < panes.size(); ++i) destroyPane(*panes[i]);
     panes.resize(keep);
     for (size_t i = keep; i < session.paneCount(); ++i) panes.push_back(createPane(session.pane(i)));
