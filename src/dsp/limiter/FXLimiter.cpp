@@ -1,10 +1,11 @@
 #include "dsp/limiter/FXLimiter.h"
 
+#include "dsp/lib/Log2Exp2.h"
+
 #include <immintrin.h>
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace {
 constexpr float peakCap = 100000.0f;
@@ -97,7 +98,8 @@ void CFXLimiter::setSampleRate(float rate) {
 }
 
 void CFXLimiter::setMaxBlockSize(int frames) {
-    peaks.assign(std::max(frames, 1), 0.0f);
+    maxChunk = std::max(frames, 1);
+    peaks.assign(maxChunk + 3, 0.0f);
 }
 
 void CFXLimiter::setParameter(int index, float value) {
@@ -135,6 +137,7 @@ void CFXLimiter::recompute() {
     releaseCoefficient = releaseMs == 0.0f ? 1.0f : halfLifeKeep(releaseMs);
     autoReleaseCoefficient = halfLifeKeep(autoReleaseMs);
     makeup = std::pow(threshold, 1.0f - ratioExponent);
+    log2Makeup = std::log2(makeup);
     outputScale = (1.0f / makeup + 1.0f) * 0.5f;
 }
 
@@ -149,7 +152,7 @@ void CFXLimiter::reset() {
 }
 
 void CFXLimiter::process(float* left, float* right, int n) {
-    const int chunk = static_cast<int>(peaks.size());
+    const int chunk = maxChunk;
     for (int done = 0; done < n; done += chunk)
         processChunk(left + done, right + done, std::min(chunk, n - done));
 }
@@ -242,34 +245,39 @@ void CFXLimiter::computeGains(int n) {
     const bool automatic = releaseMs <= 1.0f;
     float release = automatic ? autoReleaseCoefficient : releaseCoefficient;
     const float attackKeep = 1.0f - attackCoefficient;
-    const float log2Makeup = std::log2(makeup);
     // env + (peak − env)·a = env·(1 − a) + peak·a: with the peak terms off the recursion, each sample's
     // envelope is one multiply and one add away from the previous one.
     auto follow = [&](float env, float peak) {
         return peak > env ? env * attackKeep + (peak * attackCoefficient + denormalOffset)
                           : env * release + (peak - peak * release + denormalOffset);
     };
-    // gain = makeup·env^(k − 1), taken through log2 so the automatic release can reuse the logarithm.
-    auto log2GainOf = [&](float env) {
-        return env > threshold ? log2Makeup + (ratioExponent - 1.0f) * std::log2(env) : 0.0f;
-    };
     float env = envelope;
-    if (!automatic) {
-        // With a fixed release the gains do not feed back: the envelope first, then the gains, whose
-        // logarithms and powers no longer wait for one another.
+    if (automatic) {
+        // The release follows the gain reduction, so the envelope waits for each sample's logarithm.
+        for (int i = 0; i < n; ++i) {
+            peaks[i] = env = follow(env, peaks[i]);
+            const float log2Gain = env > threshold ? log2GainOf(DSP::log2exp2::log2Of(env)) : 0.0f;
+            release = followAutomaticRelease(log2Gain);
+        }
+    } else {
         for (int i = 0; i < n; ++i) peaks[i] = env = follow(env, peaks[i]);
-        for (int i = 0; i < n; ++i) peaks[i] = peaks[i] > threshold ? std::exp2(log2GainOf(peaks[i])) : unity;
-        envelope = env;
-        return;
-    }
-    for (int i = 0; i < n; ++i) {
-        env = follow(env, peaks[i]);
-        const float log2Gain = log2GainOf(env);
-        const float gain = env > threshold ? std::exp2(log2Gain) : unity;
-        release = followAutomaticRelease(log2Gain);
-        peaks[i] = gain;
     }
     envelope = env;
+    envelopesToGains(n);
+}
+
+// gain = makeup·env^(k − 1) above the threshold, unity (exactly) below it; four at a time.
+void CFXLimiter::envelopesToGains(int n) {
+    const __m128 limit = _mm_set1_ps(threshold), one = _mm_set1_ps(unity);
+    const __m128 logMakeup = _mm_set1_ps(log2Makeup), slope = _mm_set1_ps(ratioExponent - 1.0f);
+    for (int i = 0; i < n; i += 4) {
+        // The padding past n holds finite values, so whole vectors are safe.
+        const __m128 env = _mm_loadu_ps(peaks.data() + i);
+        const __m128 above = _mm_cmpgt_ps(env, limit);
+        const __m128 logEnv = DSP::log2exp2::log2Of(_mm_max_ps(env, limit));
+        const __m128 gain = DSP::log2exp2::exp2Of(_mm_add_ps(logMakeup, _mm_mul_ps(slope, logEnv)));
+        _mm_storeu_ps(peaks.data() + i, _mm_or_ps(_mm_and_ps(above, gain), _mm_andnot_ps(above, one)));
+    }
 }
 
 // r = reduction / 24 dB; t = 1 + s(r)·650 + 0.1 ms with s(r) = 1 − 7(1 − r) / (6(1 − r) + 1), the skew

@@ -49,6 +49,8 @@ private:
     void slideWindow(const float* left, const float* right, float* maxima, int m);
     float windowMaximum() const;
     void computeGains(int n);
+    void envelopesToGains(int n);
+    float log2GainOf(float log2Env) const { return log2Makeup + (ratioExponent - 1.0f) * log2Env; }
     float followAutomaticRelease(float log2Gain);
 
     float attackCoefficient = 1.0f;
@@ -61,6 +63,7 @@ private:
     float envelope = 0.0f;
     float unity = 1.0f;
     float makeup = 1.0f;
+    float log2Makeup = 0.0f;
     float outputScale = 1.0f;
 
     // The last windowLength squared peaks, oldest at historyEnd (zeros before the first ones: the
@@ -69,7 +72,10 @@ private:
     std::vector<float> history;
     int historyEnd = 0;
 
-    std::vector<float> peaks; // per-sample peak, then per-sample gain
+    // Per-sample peak, then per-sample gain, for chunks of up to maxChunk samples; three more entries let
+    // the gains be computed four at a time.
+    std::vector<float> peaks;
+    int maxChunk = 1;
     DSP::DELAY::CSimpleStereoDelay lookAhead;
 
     float autoReleaseMs = 1.1f;
