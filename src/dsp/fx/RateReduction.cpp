@@ -1,5 +1,8 @@
 #include "dsp/fx/RateReduction.h"
 
+#include <immintrin.h>
+
+#include <algorithm>
 #include <cmath>
 
 namespace DSP::FX {
@@ -21,28 +24,67 @@ void CRateReduction::reset() {
     phase = 0.0f;
 }
 
-// Branch-free: a take happens at random-looking samples, which a branch would mispredict. The phase is
-// never negative, so floor(phase) = trunc(phase), and subtracting it is a no-op when nothing is taken.
+namespace {
+
+// trunc(x·steps)/steps four at a time: through a 32-bit integer where x·steps fits one, which every
+// float of at least 2^23 already is an integer; the sign is put back so that −0.3 becomes −0 as with
+// std::trunc.
+__m128 quantised(__m128 x, __m128 steps, __m128 inverseSteps) {
+    const __m128 signBit = _mm_set1_ps(-0.0f);
+    const __m128 scaled = _mm_mul_ps(x, steps);
+    const __m128 small = _mm_cmplt_ps(_mm_andnot_ps(signBit, scaled), _mm_set1_ps(8388608.0f));
+    const __m128 truncated =
+        _mm_or_ps(_mm_cvtepi32_ps(_mm_cvttps_epi32(scaled)), _mm_and_ps(scaled, signBit));
+    return _mm_mul_ps(_mm_or_ps(_mm_and_ps(small, truncated), _mm_andnot_ps(small, scaled)), inverseSteps);
+}
+
+} // namespace
+
+// A take happens at random-looking samples, which a branch would mispredict; so the hold phase runs
+// first and marks the takes, the quantisation four samples at a time, and the held pair follows the
+// marks with masks. The phase stays in [0, 2) before it is wrapped (the increment is at most 1), so
+// subtracting 1 on a take is exactly subtracting its integer part.
 template <bool Quantise> void CRateReduction::run(StereoView bus, int n) {
-    float p = phase, heldL = heldLeft, heldR = heldRight;
-    for (int i = 0; i < n; ++i) {
-        float l = bus.left[i];
-        float r = bus.right[i];
-        if constexpr (Quantise) {
-            l = std::trunc(l * steps) * inverseSteps;
-            r = std::trunc(r * steps) * inverseSteps;
+    constexpr int kPiece = 64;
+    alignas(16) float takes[kPiece];
+    float p = phase;
+    const float inc = increment;
+    __m128 held = _mm_setr_ps(heldLeft, heldRight, 0.0f, 0.0f);
+    for (int start = 0; start < n; start += kPiece) {
+        const int m = std::min(kPiece, n - start);
+        float* left = bus.left + start;
+        float* right = bus.right + start;
+        for (int i = 0; i < m; ++i) {
+            const float next = p + inc;
+            const float wrapped = next - 1.0f;
+            const bool take = next >= 1.0f;
+            p = take ? wrapped : next;
+            takes[i] = take ? 1.0f : 0.0f;
         }
-        p += increment;
-        const bool take = p >= 1.0f;
-        p -= static_cast<float>(static_cast<int>(p));
-        heldL = take ? l : heldL;
-        heldR = take ? r : heldR;
-        bus.left[i] = heldL;
-        bus.right[i] = heldR;
+        if constexpr (Quantise) {
+            const __m128 steps4 = _mm_set1_ps(steps), inverse4 = _mm_set1_ps(inverseSteps);
+            int i = 0;
+            for (; i + 4 <= m; i += 4) {
+                _mm_storeu_ps(left + i, quantised(_mm_loadu_ps(left + i), steps4, inverse4));
+                _mm_storeu_ps(right + i, quantised(_mm_loadu_ps(right + i), steps4, inverse4));
+            }
+            for (; i < m; ++i) {
+                left[i] = std::trunc(left[i] * steps) * inverseSteps;
+                right[i] = std::trunc(right[i] * steps) * inverseSteps;
+            }
+        }
+        const __m128 one = _mm_set1_ps(1.0f);
+        for (int i = 0; i < m; ++i) {
+            const __m128 take = _mm_cmpeq_ps(_mm_set1_ps(takes[i]), one);
+            held = _mm_or_ps(_mm_and_ps(take, _mm_setr_ps(left[i], right[i], 0.0f, 0.0f)),
+                             _mm_andnot_ps(take, held));
+            left[i] = _mm_cvtss_f32(held);
+            right[i] = _mm_cvtss_f32(_mm_shuffle_ps(held, held, _MM_SHUFFLE(1, 1, 1, 1)));
+        }
     }
     phase = p;
-    heldLeft = heldL;
-    heldRight = heldR;
+    heldLeft = _mm_cvtss_f32(held);
+    heldRight = _mm_cvtss_f32(_mm_shuffle_ps(held, held, _MM_SHUFFLE(1, 1, 1, 1)));
 }
 
 void CRateReduction::process(StereoView bus, int n) {
