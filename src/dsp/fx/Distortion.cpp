@@ -89,9 +89,14 @@ void CDistortion::process(StereoView bus, int n) {
     for (int done = 0; done < n; done += kDriveChunk) {
         const int m = std::min(kDriveChunk, n - done);
         __m128 w = weights;
-        for (int i = 0; i < m; ++i)
-            frameWeights[i] = w = _mm_add_ps(w, _mm_mul_ps(_mm_sub_ps(goal, w), step));
-        weights = w;
+        // Settled weights would stay exactly where they are, so the glide's chain of steps is skipped.
+        if (_mm_movemask_ps(_mm_cmpneq_ps(w, goal)) == 0) {
+            std::fill_n(frameWeights, m, w);
+        } else {
+            for (int i = 0; i < m; ++i)
+                frameWeights[i] = w = _mm_add_ps(w, _mm_mul_ps(_mm_sub_ps(goal, w), step));
+            weights = w;
+        }
         kernels->run(filters, state, frameWeights, bus.left + done, bus.right + done, m);
     }
     // Close enough to be inaudible: settle exactly, so that the stage can tell when it has faded out.

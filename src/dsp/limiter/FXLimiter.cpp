@@ -71,6 +71,44 @@ void takeRoots(float* x, int n) {
         x[i] = root < denormalOffset ? 0.0f : root;
     }
 }
+
+// The values here are neither negative nor NaN, so maxima may be taken in any order: running maxima
+// four lanes at a time, within a vector by two shifted copies, across vectors by the carried maximum.
+
+// dst[j] = max(carry, src[j..count − 1]); returns the maximum of all.
+float suffixMaxima(const float* src, float* dst, int count, float carry) {
+    int j = count - 1;
+    for (; j >= 0 && (j + 1) % 4 != 0; --j) dst[j] = carry = std::max(carry, src[j]);
+    __m128 c = _mm_set1_ps(carry);
+    for (j -= 3; j >= 0; j -= 4) {
+        __m128 v = _mm_loadu_ps(src + j);
+        v = _mm_max_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(3, 3, 2, 1)));
+        v = _mm_max_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(3, 3, 3, 2)));
+        v = _mm_max_ps(v, c);
+        _mm_storeu_ps(dst + j, v);
+        c = _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 0, 0, 0));
+    }
+    return _mm_cvtss_f32(c);
+}
+
+// dst[j] = max(dst[j], src[0..j]).
+void raiseToPrefixMaxima(const float* src, float* dst, int count) {
+    __m128 c = _mm_setzero_ps();
+    int j = 0;
+    for (; j + 4 <= count; j += 4) {
+        __m128 v = _mm_loadu_ps(src + j);
+        v = _mm_max_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 1, 0, 0)));
+        v = _mm_max_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 0, 0, 0)));
+        v = _mm_max_ps(v, c);
+        _mm_storeu_ps(dst + j, _mm_max_ps(v, _mm_loadu_ps(dst + j)));
+        c = _mm_shuffle_ps(v, v, _MM_SHUFFLE(3, 3, 3, 3));
+    }
+    float carry = _mm_cvtss_f32(c);
+    for (; j < count; ++j) {
+        carry = std::max(carry, src[j]);
+        dst[j] = std::max(dst[j], carry);
+    }
+}
 } // namespace
 
 CFXLimiter::CFXLimiter() {
@@ -211,9 +249,8 @@ void CFXLimiter::slideWindow(const float* left, const float* right, float* maxim
     suffix = largest(h, count - first, suffix);
     const int start = historyEnd + 1 < w ? historyEnd + 1 : 0; // o[1]
     const int beforeWrap = std::min(m, w - start);             // o[1..beforeWrap] lie at start..
-    for (int j = m - 1; j >= beforeWrap; --j) maxima[j] = suffix = std::max(suffix, h[j - beforeWrap]);
-    for (int j = std::min(m, beforeWrap) - 1; j >= 0; --j)
-        maxima[j] = suffix = std::max(suffix, h[start + j]);
+    suffix = suffixMaxima(h, maxima + beforeWrap, m - beforeWrap, suffix);
+    suffixMaxima(h + start, maxima, beforeWrap, suffix);
 
     // New squared peaks four at a time (the samples are finite here), then the running prefix maximum.
     alignas(16) float v[kMaxRun];
@@ -229,11 +266,7 @@ void CFXLimiter::slideWindow(const float* left, const float* right, float* maxim
         const float r = right[i] + denormalOffset;
         v[i] = std::max(l * l, r * r);
     }
-    float prefix = 0.0f;
-    for (int j = 0; j < m; ++j) {
-        prefix = std::max(prefix, v[j]);
-        maxima[j] = std::max(maxima[j], prefix);
-    }
+    raiseToPrefixMaxima(v, maxima, m);
     // o[0..m − 1] are no longer needed: the new values take their slots.
     const int head = std::min(m, w - historyEnd);
     std::copy_n(v, head, h + historyEnd);
