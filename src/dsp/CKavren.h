@@ -193,6 +193,7 @@ private:
     // counted through the audio stream whatever blocks the host sends.
     DSP::ControlStep controlStep_;
     int stepRemaining_ = 1;
+    bool envelopeListening_ = true;
     double lfoStepSum_ = 0.0;
     float lfoStepValue_ = 0.0f;
     ControlPoint controlPoints_[kMaxControlPoints] = {};

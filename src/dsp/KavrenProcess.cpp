@@ -168,15 +168,24 @@ double CKavren::targetCutoff(DSP::CFilterStage::Side side) const {
 // The envelope and the LFO over the block, step by step of the control clock; each step's end becomes a
 // control point with the cut-off targets measured up to it. Returns the number of points.
 int CKavren::runControlClock(DSP::StereoView work, const Block& block) {
+    // The envelope follower listens only while a filter follows it or a display shows it; it starts
+    // afresh when it is needed again, as after a reset, and the cut-off's glide smooths its way in.
+    const bool listening = analysisRequested_ ||
+                           filterSettings_[DSP::CFilterStage::LowPass].envStrength != 0.0f ||
+                           filterSettings_[DSP::CFilterStage::HighPass].envStrength != 0.0f;
+    if (listening != envelopeListening_) {
+        envelopeListening_ = listening;
+        envelope_.restart();
+    }
     int points = 0;
     for (int at = 0; at < block.n;) {
         const int m = std::min(block.n - at, stepRemaining_);
-        envelope_.analyse(work.left + at, work.right + at, m);
+        if (listening) envelope_.analyse(work.left + at, work.right + at, m);
         lfoStepSum_ += double(lfo_.advance(m, block.tempo, block.playing, block.samplePos + at)) * m;
         at += m;
         stepRemaining_ -= m;
         if (stepRemaining_ > 0) break;
-        envelope_.endStep();
+        if (listening) envelope_.endStep();
         lfoStepValue_ = float(lfoStepSum_ / controlStep_.samples);
         lfoStepSum_ = 0.0;
         stepRemaining_ = controlStep_.samples;

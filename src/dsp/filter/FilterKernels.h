@@ -21,6 +21,9 @@ struct FilterKernels {
                       int n);
     void (*runBiquadRamp)(const BiquadCoefficients& start, const BiquadCoefficients& step, BiquadState& state,
                           float* left, float* right, int n);
+    // second(first(x)) in place, with the output of the first rounded to float as if each ran alone.
+    void (*runBiquadPair)(const BiquadMove& first, const BiquadMove& second, float* left, float* right,
+                          int n);
 };
 
 const FilterKernels& filterKernels();

@@ -78,8 +78,7 @@ void CFilterStage::Path::process(StereoView in, StereoView work, StereoView bran
     voices[LowPass]->process(work.left, work.right, out.left, out.right, n);
     if (mode == 0) {
         voices[HighPass]->process(out.left, out.right, out.left, out.right, n);
-        peaks[LowPass]->process(out.left, out.right, n);
-        peaks[HighPass]->process(out.left, out.right, n);
+        CStereoBiquad::processSeries(*peaks[LowPass], *peaks[HighPass], out.left, out.right, n);
         return;
     }
     voices[HighPass]->process(in.left, in.right, branch.left, branch.right, n);

@@ -34,4 +34,12 @@ struct BiquadState {
     StereoDouble x1, x2, y1, y2;
 };
 
+// A biquad for one call of a kernel: its coefficients at the start, their change per sample while it
+// moves (null while it stands still) and its state.
+struct BiquadMove {
+    const BiquadCoefficients* start;
+    const BiquadCoefficients* step;
+    BiquadState* state;
+};
+
 } // namespace DSP

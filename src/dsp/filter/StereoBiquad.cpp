@@ -132,16 +132,21 @@ void CStereoBiquad::process(float& left, float& right) {
     right = static_cast<float>(y[1]);
 }
 
+void CStereoBiquad::advanceMove(int m) {
+    if (rampLeft <= 0) return;
+    rampLeft -= m;
+    if (rampLeft == 0)
+        coeffs = target;
+    else
+        coeffs = {coeffs.b0 + m * step.b0, coeffs.b1 + m * step.b1, coeffs.b2 + m * step.b2,
+                  coeffs.a1 + m * step.a1, coeffs.a2 + m * step.a2};
+}
+
 void CStereoBiquad::process(float* left, float* right, int n) {
     if (rampLeft > 0) {
         const int m = std::min(n, rampLeft);
         kernels->runBiquadRamp(coeffs, step, state, left, right, m);
-        rampLeft -= m;
-        if (rampLeft == 0)
-            coeffs = target;
-        else
-            coeffs = {coeffs.b0 + m * step.b0, coeffs.b1 + m * step.b1, coeffs.b2 + m * step.b2,
-                      coeffs.a1 + m * step.a1, coeffs.a2 + m * step.a2};
+        advanceMove(m);
         left += m, right += m, n -= m;
     }
     if (identity) {
@@ -156,6 +161,27 @@ void CStereoBiquad::process(float* left, float* right, int n) {
         kernels->runBiquad(coeffs, state, left, right, n);
     }
     sanitize();
+}
+
+void CStereoBiquad::processSeries(CStereoBiquad& first, CStereoBiquad& second, float* left, float* right,
+                                  int n) {
+    while (n > 0) {
+        if (first.isIdentity() || second.isIdentity()) {
+            // One of them passes the signal: there is no waiting to share.
+            first.process(left, right, n);
+            second.process(left, right, n);
+            return;
+        }
+        int m = n;
+        if (first.rampLeft > 0) m = std::min(m, first.rampLeft);
+        if (second.rampLeft > 0) m = std::min(m, second.rampLeft);
+        first.kernels->runBiquadPair(first.move(), second.move(), left, right, m);
+        first.advanceMove(m);
+        second.advanceMove(m);
+        left += m, right += m, n -= m;
+    }
+    first.sanitize();
+    second.sanitize();
 }
 
 void CStereoBiquad::clearState() {

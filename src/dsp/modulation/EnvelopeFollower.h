@@ -78,6 +78,11 @@ public:
 
     // Smoothers to 0 (reset and bypass reset); the measure-point filter keeps its state.
     void reset();
+    // As reset(), and the measure-point filter forgets what it heard before a pause.
+    void restart() {
+        reset();
+        bandPass.clearState();
+    }
 
 private:
     float analysisGain() const;

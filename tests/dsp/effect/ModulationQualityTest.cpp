@@ -180,7 +180,10 @@ TEST(MovingFilter, AttackTimesHoldAtEveryRateAndShortOnesDiffer) {
     // starts.
     auto riseMs = [](double rate, float attackMs) {
         EffectHarness h(float(rate), 16);
-        setAll(h, {{"MEASUREPOINT", 100.0f}, {"LP Attack", attackMs}, {"LP Release", 1000.0f}});
+        setAll(h, {{"MEASUREPOINT", 100.0f},
+                   {"LP Strength", 0.5f},
+                   {"LP Attack", attackMs},
+                   {"LP Release", 1000.0f}});
         Stereo in = sine(size_t(0.4 * rate), 1000.0, rate, 1.0f);
         std::fill_n(in.left.begin(), size_t(0.1 * rate), 0.0f);
         std::fill_n(in.right.begin(), size_t(0.1 * rate), 0.0f);
