@@ -134,7 +134,9 @@ void CVibrato::reset() {
 
 void CVibrato::processSample(float inL, float inR, float& outL, float& outR) {
     secondValue = second.tick();
-    const float frameDelay = advance(static_cast<float>(first.tick()), Rest{});
+    Smoothed smoothed{enable, depth, delay};
+    const float frameDelay = advance(smoothed, static_cast<float>(first.tick()), Rest{});
+    enable = smoothed.enable, depth = smoothed.depth, delay = smoothed.delay;
     store(inL, inR);
     read((writeIndex - 1) & kMask, frameDelay, outL, outR);
 }
@@ -148,15 +150,15 @@ float CVibrato::nextDepth(float d) const {
     return d + (depthTarget - d) * kDepthRate;
 }
 
-float CVibrato::advance(float o, Rest rest) {
+float CVibrato::advance(Smoothed& s, float o, Rest rest) const {
     // At their fixed points the smoothing steps would leave enable and depth as they are.
-    if (!rest.enable) enable = nextEnable(enable);
-    if (!rest.depth) depth = nextDepth(depth);
+    if (!rest.enable) s.enable = nextEnable(s.enable);
+    if (!rest.depth) s.depth = nextDepth(s.depth);
     // The target clamped instead of the delay keeps the delay within [0, 65536] and leaves one multiply
     // and one addition from one frame's delay to the next.
-    const float goal = std::clamp(depth * (o + 1.0f) * enable, 0.0f, 65536.0f);
-    delay = delay * (1.0f - kDelayRate) + goal * kDelayRate;
-    return delay;
+    const float goal = std::min(std::max(s.depth * (o + 1.0f) * s.enable, 0.0f), 65536.0f);
+    s.delay = s.delay * (1.0f - kDelayRate) + goal * kDelayRate;
+    return s.delay;
 }
 
 // Output = the input (delay + 1) samples before the one at `current`, which is already in the ring, so
@@ -245,23 +247,33 @@ void CVibrato::processBlock(StereoView bus, int n) {
     constexpr int kPiece = 64;
     double sweep[kPiece];
     float delays[kPiece];
+    // The smoothers and the ring's position in locals, which the stores into the ring cannot alias.
+    Smoothed smoothed{enable, depth, delay};
+    float* ringL = left.data();
+    float* ringR = right.data();
     for (int start = 0; start < n; start += kPiece) {
         const int m = std::min(kPiece, n - start);
         first.tickInto(sweep, m);
-        const Rest atRest{nextEnable(enable) == enable, nextDepth(depth) == depth};
+        const Rest atRest{nextEnable(smoothed.enable) == smoothed.enable,
+                          nextDepth(smoothed.depth) == smoothed.depth};
         const int current = writeIndex;
+        int at = current;
         for (int i = 0; i < m; ++i) {
             const float inL = bus.left[start + i];
             const float inR = bus.right[start + i];
             finiteCheck += (inL - inL) + (inR - inR); // stays 0 unless an input is NaN or infinite
-            delays[i] = advance(static_cast<float>(sweep[i]), atRest);
-            store(inL, inR);
+            delays[i] = advance(smoothed, static_cast<float>(sweep[i]), atRest);
+            ringL[at] = inL;
+            ringR[at] = inR;
+            at = (at + 1) & kMask;
         }
+        writeIndex = at;
         int i = 0;
         for (; i + 4 <= m; i += 4)
             readFour(current + i, delays + i, bus.left + start + i, bus.right + start + i);
         for (; i < m; ++i) read((current + i) & kMask, delays[i], bus.left[start + i], bus.right[start + i]);
     }
+    enable = smoothed.enable, depth = smoothed.depth, delay = smoothed.delay;
     // Only the block's last value of the second oscillator is ever read.
     if (n > 0) {
         second.tickSum(n);

@@ -52,8 +52,11 @@ private:
     struct Rest {
         bool enable = false, depth = false;
     };
+    struct Smoothed {
+        float enable, depth, delay;
+    };
     // One frame's smoothing steps and the delay they give, the sweep at o.
-    float advance(float o, Rest rest);
+    float advance(Smoothed& s, float o, Rest rest) const;
     // The output of the frame whose input is stored at `current`, read frameDelay + 1 samples before it.
     void read(int current, float frameDelay, float& outL, float& outR) const;
     void readFour(int current, const float* frameDelays, float* outL, float* outR) const;
