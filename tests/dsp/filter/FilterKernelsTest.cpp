@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -119,6 +120,70 @@ TEST(FilterKernels, LoopsMatchTheModelOfSeparateCascades) {
                         ASSERT_NEAR(right[i], expected[1][i], 1e-6)
                             << order << complement << " at " << sample;
                     }
+                }
+            }
+        }
+    }
+}
+
+FilterDesign plus(FilterDesign d, const FilterDesign& step, double k) {
+    for (int s = 0; s < d.sections; ++s) {
+        BiquadCoefficients& c = d.section[s];
+        const BiquadCoefficients& t = step.section[s];
+        c.b0 += k * t.b0, c.b1 += k * t.b1, c.b2 += k * t.b2, c.a1 += k * t.a1, c.a2 += k * t.a2;
+    }
+    return d;
+}
+
+// While a design moves, the coefficients take eight steps at once before every eight samples of a call
+// (fewer at its end), in every lane however the loops pair the cascades: every build follows a model of
+// that path for calls of any length, including the lengths where a pair's last lanes end a chunk.
+TEST(FilterKernels, MovingLoopsFollowTheStepsOfEachLane) {
+    for (const FilterKernels* kernels : runnableKernels()) {
+        for (int order : {1, 2, 4, 8}) {
+            for (bool complement : {false, true}) {
+                FilterDesign from = designButterworth(FilterResponse::LowPass, order, 700.0, 44100.0);
+                const FilterDesign to = designButterworth(FilterResponse::LowPass, order, 3000.0, 44100.0);
+                FilterDesign allPass = allPassOf(from);
+                const std::vector<int> calls{17, 1, 2, 3, 8, 9, 16, 23, 4, 11, 24, 40};
+                const double total = 158.0; // the calls' frames
+                const FilterDesign step = plus(to, from, -1.0),
+                                   allPassStep = plus(allPassOf(to), allPass, -1.0);
+                const FilterDesign perSample = plus(FilterDesign{step.sections, {}}, step, 1.0 / total);
+                const FilterDesign allPassPerSample =
+                    plus(FilterDesign{step.sections, {}}, allPassStep, 1.0 / total);
+                StereoDouble h[6][FilterDesign::maxSections + 1] = {};
+                ModelCascade model[2][3] = {};
+                KavrenTest::WhiteNoise white(3);
+                int sample = 0;
+                for (int n : calls) {
+                    std::vector<float> left(n), right(n);
+                    for (int i = 0; i < n; ++i, ++sample) {
+                        left[i] = white.next();
+                        right[i] = std::sin(0.03f * sample);
+                    }
+                    std::vector<float> expected[2] = {left, right};
+                    FilterDesign d = from, c = allPass;
+                    for (int i = 0; i < n; ++i) {
+                        if (i % 8 == 0) {
+                            const int chunk = std::min(8, n - i);
+                            d = plus(d, perSample, chunk), c = plus(c, allPassPerSample, chunk);
+                        }
+                        for (int ch = 0; ch < 2; ++ch) {
+                            for (int k = 0; k < 3; ++k) model[ch][k].design = k == 2 ? &c : &d;
+                            float& v = expected[ch][i];
+                            const double y = model[ch][1].tick(model[ch][0].tick(v));
+                            v = static_cast<float>(complement ? model[ch][2].tick(v) - y : y);
+                        }
+                    }
+                    kernels->runFilterRamp({&from, h[0], h[1]}, {&from, h[2], h[3]}, {&allPass, h[4], h[5]},
+                                           perSample, allPassPerSample, complement, left.data(), right.data(),
+                                           left.data(), right.data(), n);
+                    for (int i = 0; i < n; ++i) {
+                        ASSERT_NEAR(left[i], expected[0][i], 1e-6) << order << complement << " at " << i;
+                        ASSERT_NEAR(right[i], expected[1][i], 1e-6) << order << complement << " at " << i;
+                    }
+                    from = plus(from, perSample, n), allPass = plus(allPass, allPassPerSample, n);
                 }
             }
         }
