@@ -43,7 +43,7 @@ void raiseTo(std::atomic<float>& a, float v) {
 
 } // namespace
 
-void CGainStage::process(DSP::StereoView bus, int n) {
+void CGainStage::process(DSP::StereoView bus, int n, bool metering) {
     if (n <= 0) return;
     const float goal = target_;
     if (std::fabs(goal - 1e-19f - smoothed_) < 0.0001f) {
@@ -62,6 +62,7 @@ void CGainStage::process(DSP::StereoView bus, int n) {
         }
         smoothed_ = g;
     }
+    if (!metering) return;
     Peaks block;
     extremes(bus.left, n, block.minLeft, block.maxLeft);
     extremes(bus.right, n, block.minRight, block.maxRight);

@@ -18,8 +18,9 @@ public:
     float smoothed() const { return smoothed_; }
 
     // Constant gain once the smoothed value has settled within 0.0001 of the target; before that
-    // smoothed += (target − smoothed) × 0.005 per sample.
-    void process(DSP::StereoView bus, int n);
+    // smoothed += (target − smoothed) × 0.005 per sample. The extremes are kept while metering, that is
+    // while a meter shows them.
+    void process(DSP::StereoView bus, int n, bool metering = true);
     void jumpToTarget() { smoothed_ = target_; }
 
     // Extremes since the last call (editor thread); the next call starts afresh.

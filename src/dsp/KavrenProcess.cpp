@@ -83,7 +83,9 @@ void CKavren::processBlock(const Block& block) {
     const DSP::StereoView work = view(work_);
     Tessu::vec::copy(input.left, work.left, size_t(n));
     Tessu::vec::copy(input.right, work.right, size_t(n));
-    inputGain_.process(work, n);
+    // Only the editor's display shows the meters.
+    const bool metering = analysisRequested_;
+    inputGain_.process(work, n, metering);
 
     const int points = runControlClock(work, block);
     rateControl_.update(rateReducer_, modulatedCutoff_[DSP::CFilterStage::LowPass], applyingLoad_);
@@ -115,7 +117,7 @@ void CKavren::processBlock(const Block& block) {
         limiter_.process(output.left, output.right, n);
     else
         outputDelay_.process(output, n);
-    outputGain_.process(output, n);
+    outputGain_.process(output, n, metering);
 
     crossfadeTowardDry(output, dry, n, dryWeight_, 1.0f - wetAmount);
     if (!bypassRampFinished_) bypassCrossfade(output, dry, n);

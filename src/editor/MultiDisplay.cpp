@@ -77,6 +77,9 @@ CMultiDisplay::CMultiDisplay(const CRect& size, const ModuleWindowContext& conte
         for (size_t i = 0; i < m_curveParameters.size(); ++i)
             m_curveParameters[i] = m_effect->findParameterByKey(kCurveKeys[i]);
         m_effect->setAnalysisRequested(true);
+        // The meters did not run while no display showed them: whatever they held is old.
+        m_effect->takeInputPeaks();
+        m_effect->takeOutputPeaks();
     }
     updateCurves();
 }

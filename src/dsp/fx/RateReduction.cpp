@@ -41,25 +41,28 @@ __m128 quantised(__m128 x, __m128 steps, __m128 inverseSteps) {
 } // namespace
 
 // A take happens at random-looking samples, which a branch would mispredict; so the hold phase runs
-// first and marks the takes, the quantisation four samples at a time, and the held pair follows the
-// marks with masks. The phase stays in [0, 2) before it is wrapped (the increment is at most 1), so
-// subtracting 1 on a take is exactly subtracting its integer part.
+// first and marks for each sample the last take at or before it, the quantisation runs four samples at a
+// time, and each output is read from its take (which already holds the taken sample). The phase stays in
+// [0, 2) before it is wrapped (the increment is at most 1), so subtracting 1 on a take is exactly
+// subtracting its integer part.
 template <bool Quantise> void CRateReduction::run(StereoView bus, int n) {
     constexpr int kPiece = 64;
-    alignas(16) float takes[kPiece];
+    int lastTake[kPiece];
     float p = phase;
     const float inc = increment;
-    __m128 held = _mm_setr_ps(heldLeft, heldRight, 0.0f, 0.0f);
+    float heldL = heldLeft, heldR = heldRight;
     for (int start = 0; start < n; start += kPiece) {
         const int m = std::min(kPiece, n - start);
         float* left = bus.left + start;
         float* right = bus.right + start;
+        int last = -1; // none yet in this piece: the held pair continues
         for (int i = 0; i < m; ++i) {
             const float next = p + inc;
             const float wrapped = next - 1.0f;
             const bool take = next >= 1.0f;
             p = take ? wrapped : next;
-            takes[i] = take ? 1.0f : 0.0f;
+            last = take ? i : last;
+            lastTake[i] = last;
         }
         if constexpr (Quantise) {
             const __m128 steps4 = _mm_set1_ps(steps), inverse4 = _mm_set1_ps(inverseSteps);
@@ -73,18 +76,19 @@ template <bool Quantise> void CRateReduction::run(StereoView bus, int n) {
                 right[i] = std::trunc(right[i] * steps) * inverseSteps;
             }
         }
-        const __m128 one = _mm_set1_ps(1.0f);
-        for (int i = 0; i < m; ++i) {
-            const __m128 take = _mm_cmpeq_ps(_mm_set1_ps(takes[i]), one);
-            held = _mm_or_ps(_mm_and_ps(take, _mm_setr_ps(left[i], right[i], 0.0f, 0.0f)),
-                             _mm_andnot_ps(take, held));
-            left[i] = _mm_cvtss_f32(held);
-            right[i] = _mm_cvtss_f32(_mm_shuffle_ps(held, held, _MM_SHUFFLE(1, 1, 1, 1)));
+        // Before the piece's first take the previous pair holds; from it on, each sample is its take's.
+        int i = 0;
+        for (; i < m && lastTake[i] < 0; ++i) left[i] = heldL, right[i] = heldR;
+        for (; i < m; ++i) {
+            left[i] = left[lastTake[i]];
+            right[i] = right[lastTake[i]];
         }
+        heldL = left[m - 1];
+        heldR = right[m - 1];
     }
     phase = p;
-    heldLeft = _mm_cvtss_f32(held);
-    heldRight = _mm_cvtss_f32(_mm_shuffle_ps(held, held, _MM_SHUFFLE(1, 1, 1, 1)));
+    heldLeft = heldL;
+    heldRight = heldR;
 }
 
 void CRateReduction::process(StereoView bus, int n) {

@@ -142,6 +142,9 @@ TEST(Gain, InputAndOutputGainsScaleTheSignal) {
     EXPECT_NEAR(decibels(rms(out.left, 8192) / (0.4 / std::sqrt(2.0))), -12.04, 0.1);
     h.effect->takeOutputPeaks();
     h.run(sine(4096, 1000.0, 44100.0, 0.4f));
+    EXPECT_EQ(h.effect->takeOutputPeaks().maxLeft, 0.0f) << "metered without a display showing it";
+    h.effect->setAnalysisRequested(true);
+    h.run(sine(4096, 1000.0, 44100.0, 0.4f));
     CGainStage::Peaks peaks = h.effect->takeOutputPeaks();
     EXPECT_NEAR(peaks.maxLeft, 0.1f, 0.01f);
     EXPECT_NEAR(peaks.minRight, -0.1f, 0.01f);
