@@ -47,6 +47,11 @@ void CStereoBiquad::setPeak(float hz, float dB, float bandwidthOrQ, int rampSamp
 }
 
 void CStereoBiquad::redesign(int rampSamples) {
+    // A moving peak keeps its gain: the power is taken again only when the gain changes.
+    if (gainDb != amplitudeOfGain) {
+        amplitudeOfGain = gainDb;
+        amplitude = std::pow(10.0, gainDb / 40.0);
+    }
     const BiquadCoefficients next = designed();
     identity = next.b0 == 1.0 && next.b1 == next.a1 && next.b2 == next.a2;
     if (rampSamples <= 0) {
@@ -68,7 +73,7 @@ BiquadCoefficients CStereoBiquad::designed() const {
     const double sinW = std::sin(w0), cosW = std::cos(w0);
     const double alpha = bandwidthInOctaves ? sinW * std::sinh(std::numbers::ln2 / 2.0 * width * w0 / sinW)
                                             : sinW / (2.0 * width);
-    const double a = std::pow(10.0, gainDb / 40.0);
+    const double a = amplitude;
     const double rootA2Alpha = 2.0 * std::sqrt(a) * alpha;
 
     double b0 = 0, b1 = 0, b2 = 0, a0 = 1, a1 = 0, a2 = 0;

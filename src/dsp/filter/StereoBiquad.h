@@ -69,6 +69,8 @@ private:
     float centreHz = 1000.0f;
     float width = 0.2f;
     float gainDb = 0.0f;
+    double amplitude = 1.0;       // 10^(gain / 40)
+    float amplitudeOfGain = 0.0f; // the gain it was taken for
     bool bandwidthInOctaves = true;
     BiquadCoefficients coeffs;
     bool identity = false; // numerator equals denominator, e.g. a peak of 0 dB

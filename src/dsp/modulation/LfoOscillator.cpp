@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numbers>
 
 namespace DSP::Generators {
@@ -25,14 +26,15 @@ double wrapUnit(double x) {
 void CLFOOscillator::Phasor::setStep(double omega) {
     stepCos = std::cos(omega);
     stepSin = std::sin(omega);
-    seriesCount[0] = seriesCount[1] = -1;
+    std::fill(std::begin(seriesCount), std::end(seriesCount), -1);
 }
 
 double CLFOOscillator::Phasor::advanceSum(int count) {
-    int slot = count == seriesCount[0] ? 0 : count == seriesCount[1] ? 1 : -1;
-    if (slot < 0) {
-        slot = olderSlot;
-        olderSlot ^= 1;
+    int slot =
+        int(std::find(std::begin(seriesCount), std::end(seriesCount), count) - std::begin(seriesCount));
+    if (slot == kSeriesSlots) {
+        slot = oldestSlot;
+        oldestSlot = (oldestSlot + 1) % kSeriesSlots;
         series[slot] = PhasorSeries::of(stepCos, stepSin, count);
         seriesCount[slot] = count;
     }

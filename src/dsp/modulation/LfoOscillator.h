@@ -79,11 +79,12 @@ private:
         // Rotation by count steps at once; returns the sum of the x values after each of them.
         double advanceSum(int count);
 
-        // The series of the last two counts, kept while the step stays: a host block cut into
-        // sub-blocks gives at most two lengths in turn.
-        PhasorSeries series[2];
-        int seriesCount[2] = {-1, -1};
-        int olderSlot = 0;
+        // The series of the last few counts, kept while the step stays: the control clock's steps and
+        // the host's blocks cut each other into a handful of lengths that come round in turn.
+        static constexpr int kSeriesSlots = 4;
+        PhasorSeries series[kSeriesSlots];
+        int seriesCount[kSeriesSlots] = {-1, -1, -1, -1};
+        int oldestSlot = 0;
     };
 
     void setupRate();
