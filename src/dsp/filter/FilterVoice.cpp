@@ -40,15 +40,32 @@ void CFilterVoice::load(const FilterDesign& design, int rampSamples) {
     if (rampSamples <= 0 || design.sections != cascadeA.sections()) {
         cascadeA.load(design);
         cascadeB.load(design);
-        cascadeC.load(allPassOf(design));
+        if (complement) cascadeC.load(allPassOf(design));
         rampLeft = 0;
         return;
     }
     target = design;
-    targetAllPass = allPassOf(design);
     step = stepBetween(cascadeA.design(), design, rampSamples);
-    allPassStep = stepBetween(cascadeC.design(), targetAllPass, rampSamples);
     rampLeft = rampSamples;
+    if (complement) moveAllPass();
+}
+
+// The all-pass C is only heard in the complement, so it follows the design only there.
+void CFilterVoice::moveAllPass() {
+    targetAllPass = allPassOf(target);
+    allPassStep = stepBetween(cascadeC.design(), targetAllPass, rampLeft);
+}
+
+void CFilterVoice::setComplement(bool on) {
+    if (on && !complement) {
+        cascadeC.load(allPassOf(cascadeA.design()));
+        if (rampLeft > 0) moveAllPass();
+    }
+    complement = on;
+}
+
+FilterDesign CFilterVoice::allPass() const {
+    return complement ? cascadeC.design() : allPassOf(cascadeA.design());
 }
 
 void CFilterVoice::setEngaged(bool on, int fadeSamples) {
@@ -68,12 +85,12 @@ void CFilterVoice::run(const float* inL, const float* inR, float* outL, float* o
         if (rampLeft == 0) {
             cascadeA.load(target);
             cascadeB.load(target);
-            cascadeC.load(targetAllPass);
+            if (complement) cascadeC.load(targetAllPass);
         } else {
             const FilterDesign moved = advanced(cascadeA.design(), step, done);
             cascadeA.load(moved);
             cascadeB.load(moved);
-            cascadeC.load(advanced(cascadeC.design(), allPassStep, done));
+            if (complement) cascadeC.load(advanced(cascadeC.design(), allPassStep, done));
         }
     }
     if (done < n)
@@ -122,7 +139,7 @@ void CFilterVoice::clearState() {
 bool CFilterVoice::sanitize() {
     const bool a = cascadeA.sanitize();
     const bool b = cascadeB.sanitize();
-    const bool c = cascadeC.sanitize();
+    const bool c = complement && cascadeC.sanitize();
     return a || b || c;
 }
 

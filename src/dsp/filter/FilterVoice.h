@@ -20,7 +20,7 @@ public:
     // many samples, starting from where the coefficients are now.
     void load(const FilterDesign& design, int rampSamples);
     // Output C(x) − B(A(x)) instead of B(A(x)).
-    void setComplement(bool on) { complement = on; }
+    void setComplement(bool on);
     // Out of the path the output is the input; the filter is faded out over fadeSamples and then rests
     // with a cleared state, and faded back in from there.
     void setEngaged(bool on, int fadeSamples);
@@ -33,12 +33,13 @@ public:
     bool sanitize();
 
     const FilterDesign& design() const { return cascadeA.design(); }
-    const FilterDesign& allPass() const { return cascadeC.design(); }
+    FilterDesign allPass() const;
     bool isMoving() const { return rampLeft > 0; }
 
 private:
     void run(const float* inL, const float* inR, float* outL, float* outR, int n);
     void fade(const float* inL, const float* inR, float* outL, float* outR, int n);
+    void moveAllPass();
 
     const FilterKernels* kernels;
     CStereoCascade cascadeA, cascadeB, cascadeC;

@@ -52,7 +52,7 @@ public:
     bool designsHighPass() const { return highPassMarker && designAsHighPass; }
     // The design currently loaded in A and B, and the all-pass C.
     const FilterDesign& design() const { return filterVoice.design(); }
-    const FilterDesign& allPass() const { return filterVoice.allPass(); }
+    FilterDesign allPass() const { return filterVoice.allPass(); }
     const CFilterVoice& voice() const { return filterVoice; }
     CFilterVoice& voice() { return filterVoice; }
     const CCoefficientCache& cache() const { return coefficientCache; }
