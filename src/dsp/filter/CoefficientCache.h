@@ -2,6 +2,7 @@
 
 #include "dsp/filter/Cascade.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -21,6 +22,16 @@ public:
     static int slotIndex(double cutoffHz);
 
     const FilterDesign* find(int slot) const { return valid[slot] ? &designs[slot] : nullptr; }
+    // Asks the processor to fetch a slot that is likely needed soon: a moving cut-off walks through the
+    // cache, which is too large to stay near the processor.
+    void prefetch(int slot) const {
+        if (slot < 0 || slot >= slotCount) return;
+        const char* bytes = reinterpret_cast<const char*>(&designs[std::size_t(slot)]);
+        for (std::size_t offset = 0; offset < sizeof(FilterDesign); offset += 64)
+            __builtin_prefetch(bytes + offset);
+        __builtin_prefetch(bytes + sizeof(FilterDesign) - 1);
+        __builtin_prefetch(&valid[std::size_t(slot)]);
+    }
     void store(int slot, const FilterDesign& design);
     void empty();
     int validSlots() const;

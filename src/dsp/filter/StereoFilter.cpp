@@ -24,6 +24,8 @@ void CStereoFilter::loadSlot(int slot, int rampSamples) {
         cached = coefficientCache.find(slot);
     }
     filterVoice.load(*cached, rampSamples);
+    // The next step most likely moves on as this one did.
+    if (loadedSlot >= 0) coefficientCache.prefetch(slot + (slot - loadedSlot));
     loadedSlot = slot;
 }
 
