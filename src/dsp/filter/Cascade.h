@@ -13,6 +13,8 @@ public:
     CStereoCascade() : kernels(&filterKernels()) {}
 
     void load(const FilterDesign& design) { coefficients = design; }
+    // The coefficients plus n·step, section by section.
+    void move(const FilterDesign& step, int n);
     const FilterDesign& design() const { return coefficients; }
     int sections() const { return coefficients.sections; }
     void clearState();
@@ -22,6 +24,8 @@ public:
     // Runs n frames through the cascade in place.
     void processInPlace(float* left, float* right, int n) { kernels->runCascade(view(), left, right, n); }
     CascadeView view() { return {&coefficients, history1, history2}; }
+    // This cascade's state with another cascade's design, for cascades that always share one.
+    CascadeView viewWith(const FilterDesign& design) { return {&design, history1, history2}; }
 
 private:
     const FilterKernels* kernels;

@@ -8,28 +8,17 @@ namespace DSP {
 
 namespace {
 
-// from + n·step, section by section.
-FilterDesign advanced(const FilterDesign& from, const FilterDesign& step, int n) {
-    FilterDesign d = from;
-    for (int s = 0; s < d.sections; ++s) {
-        BiquadCoefficients& c = d.section[s];
-        const BiquadCoefficients& k = step.section[s];
-        c.b0 += n * k.b0, c.b1 += n * k.b1, c.b2 += n * k.b2, c.a1 += n * k.a1, c.a2 += n * k.a2;
-    }
-    return d;
-}
-
-// (to − from) / n, section by section.
-FilterDesign stepBetween(const FilterDesign& from, const FilterDesign& to, int n) {
-    FilterDesign d = to;
+// step = (to − from) / n, section by section.
+void setStepBetween(const FilterDesign& from, const FilterDesign& to, int n, FilterDesign& step) {
     const double scale = 1.0 / n;
-    for (int s = 0; s < d.sections; ++s) {
-        BiquadCoefficients& c = d.section[s];
+    step.sections = to.sections;
+    for (int s = 0; s < to.sections; ++s) {
+        BiquadCoefficients& c = step.section[s];
         const BiquadCoefficients& f = from.section[s];
-        c.b0 = (c.b0 - f.b0) * scale, c.b1 = (c.b1 - f.b1) * scale, c.b2 = (c.b2 - f.b2) * scale;
-        c.a1 = (c.a1 - f.a1) * scale, c.a2 = (c.a2 - f.a2) * scale;
+        const BiquadCoefficients& t = to.section[s];
+        c.b0 = (t.b0 - f.b0) * scale, c.b1 = (t.b1 - f.b1) * scale, c.b2 = (t.b2 - f.b2) * scale;
+        c.a1 = (t.a1 - f.a1) * scale, c.a2 = (t.a2 - f.a2) * scale;
     }
-    return d;
 }
 
 } // namespace
@@ -39,13 +28,12 @@ CFilterVoice::CFilterVoice() : kernels(&filterKernels()) {}
 void CFilterVoice::load(const FilterDesign& design, int rampSamples) {
     if (rampSamples <= 0 || design.sections != cascadeA.sections()) {
         cascadeA.load(design);
-        cascadeB.load(design);
         if (complement) cascadeC.load(allPassOf(design));
         rampLeft = 0;
         return;
     }
     target = design;
-    step = stepBetween(cascadeA.design(), design, rampSamples);
+    setStepBetween(cascadeA.design(), design, rampSamples, step);
     rampLeft = rampSamples;
     if (complement) moveAllPass();
 }
@@ -53,7 +41,7 @@ void CFilterVoice::load(const FilterDesign& design, int rampSamples) {
 // The all-pass C is only heard in the complement, so it follows the design only there.
 void CFilterVoice::moveAllPass() {
     targetAllPass = allPassOf(target);
-    allPassStep = stepBetween(cascadeC.design(), targetAllPass, rampLeft);
+    setStepBetween(cascadeC.design(), targetAllPass, rampLeft, allPassStep);
 }
 
 void CFilterVoice::setComplement(bool on) {
@@ -79,23 +67,20 @@ void CFilterVoice::run(const float* inL, const float* inR, float* outL, float* o
     int done = 0;
     if (rampLeft > 0) {
         done = std::min(n, rampLeft);
-        kernels->runFilterRamp(cascadeA.view(), cascadeB.view(), cascadeC.view(), step, allPassStep,
-                               complement, inL, inR, outL, outR, done);
+        kernels->runFilterRamp(cascadeA.view(), cascadeB.viewWith(cascadeA.design()), cascadeC.view(), step,
+                               allPassStep, complement, inL, inR, outL, outR, done);
         rampLeft -= done;
         if (rampLeft == 0) {
             cascadeA.load(target);
-            cascadeB.load(target);
             if (complement) cascadeC.load(targetAllPass);
         } else {
-            const FilterDesign moved = advanced(cascadeA.design(), step, done);
-            cascadeA.load(moved);
-            cascadeB.load(moved);
-            if (complement) cascadeC.load(advanced(cascadeC.design(), allPassStep, done));
+            cascadeA.move(step, done);
+            if (complement) cascadeC.move(allPassStep, done);
         }
     }
     if (done < n)
-        kernels->runFilter(cascadeA.view(), cascadeB.view(), cascadeC.view(), complement, inL + done,
-                           inR + done, outL + done, outR + done, n - done);
+        kernels->runFilter(cascadeA.view(), cascadeB.viewWith(cascadeA.design()), cascadeC.view(), complement,
+                           inL + done, inR + done, outL + done, outR + done, n - done);
     sanitize();
 }
 

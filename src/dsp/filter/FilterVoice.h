@@ -4,9 +4,10 @@
 
 namespace DSP {
 
-// The running part of one stereo filter: cascades A and B (the design run twice) and C (the all-pass
-// with the same poles) with their state, a linear move of the coefficients toward the next design, and a
-// fade that takes the filter out of the signal path while it is fully open and brings it back.
+// The running part of one stereo filter: cascades A and B (the design run twice: B runs with A's
+// coefficients) and C (the all-pass with the same poles) with their state, a linear move of the coefficients
+// toward the next design, and a fade that takes the filter out of the signal path while it is fully open and
+// brings it back.
 //
 // A move spreads a new design over the given number of samples, so a cut-off that changes every control
 // step reaches the cascades as a continuous path of coefficients instead of steps. Copies are plain
