@@ -136,8 +136,9 @@ FilterDesign plus(FilterDesign d, const FilterDesign& step, double k) {
 }
 
 // While a design moves, the coefficients take eight steps at once before every eight samples of a call
-// (fewer at its end), in every lane however the loops pair the cascades: every build follows a model of
-// that path for calls of any length, including the lengths where a pair's last lanes end a chunk.
+// (fewer at its end): every build follows a model of that path for calls of any length, including the
+// lengths where a pair's last lanes end a chunk. Where the squared eighth-order filter runs B three
+// samples behind A in one pass, B's coefficients lead its samples by those three.
 TEST(FilterKernels, MovingLoopsFollowTheStepsOfEachLane) {
     for (const FilterKernels* kernels : runnableKernels()) {
         for (int order : {1, 2, 4, 8}) {
@@ -163,14 +164,18 @@ TEST(FilterKernels, MovingLoopsFollowTheStepsOfEachLane) {
                         right[i] = std::sin(0.03f * sample);
                     }
                     std::vector<float> expected[2] = {left, right};
-                    FilterDesign d = from, c = allPass;
+                    // The designs of each chunk of eight samples, of the filter and of the all-pass.
+                    std::vector<FilterDesign> d{from}, c{allPass};
+                    for (int i = 0; i < n; i += 8) {
+                        d.push_back(plus(d.back(), perSample, std::min(8, n - i)));
+                        c.push_back(plus(c.back(), allPassPerSample, std::min(8, n - i)));
+                    }
+                    const int lead = order == 8 && !complement ? 3 : 0;
                     for (int i = 0; i < n; ++i) {
-                        if (i % 8 == 0) {
-                            const int chunk = std::min(8, n - i);
-                            d = plus(d, perSample, chunk), c = plus(c, allPassPerSample, chunk);
-                        }
                         for (int ch = 0; ch < 2; ++ch) {
-                            for (int k = 0; k < 3; ++k) model[ch][k].design = k == 2 ? &c : &d;
+                            model[ch][0].design = &d[size_t(i / 8 + 1)];
+                            model[ch][1].design = &d[size_t(std::min(i + lead, n - 1) / 8 + 1)];
+                            model[ch][2].design = &c[size_t(i / 8 + 1)];
                             float& v = expected[ch][i];
                             const double y = model[ch][1].tick(model[ch][0].tick(v));
                             v = static_cast<float>(complement ? model[ch][2].tick(v) - y : y);
