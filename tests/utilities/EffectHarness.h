@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 struct Stereo {
@@ -26,7 +27,11 @@ public:
         effect->reset();
     }
 
+    using Settings = std::vector<std::pair<const char*, float>>;
     void set(const char* key, float plain) { effect->findParameterByKey(key)->setValue(plain); }
+    void set(const Settings& settings) {
+        for (const auto& [key, plain] : settings) set(key, plain);
+    }
 
     // Processes in the effect's sub-blocks; samplePos advances when playing.
     Stereo run(const Stereo& input, int32_t block = 0) {

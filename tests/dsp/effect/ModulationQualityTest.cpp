@@ -71,8 +71,8 @@ Stereo runBlocks(
     return out;
 }
 
-void setAll(EffectHarness& h, std::initializer_list<std::pair<const char*, float>> settings) {
-    for (auto [key, value] : settings) h.set(key, value);
+void setAll(EffectHarness& h, const EffectHarness::Settings& settings) {
+    h.set(settings);
     h.effect->reset();
 }
 

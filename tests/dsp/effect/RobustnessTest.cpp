@@ -23,26 +23,16 @@ std::atomic<int> locks{0};
 // Every stage working: steep resonant filters moved by envelope and LFO, colouring effects with their
 // links to the low-pass, limiter, half dry.
 void everythingOn(EffectHarness& h) {
-    h.set("LOWPASSSLOPE", 4.0f);
-    h.set("HIGHPASSSLOPE", 4.0f);
-    h.set("LOWPASSQ", 1.0f);
-    h.set("HIGHPASSQ", 1.0f);
-    h.set("LOWPASSFREQ", 2000.0f);
-    h.set("HIGHPASSFREQ", 150.0f);
-    h.set("LP Strength", 0.8f);
-    h.set("HP Strength", -0.5f);
-    h.set("LP StrengthLFO", 2.0f);
-    h.set("HP StrengthLFO", -1.0f);
-    h.set("LFO Shape", 3.0f);
-    h.set("DISTLEVEL", 0.7f);
-    h.set("RATEREDUCE_LEVEL", 0.4f);
-    h.set("RATE_LPLINK", 1.0f);
-    h.set("RingModeStrength", 0.6f);
-    h.set("RinkModLinkFreqPerc.", 0.5f);
-    h.set("FreqModeStrength", 0.4f);
-    h.set("FreqModLinkFreqPerc.", -0.5f);
-    h.set("LimiterBypass", 1.0f);
-    h.set("kDryWetMix", 0.5f);
+    h.set({{"LOWPASSSLOPE", 4.0f},     {"HIGHPASSSLOPE", 4.0f},
+           {"LOWPASSQ", 1.0f},         {"HIGHPASSQ", 1.0f},
+           {"LOWPASSFREQ", 2000.0f},   {"HIGHPASSFREQ", 150.0f},
+           {"LP Strength", 0.8f},      {"HP Strength", -0.5f},
+           {"LP StrengthLFO", 2.0f},   {"HP StrengthLFO", -1.0f},
+           {"LFO Shape", 3.0f},        {"DISTLEVEL", 0.7f},
+           {"RATEREDUCE_LEVEL", 0.4f}, {"RATE_LPLINK", 1.0f},
+           {"RingModeStrength", 0.6f}, {"RinkModLinkFreqPerc.", 0.5f},
+           {"FreqModeStrength", 0.4f}, {"FreqModLinkFreqPerc.", -0.5f},
+           {"LimiterBypass", 1.0f},    {"kDryWetMix", 0.5f}});
     h.playing = true;
 }
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <iterator>
 
 namespace {
 
@@ -19,31 +19,27 @@ size_t silentFrom(const Stereo& s) {
 } // namespace
 
 TEST(Silence, SilentInputGivesExactZerosAtEverySetting) {
-    const std::function<void(EffectHarness&)> settings[] = {
-        [](EffectHarness&) {},
-        [](EffectHarness& h) {
-            h.set("LOWPASSSLOPE", 4.0f);
-            h.set("HIGHPASSSLOPE", 4.0f);
-            h.set("LOWPASSQ", 1.0f);
-            h.set("HIGHPASSQ", 1.0f);
-            h.set("LOWPASSFREQ", 2000.0f);
-            h.set("HIGHPASSFREQ", 150.0f);
-            h.set("LP StrengthLFO", 2.0f);
-            h.set("LimiterBypass", 1.0f);
-        },
-        [](EffectHarness& h) {
-            h.set("FILTERMODE", 1.0f);
-            h.set("DISTLEVEL", 1.0f);
-            h.set("DISTPREPOST", 1.0f);
-            h.set("RATEREDUCE_LEVEL", 0.4f);
-            h.set("RingModeStrength", 0.6f);
-            h.set("FreqModeStrength", 0.5f);
-            h.set("kDryWetMix", 0.5f);
-        },
+    const EffectHarness::Settings settings[] = {
+        {},
+        {{"LOWPASSSLOPE", 4.0f},
+         {"HIGHPASSSLOPE", 4.0f},
+         {"LOWPASSQ", 1.0f},
+         {"HIGHPASSQ", 1.0f},
+         {"LOWPASSFREQ", 2000.0f},
+         {"HIGHPASSFREQ", 150.0f},
+         {"LP StrengthLFO", 2.0f},
+         {"LimiterBypass", 1.0f}},
+        {{"FILTERMODE", 1.0f},
+         {"DISTLEVEL", 1.0f},
+         {"DISTPREPOST", 1.0f},
+         {"RATEREDUCE_LEVEL", 0.4f},
+         {"RingModeStrength", 0.6f},
+         {"FreqModeStrength", 0.5f},
+         {"kDryWetMix", 0.5f}},
     };
     for (size_t s = 0; s < std::size(settings); ++s) {
         EffectHarness h;
-        settings[s](h);
+        h.set(settings[s]);
         h.effect->reset();
         EXPECT_EQ(silentFrom(h.run(Stereo(44100))), 0u) << "setting " << s;
         h.run(noise(22050));
