@@ -2,6 +2,7 @@
 // binary interface: open, idle, close, mouse gestures and host-side parameter changes.
 #include "utilities/PluginPath.h"
 #include "utilities/TempFolder.h"
+#include "vst2/DialGesture.h"
 
 // GoogleTest first: the X headers define macros (None, Bool) that clash with it.
 #include <gtest/gtest.h>
@@ -215,19 +216,7 @@ TEST_F(EditorGestures, DraggingADialSendsBeginAutomateEndInOrder) {
     // The input gain dial: 87 pixels at (15, 221), host index 0. Grab its ring, drag up 60 pixels.
     const float before = host->getParameter(0);
     ASSERT_TRUE(dragUp(15 + 10, 221 + 43, 6));
-    const auto& edits = host->edits();
-    ASSERT_GE(edits.size(), 3u);
-    EXPECT_EQ(edits.front().opcode, audioMasterBeginEdit);
-    EXPECT_EQ(edits.front().index, 0);
-    float last = before;
-    for (size_t i = 1; i + 1 < edits.size(); ++i) {
-        EXPECT_EQ(edits[i].opcode, audioMasterAutomate) << i;
-        EXPECT_EQ(edits[i].index, 0) << i;
-        EXPECT_GT(edits[i].value, last) << i; // dragging up turns the dial up
-        last = edits[i].value;
-    }
-    EXPECT_EQ(edits.back().index, 0);
-    EXPECT_FLOAT_EQ(host->getParameter(0), last);
+    expectUpwardDialDrag(*host, 0, before);
 }
 
 TEST_F(EditorGestures, AModuleWindowOpensByItsTabAndItsMiniDialsDrag) {
