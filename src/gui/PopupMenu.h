@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -130,6 +131,18 @@ private:
     bool m_changed = true;
     COptionMenu* m_resultMenu = nullptr;
     int32_t m_resultIndex = -1;
+};
+
+// What every window system's popup menu has: the session it shows, which its owner takes back to deliver
+// the choice once the popup's windows are gone.
+class CNativePopupMenu {
+public:
+    bool isFinished() const { return m_session->isFinished(); }
+    const CPopupMenuSession& session() const { return *m_session; }
+    std::unique_ptr<CPopupMenuSession> releaseSession() { return std::move(m_session); }
+
+protected:
+    std::unique_ptr<CPopupMenuSession> m_session;
 };
 
 } // namespace Mirda

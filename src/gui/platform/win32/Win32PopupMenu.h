@@ -17,7 +17,7 @@ namespace Mirda {
 
 class COptionMenu;
 
-class CWin32PopupMenu {
+class CWin32PopupMenu : public CNativePopupMenu {
 public:
     // Opens `menu` with its top-left at `screenAnchor`, or with its bottom at `flipBottom` when it does
     // not fit below; its windows belong to `owner` (the editor's window).
@@ -37,15 +37,9 @@ public:
     // Auto-scrolls, follows the session's panes with windows and repaints what changed.
     void update(uint64_t nowMs);
 
-    bool isFinished() const { return m_session->isFinished(); }
-    const CPopupMenuSession& session() const { return *m_session; }
-    // Hands the session over (to deliver its result after this popup is gone).
-    std::unique_ptr<CPopupMenuSession> releaseSession() { return std::move(m_session); }
-
     struct Impl;
 
 private:
-    std::unique_ptr<CPopupMenuSession> m_session;
     std::unique_ptr<Impl> m_impl;
 };
 
